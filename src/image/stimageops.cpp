@@ -1,0 +1,263 @@
+// The whole-image operations of STImage as row loops. Their samples are the ones
+// the per-pixel accessors define (see stimagereference.cpp, which a test compares
+// with these); images of other depths than 8 and 16 bits have no readable samples,
+// so their results are all zero, as the accessors would make them.
+#include "rowsplit.h"
+#include "stimage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool hasSamples(const STImage& image)
+{
+    return image.bitsPerSample() == 8 || image.bitsPerSample() == 16;
+}
+
+template <std::size_t PixelBytes>
+void mirrorRows(const std::uint8_t* source, std::uint8_t* target, std::uint32_t width, std::uint32_t first,
+                std::uint32_t end)
+{
+    const std::size_t stride = std::size_t(width) * PixelBytes;
+    for (std::uint32_t y = first; y < end; ++y) {
+        const std::uint8_t* in = source + y * stride;
+        std::uint8_t* out = target + y * stride + stride - PixelBytes;
+        for (std::uint32_t x = 0; x < width; ++x, in += PixelBytes, out -= PixelBytes)
+            std::memcpy(out, in, PixelBytes);
+    }
+}
+
+// Clockwise quarter turn in square tiles, so that both the column reads of the
+// source and the row writes of the target stay in cache.
+template <std::size_t PixelBytes>
+void rotateRows(const std::uint8_t* source, std::uint8_t* target, std::uint32_t width, std::uint32_t height,
+                std::uint32_t firstTargetRow, std::uint32_t endTargetRow)
+{
+    constexpr std::uint32_t kTile = 64;
+    const std::size_t sourceStride = std::size_t(width) * PixelBytes;
+    const std::size_t targetStride = std::size_t(height) * PixelBytes;
+    // Target row x holds source column x read from the bottom row up.
+    for (std::uint32_t x0 = firstTargetRow; x0 < endTargetRow; x0 += kTile) {
+        const std::uint32_t x1 = std::min(x0 + kTile, endTargetRow);
+        for (std::uint32_t y0 = 0; y0 < height; y0 += kTile) {
+            const std::uint32_t y1 = std::min(y0 + kTile, height);
+            for (std::uint32_t x = x0; x < x1; ++x) {
+                std::uint8_t* out = target + x * targetStride + std::size_t(height - y1) * PixelBytes;
+                const std::uint8_t* in = source + std::size_t(y1 - 1) * sourceStride + std::size_t(x) * PixelBytes;
+                for (std::uint32_t y = y1; y > y0; --y, out += PixelBytes, in -= sourceStride)
+                    std::memcpy(out, in, PixelBytes);
+            }
+        }
+    }
+}
+
+template <template <std::size_t> class Op, typename... Args>
+void byPixelBytes(std::size_t pixelBytes, Args... args)
+{
+    switch (pixelBytes) {
+    case 1: Op<1>::run(args...); break;
+    case 2: Op<2>::run(args...); break;
+    case 3: Op<3>::run(args...); break;
+    case 4: Op<4>::run(args...); break;
+    case 6: Op<6>::run(args...); break;
+    case 8: Op<8>::run(args...); break;
+    default: break;
+    }
+}
+
+template <std::size_t N>
+struct Mirror {
+    static void run(const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t first, std::uint32_t end)
+    {
+        mirrorRows<N>(s, t, w, first, end);
+    }
+};
+
+template <std::size_t N>
+struct Rotate {
+    static void run(const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t h, std::uint32_t first,
+                    std::uint32_t end)
+    {
+        rotateRows<N>(s, t, w, h, first, end);
+    }
+};
+
+std::size_t pixelBytesOf(const STImage& image)
+{
+    return std::size_t(image.channels()) * (image.bitsPerSample() / 8);
+}
+
+} // namespace
+
+STImage STImage::mirrored() const
+{
+    if (!hasSamples(*this))
+        return zeroed(m_width, m_height, m_bitsPerSample, m_channels);
+    STImage result = allocated(m_width, m_height, m_bitsPerSample, m_channels);
+    if (result.isNull())
+        return result;
+    const std::size_t pixelBytes = pixelBytesOf(*this);
+    splitRows(m_height, m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        byPixelBytes<Mirror>(pixelBytes, data(), result.data(), m_width, first, end);
+    });
+    return result;
+}
+
+STImage STImage::flipped() const
+{
+    if (!hasSamples(*this))
+        return zeroed(m_width, m_height, m_bitsPerSample, m_channels);
+    STImage result = allocated(m_width, m_height, m_bitsPerSample, m_channels);
+    if (result.isNull())
+        return result;
+    const std::size_t stride = bytesPerLine();
+    splitRows(m_height, m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        for (std::uint32_t y = first; y < end; ++y)
+            std::memcpy(result.data() + std::size_t(m_height - 1 - y) * stride, data() + y * stride, stride);
+    });
+    return result;
+}
+
+STImage STImage::rotatedRight() const
+{
+    if (!hasSamples(*this))
+        return zeroed(m_height, m_width, m_bitsPerSample, m_channels);
+    STImage result = allocated(m_height, m_width, m_bitsPerSample, m_channels);
+    if (result.isNull())
+        return result;
+    const std::size_t pixelBytes = pixelBytesOf(*this);
+    // Split by target rows (source columns): each thread writes its own rows.
+    splitRows(m_width, m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        byPixelBytes<Rotate>(pixelBytes, data(), result.data(), m_width, m_height, first, end);
+    });
+    return result;
+}
+
+STImage STImage::to8Bit() const
+{
+    if (m_bitsPerSample == 8)
+        return *this;
+    STImage result = allocated(m_width, m_height, 8, m_channels);
+    if (result.isNull())
+        return result;
+    result.m_resolution = m_resolution;
+    if (m_bitsPerSample != 16) {
+        std::memset(result.data(), 0, result.m_byteCount);
+        return result;
+    }
+    const std::size_t samplesPerRow = std::size_t(m_width) * m_channels;
+    const int channels = m_channels;
+    splitRows(m_height, m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        // Little-endian words: the high byte of sample i is byte 2i + 1.
+        const std::uint8_t* in = data() + std::size_t(first) * samplesPerRow * 2;
+        std::uint8_t* out = result.data() + std::size_t(first) * samplesPerRow;
+        const std::size_t count = std::size_t(end - first) * samplesPerRow;
+        if (channels <= 3) {
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = in[2 * i + 1];
+        } else {
+            // The fourth sample is not carried over.
+            for (std::size_t i = 0; i < count; i += 4) {
+                out[i] = in[2 * i + 1];
+                out[i + 1] = in[2 * i + 3];
+                out[i + 2] = in[2 * i + 5];
+                out[i + 3] = 0;
+            }
+        }
+    });
+    return result;
+}
+
+STImage STImage::scaled(std::uint32_t newWidth, std::uint32_t newHeight) const
+{
+    if (newWidth == 0 || newHeight == 0)
+        return STImage();
+    STImage result = zeroed(newWidth, newHeight, m_bitsPerSample, m_channels);
+    result.m_resolution = m_resolution;
+    if (result.isNull() || !hasSamples(*this))
+        return result;
+    // Single-precision ratios and truncation, as the accessor definition has them.
+    const float rx = static_cast<float>(m_width) / static_cast<float>(newWidth);
+    const float ry = static_cast<float>(m_height) / static_cast<float>(newHeight);
+    std::unique_ptr<std::uint32_t[]> sourceX(new std::uint32_t[newWidth]);
+    for (std::uint32_t i = 0; i < newWidth; ++i)
+        sourceX[i] = static_cast<std::uint32_t>(static_cast<float>(i) * rx);
+    const std::size_t sampleBytes = m_bitsPerSample / 8;
+    const std::size_t pixelBytes = pixelBytesOf(*this);
+    // Red, green and blue move; a fourth sample stays 0.
+    const std::size_t copied = std::size_t(std::min(m_channels, 3)) * sampleBytes;
+    const std::size_t sourceStride = bytesPerLine();
+    const std::size_t targetStride = result.bytesPerLine();
+    splitRows(newHeight, result.m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        for (std::uint32_t j = first; j < end; ++j) {
+            const auto sy = static_cast<std::uint32_t>(static_cast<float>(j) * ry);
+            if (sy >= m_height)
+                continue;
+            const std::uint8_t* in = data() + sy * sourceStride;
+            std::uint8_t* out = result.data() + j * targetStride;
+            for (std::uint32_t i = 0; i < newWidth; ++i, out += pixelBytes) {
+                if (sourceX[i] < m_width)
+                    std::memcpy(out, in + sourceX[i] * pixelBytes, copied);
+            }
+        }
+    });
+    return result;
+}
+
+QImage STImage::toQImage() const
+{
+    if (m_width == 0 || m_height == 0 || isNull())
+        return QImage();
+    QImage image(int(m_width), int(m_height), QImage::Format_RGB888);
+    if (image.isNull())
+        return image;
+    if (!hasSamples(*this) || m_channels < 3) {
+        for (std::uint32_t y = 0; y < m_height; ++y) {
+            uchar* out = image.scanLine(int(y));
+            for (std::uint32_t x = 0; x < m_width; ++x, out += 3) {
+                const int shift = m_bitsPerSample == 16 ? 8 : 0;
+                out[0] = uchar(red(x, y) >> shift);
+                out[1] = uchar(green(x, y) >> shift);
+                out[2] = uchar(blue(x, y) >> shift);
+            }
+        }
+        return image;
+    }
+    const std::size_t pixelBytes = pixelBytesOf(*this);
+    const std::size_t stride = bytesPerLine();
+    // The high byte of a little-endian word is its second byte.
+    const std::size_t high = m_bitsPerSample == 16 ? 1 : 0;
+    const std::size_t sampleBytes = m_bitsPerSample / 8;
+    // Taken once here: scanLine() may detach, which two threads must not race on.
+    uchar* const bits = image.bits();
+    const std::size_t imageStride = std::size_t(image.bytesPerLine());
+    splitRows(m_height, m_byteCount, [&](std::uint32_t first, std::uint32_t end) {
+        for (std::uint32_t y = first; y < end; ++y) {
+            const std::uint8_t* in = data() + y * stride + high;
+            uchar* out = bits + y * imageStride;
+            for (std::uint32_t x = 0; x < m_width; ++x, in += pixelBytes, out += 3) {
+                out[0] = in[0];
+                out[1] = in[sampleBytes];
+                out[2] = in[2 * sampleBytes];
+            }
+        }
+    });
+    return image;
+}
+
+std::uint32_t STImage::setRow(std::uint32_t y, const STImage& rowImage)
+{
+    if (m_width == 0 || m_height == 0)
+        return 0;
+    if (y > m_height - 1)
+        y = m_height - 1;
+    for (std::uint32_t i = 0; i < m_width; ++i) {
+        setRed(i, y, rowImage.red(i, 0));
+        setGreen(i, y, rowImage.green(i, 0));
+        setBlue(i, y, rowImage.blue(i, 0));
+        if (m_channels == 4)
+            setSample(i, y, 3, rowImage.sample(i, 0, 3));
+    }
+    return m_width;
+}

@@ -1,0 +1,357 @@
+// The channel and brightness histograms of CIP_RawImg.
+#include "cip_rawimg.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Means are summed in blocks so that 32-bit sums of 16-bit samples cannot overflow:
+// 20000 * 65535 < 2^32.
+constexpr std::uint32_t kMeanBlock = 20000;
+
+// Below this many pixels a second thread costs more than it saves.
+constexpr std::size_t kThreadedMinPixels = std::size_t(1) << 20;
+
+struct Rect
+{
+    int left, top, right, bottom;
+    int w() const { return right - left; }
+    int h() const { return bottom - top; }
+    std::size_t pixels() const { return std::size_t(w()) * std::size_t(h()); }
+};
+
+Rect clipRect(const CIP_RawImg& img, int left, int top, int right, int bottom)
+{
+    Rect r{std::max(left, 0), std::max(top, 0), std::min(right, img.width),
+           std::min(bottom, img.height)};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
+}
+
+// Adds the block sums to a float mean in block order, as a running float mean would.
+float meanFromBlocks(const std::vector<std::uint32_t>& sums, std::size_t stride, std::size_t c,
+                     std::int64_t total)
+{
+    if (total <= 0)
+        return 0.0f;
+    float mean = 0.0f;
+    for (std::size_t k = c; k < sums.size(); k += stride)
+        mean += float(sums[k]) / float(total);
+    return mean;
+}
+
+// Running block sum of one channel: block sums are kept so that the divisor, known only
+// after the pass when a filter drops pixels, divides each block as it would have.
+struct BlockSum
+{
+    std::vector<std::uint32_t> sums;
+    std::uint32_t sum = 0;
+    std::uint32_t n = 0;
+    void add(std::uint32_t v)
+    {
+        sum += v;
+        if (++n == kMeanBlock) {
+            sums.push_back(sum);
+            sum = 0;
+            n = 0;
+        }
+    }
+    void finish()
+    {
+        if (n > 0)
+            sums.push_back(sum);
+        sum = 0;
+        n = 0;
+    }
+};
+
+inline int readSample(const unsigned char* base, std::size_t index, bool wide, int top)
+{
+    if (!wide)
+        return base[index];
+    const unsigned char* p = base + index * 2;
+    const int v = int(p[0]) | (int(p[1]) << 8);
+    return v > top ? top : v;
+}
+
+// Little-endian words read with one load; memcpy keeps it free of alignment and
+// aliasing assumptions about the caller's buffer.
+constexpr bool kLittleEndianHost = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
+template <typename T>
+inline unsigned load(const unsigned char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The unfiltered, unlimited channel histogram of three channels over pixel indices
+// [first, end) of the rectangle (row-major inside it). Block k's sums go to
+// blockSums[3k..3k+2]; callers split work at block boundaries so that every block is
+// summed by exactly one thread.
+template <typename T, bool kThresholds>
+void channelHistRange(const CIP_RawImg& img, const Rect& rect, std::size_t first,
+                      std::size_t end, std::uint32_t* hist, int levels,
+                      std::uint32_t* blockSums, std::uint32_t* above, const int* thresholds)
+{
+    const std::size_t rw = std::size_t(rect.w());
+    const unsigned char* base = img.pixels;
+    std::uint32_t* h0 = hist;
+    std::uint32_t* h1 = hist + levels;
+    std::uint32_t* h2 = hist + 2 * levels;
+    const int t0 = kThresholds ? thresholds[0] : 0;
+    const int t1 = kThresholds ? thresholds[1] : 0;
+    const int t2 = kThresholds ? thresholds[2] : 0;
+    std::uint32_t a0 = 0, a1 = 0, a2 = 0;
+
+    std::size_t p = first;
+    while (p < end) {
+        const std::size_t block = p / kMeanBlock;
+        const std::size_t blockEnd = std::min(end, (block + 1) * kMeanBlock);
+        std::uint32_t s0 = 0, s1 = 0, s2 = 0;
+        while (p < blockEnd) {
+            const std::size_t row = p / rw;
+            const std::size_t col = p % rw;
+            const std::size_t run = std::min(rw - col, blockEnd - p);
+            const unsigned char* s = base
+                + ((std::size_t(rect.top) + row) * std::size_t(img.width) + std::size_t(rect.left)
+                   + col) * 3 * sizeof(T);
+            for (std::size_t i = 0; i < run; ++i, s += 3 * sizeof(T)) {
+                const unsigned v0 = load<T>(s);
+                const unsigned v1 = load<T>(s + sizeof(T));
+                const unsigned v2 = load<T>(s + 2 * sizeof(T));
+                ++h0[v0];
+                ++h1[v1];
+                ++h2[v2];
+                s0 += v0;
+                s1 += v1;
+                s2 += v2;
+                if (kThresholds) {
+                    a0 += int(v0) >= t0;
+                    a1 += int(v1) >= t1;
+                    a2 += int(v2) >= t2;
+                }
+            }
+            p += run;
+        }
+        blockSums[block * 3 + 0] += s0;
+        blockSums[block * 3 + 1] += s1;
+        blockSums[block * 3 + 2] += s2;
+    }
+    above[0] += a0;
+    above[1] += a1;
+    above[2] += a2;
+}
+
+template <typename T>
+void channelHistRangeDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t first,
+                              std::size_t end, std::uint32_t* hist, int levels,
+                              std::uint32_t* blockSums, std::uint32_t* above,
+                              const int* thresholds)
+{
+    if (thresholds != nullptr)
+        channelHistRange<T, true>(img, rect, first, end, hist, levels, blockSums, above, thresholds);
+    else
+        channelHistRange<T, false>(img, rect, first, end, hist, levels, blockSums, above, nullptr);
+}
+
+} // namespace
+
+int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool useColourFilter,
+                                 const int* thresholds, const int* limits, int filmKind)
+{
+    const bool simple = !(useColourFilter && colourFilterSet()) && limits == nullptr
+        && channels == 3 && (bits == 8 || (bits == 16 && kLittleEndianHost)) && pixels != nullptr;
+    if (!simple)
+        return ChannelHistogramReference(left, top, right, bottom, useColourFilter, thresholds,
+                                         limits, filmKind);
+
+    const Rect rect = clipRect(*this, left, top, right, bottom);
+    const std::size_t n = rect.pixels();
+    const int lv = levels();
+    if (!allocChannelHist(std::size_t(3) * std::size_t(lv))) {
+        resetHueWindow();
+        pixelsCounted = std::uint32_t(n);
+        return kNoHistogram;
+    }
+    countAbove[0] = countAbove[1] = countAbove[2] = 0;
+    mean[0] = mean[1] = mean[2] = 0.0f;
+    pixelsCounted = std::uint32_t(n);
+
+    const std::size_t blocks = (n + kMeanBlock - 1) / kMeanBlock;
+    std::vector<std::uint32_t> blockSums(blocks * 3, 0);
+    const bool wide = bits == 16;
+    auto run = [&](std::size_t first, std::size_t end, std::uint32_t* hist, std::uint32_t* above) {
+        if (wide)
+            channelHistRangeDispatch<std::uint16_t>(*this, rect, first, end, hist, lv,
+                                                    blockSums.data(), above, thresholds);
+        else
+            channelHistRangeDispatch<std::uint8_t>(*this, rect, first, end, hist, lv,
+                                                   blockSums.data(), above, thresholds);
+    };
+
+    bool done = false;
+    if (n >= kThreadedMinPixels && std::thread::hardware_concurrency() >= 2) {
+        // The second half starts on a block boundary, so both halves sum whole blocks and
+        // the means come out bit for bit as in one pass.
+        const std::size_t split = (n / 2 / kMeanBlock) * kMeanBlock;
+        std::uint32_t* second = new (std::nothrow) std::uint32_t[std::size_t(3) * std::size_t(lv)]();
+        if (second != nullptr && split > 0) {
+            std::uint32_t above2[3] = {0, 0, 0};
+            try {
+                std::thread worker(run, split, n, second, above2);
+                run(0, split, channelHist, countAbove);
+                worker.join();
+                const std::size_t entries = std::size_t(3) * std::size_t(lv);
+                for (std::size_t i = 0; i < entries; ++i)
+                    channelHist[i] += second[i];
+                for (int c = 0; c < 3; ++c)
+                    countAbove[c] += above2[c];
+                done = true;
+            } catch (const std::system_error&) {
+                // No thread to be had: fall through to the single pass below.
+                std::memset(channelHist, 0, std::size_t(3) * std::size_t(lv) * sizeof *channelHist);
+                std::fill(blockSums.begin(), blockSums.end(), 0u);
+                countAbove[0] = countAbove[1] = countAbove[2] = 0;
+            }
+        }
+        delete[] second;
+    }
+    if (!done)
+        run(0, n, channelHist, countAbove);
+
+    for (std::size_t c = 0; c < 3; ++c)
+        mean[c] = meanFromBlocks(blockSums, 3, c, std::int64_t(n));
+    resetHueWindow();
+    return kOk;
+}
+
+int CIP_RawImg::ChannelHistogramReference(int left, int top, int right, int bottom,
+                                          bool useColourFilter, const int* thresholds,
+                                          const int* limits, int filmKind)
+{
+    const Rect rect = clipRect(*this, left, top, right, bottom);
+    const std::size_t n = pixels != nullptr ? rect.pixels() : 0;
+    const int lv = levels();
+    const int chans = std::max(channels, 1);
+    if (!allocChannelHist(std::size_t(chans) * std::size_t(lv))) {
+        resetHueWindow();
+        pixelsCounted = std::uint32_t(n);
+        return kNoHistogram;
+    }
+    // Only three channels have counters and means.
+    const int nc = std::min(channels, 3);
+    countAbove[0] = countAbove[1] = countAbove[2] = 0;
+    mean[0] = mean[1] = mean[2] = 0.0f;
+
+    const bool filter = useColourFilter && colourFilterSet() && nc == 3;
+    const bool negative = filmKind == kNegative;
+    const bool wide = is16Bit();
+    const int full = maxValue();
+    BlockSum sums[3];
+    std::int64_t kept = 0;
+    std::int64_t limitedOut = 0;
+
+    for (int y = rect.top; y < rect.bottom && n > 0; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const std::size_t index = (std::size_t(y) * std::size_t(width) + std::size_t(x))
+                * std::size_t(channels);
+            int v[3] = {0, 0, 0};
+            for (int c = 0; c < nc; ++c)
+                v[c] = readSample(pixels, index + std::size_t(c), wide, full);
+            if (filter) {
+                float f[3];
+                for (int c = 0; c < 3; ++c)
+                    f[c] = float(negative ? full - v[c] : v[c]);
+                const bool blueFirst = channelOrder == 1;
+                if (!passesColourFilter(blueFirst ? f[2] : f[0], f[1], blueFirst ? f[0] : f[2]))
+                    continue;
+            }
+            ++kept;
+            for (int c = 0; c < nc; ++c) {
+                ++channelHist[std::size_t(c) * std::size_t(lv) + std::size_t(v[c])];
+                if (limits != nullptr && limits[c] != -1
+                    && (negative ? v[c] < limits[c] : v[c] > limits[c])) {
+                    ++limitedOut;
+                    break;
+                }
+                if (thresholds != nullptr && thresholds[c] <= v[c])
+                    ++countAbove[c];
+                sums[c].add(std::uint32_t(v[c]));
+            }
+        }
+    }
+
+    pixelsCounted = std::uint32_t(filter ? kept : std::int64_t(n));
+    for (int c = 0; c < nc; ++c) {
+        sums[c].finish();
+        const bool limited = limits != nullptr && limits[c] != -1;
+        const std::int64_t total = (limited ? std::int64_t(n) : kept) - limitedOut;
+        mean[c] = meanFromBlocks(sums[c].sums, 1, 0, total);
+    }
+    resetHueWindow();
+    return kOk;
+}
+
+int CIP_RawImg::BrightnessHistogram(int left, int top, int right, int bottom,
+                                    bool useColourFilter, int threshold, bool luminance)
+{
+    const Rect rect = clipRect(*this, left, top, right, bottom);
+    const std::size_t n = pixels != nullptr ? rect.pixels() : 0;
+    const int lv = levels();
+    if (!allocBrightnessHist(std::size_t(lv))) {
+        resetHueWindow();
+        pixelsCounted = std::uint32_t(n);
+        return kNoHistogram;
+    }
+    countAbove[0] = 0;
+    mean[3] = 0.0f;
+
+    const int nc = std::min(std::max(channels, 1), 3);
+    const bool filter = useColourFilter && colourFilterSet() && nc == 3;
+    const bool wide = is16Bit();
+    const int topValue = maxValue();
+    const int redIndex = channelOrder == 1 ? 2 : 0;
+    const int blueIndex = 2 - redIndex;
+    BlockSum sums;
+    std::int64_t kept = 0;
+
+    for (int y = rect.top; y < rect.bottom && n > 0; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const std::size_t index = (std::size_t(y) * std::size_t(width) + std::size_t(x))
+                * std::size_t(channels);
+            int v[3] = {0, 0, 0};
+            for (int c = 0; c < nc; ++c)
+                v[c] = readSample(pixels, index + std::size_t(c), wide, topValue);
+            if (filter
+                && !passesColourFilter(float(v[redIndex]), float(v[1]), float(v[blueIndex])))
+                continue;
+            ++kept;
+            int brightness;
+            if (nc == 1)
+                brightness = v[0];
+            else if (luminance && nc == 3)
+                brightness = (299 * v[redIndex] + 587 * v[1] + 114 * v[blueIndex]) / 1000;
+            else
+                brightness = (v[0] + v[1] + v[2]) / nc; // integer mean of the samples
+            ++brightnessHist[brightness];
+            if (threshold != 0 && threshold <= brightness)
+                ++countAbove[0];
+            sums.add(std::uint32_t(brightness));
+        }
+    }
+    sums.finish();
+    pixelsCounted = std::uint32_t(kept);
+    mean[3] = meanFromBlocks(sums.sums, 1, 0, kept);
+    resetHueWindow();
+    return kOk;
+}

@@ -1,0 +1,184 @@
+#include "scanprofile.h"
+
+#include "servicemodes.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace
+{
+
+// Brightness and saturation are added to a 0-255 component and clamped there, so any
+// amount beyond a full swing acts like the full swing.
+constexpr int kMaxOffset = 255;
+
+int limitedOffset(int value)
+{
+    return std::clamp(value, -kMaxOffset, kMaxOffset);
+}
+
+quint16 clampedWord(int value)
+{
+    return quint16(std::clamp(value, 0, 0xFFFF));
+}
+
+} // namespace
+
+bool SlideSettings::operator==(const SlideSettings& other) const
+{
+    return description == other.description && scanningTarget == other.scanningTarget
+        && resolution == other.resolution && colourDepth == other.colourDepth && directory == other.directory
+        && prefix == other.prefix && fileFormat == other.fileFormat && multipass == other.multipass
+        && autoContrast == other.autoContrast && saturation == other.saturation
+        && brightness == other.brightness && suggestedText == other.suggestedText;
+}
+
+bool FilmSettings::operator==(const FilmSettings& other) const
+{
+    return description == other.description && scanningTarget == other.scanningTarget
+        && resolution == other.resolution && colourDepth == other.colourDepth && directory == other.directory
+        && prefix == other.prefix && fileFormat == other.fileFormat && multipass == other.multipass
+        && noiseReduction == other.noiseReduction && scratchRemoval == other.scratchRemoval
+        && autoContrast == other.autoContrast && autoColour == other.autoColour
+        && autoBalance == other.autoBalance && brightness == other.brightness
+        && suggestedText == other.suggestedText;
+}
+
+bool ScanProfile::operator==(const ScanProfile& other) const
+{
+    return m_path == other.m_path && m_version == other.m_version && m_mode == other.m_mode
+        && m_slide == other.m_slide && m_film == other.m_film;
+}
+
+QString ScanProfile::description() const
+{
+    return isSlideMode() ? m_slide.description : m_film.description;
+}
+
+QString ScanProfile::directory() const
+{
+    return isSlideMode() ? m_slide.directory : m_film.directory;
+}
+
+QString ScanProfile::prefix() const
+{
+    return isSlideMode() ? m_slide.prefix : m_film.prefix;
+}
+
+QString ScanProfile::suggestedText() const
+{
+    return isSlideMode() ? m_slide.suggestedText : m_film.suggestedText;
+}
+
+int ScanProfile::resolution() const
+{
+    return isSlideMode() ? m_slide.resolution : m_film.resolution;
+}
+
+int ScanProfile::colourDepth() const
+{
+    return isSlideMode() ? m_slide.colourDepth : m_film.colourDepth;
+}
+
+int ScanProfile::fileFormat() const
+{
+    return isSlideMode() ? m_slide.fileFormat : m_film.fileFormat;
+}
+
+QString ScanProfile::extension() const
+{
+    return fileFormat() == 1 ? QStringLiteral(".jpg") : QStringLiteral(".tif");
+}
+
+EnableValue ScanProfile::multipass() const
+{
+    return isSlideMode() ? m_slide.multipass : m_film.multipass;
+}
+
+EnableValue ScanProfile::autoContrast() const
+{
+    return isSlideMode() ? m_slide.autoContrast : m_film.autoContrast;
+}
+
+int ScanProfile::brightness() const
+{
+    return limitedOffset(isSlideMode() ? m_slide.brightness.value : m_film.brightness.value);
+}
+
+void ScanProfile::setBrightness(int value)
+{
+    m_slide.brightness = { false, value };
+    m_film.brightness = { false, value };
+}
+
+int ScanProfile::saturation() const
+{
+    if (isSlideMode() && m_slide.saturation.enable)
+        return limitedOffset(m_slide.saturation.value);
+    return 0;
+}
+
+int ScanProfile::filmType() const
+{
+    if (isSlideMode())
+        return 0;
+    const int target = m_film.scanningTarget;
+    return (target >= 0 && target <= 3) ? target : 0;
+}
+
+int ScanProfile::filmTypeCode() const
+{
+    switch (filmType()) {
+    case 1:
+        return 32;
+    case 3:
+        return 48;
+    default:
+        return 16;
+    }
+}
+
+bool ScanProfile::autoColour() const
+{
+    return !isSlideMode() && m_film.autoColour.enable;
+}
+
+bool ScanProfile::noiseReduction() const
+{
+    return !isSlideMode() && m_film.noiseReduction.enable;
+}
+
+bool ScanProfile::autoColourOrBalance() const
+{
+    if (isSlideMode())
+        return false;
+    return m_film.autoColour.enable || m_film.autoBalance.enable;
+}
+
+ExposureTriple ScanProfile::exposureTriple(int modelCode) const
+{
+    ServiceModes& modes = ServiceModes::instance();
+    if (modes.isEngineerMode()) {
+        return { clampedWord(modes.exposureFactor(ServiceModes::Red)),
+            clampedWord(modes.exposureFactor(ServiceModes::Green)),
+            clampedWord(modes.exposureFactor(ServiceModes::Blue)) };
+    }
+    if (isSlideMode() && m_slide.scanningTarget == 0)
+        return { 100, 100, 100 };
+    if (modelCode == 84)
+        return { 136, 143, 135 };
+    return { 137, 139, 133 };
+}
+
+QString ScanProfile::nextOutputPath() const
+{
+    const QString stem = directory() + QLatin1Char('/') + prefix();
+    const QString suffix = extension();
+    for (int n = 1; n <= 9998; ++n) {
+        const QString candidate = stem + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')) + suffix;
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return QString();
+}

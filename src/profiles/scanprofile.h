@@ -1,0 +1,141 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// A switchable setting: whether it is on, and its amount.
+struct EnableValue {
+    bool enable = false;
+    int value = 0;
+
+    bool operator==(const EnableValue& other) const { return enable == other.enable && value == other.value; }
+    bool operator!=(const EnableValue& other) const { return !(*this == other); }
+};
+
+// Settings of the microscope-slide mode. Enumerations are kept as read from a file,
+// so they may hold any value; the ScanProfile accessors map unknown ones to defaults.
+struct SlideSettings {
+    QString description;
+    int scanningTarget = 0; // 0 tissue sections, 1 common things, 2 aquatic organisms, 3 others
+    int resolution = 0; // 0 Quality, 1 Normal
+    int colourDepth = 0; // 0 = 16 bits, 1 = 8 bits per sample
+    QString directory;
+    QString prefix;
+    int fileFormat = 0; // 0 TIFF, 1 JPEG
+    EnableValue multipass;
+    EnableValue autoContrast { true, 0 };
+    EnableValue saturation { true, 0 };
+    EnableValue brightness { true, 0 };
+    QString suggestedText;
+
+    bool operator==(const SlideSettings& other) const;
+    bool operator!=(const SlideSettings& other) const { return !(*this == other); }
+};
+
+// Settings of the film mode; a new one has every switch off.
+struct FilmSettings {
+    QString description;
+    int scanningTarget = 0; // 0 positive colour, 1 negative colour, 2 positive B&W, 3 negative B&W
+    int resolution = 0;
+    int colourDepth = 0;
+    QString directory;
+    QString prefix;
+    int fileFormat = 0;
+    EnableValue multipass;
+    EnableValue noiseReduction;
+    EnableValue scratchRemoval; // scratch and dust removal
+    EnableValue autoContrast;
+    EnableValue autoColour;
+    EnableValue autoBalance;
+    EnableValue brightness;
+    QString suggestedText;
+
+    bool operator==(const FilmSettings& other) const;
+    bool operator!=(const FilmSettings& other) const { return !(*this == other); }
+};
+
+// The device colour balance of a prescan or scan.
+struct ExposureTriple {
+    quint16 red = 0;
+    quint16 green = 0;
+    quint16 blue = 0;
+
+    bool operator==(const ExposureTriple& other) const
+    {
+        return red == other.red && green == other.green && blue == other.blue;
+    }
+};
+
+// One scanning profile: both settings and the mode that selects which of them the
+// accessors read. A plain value, copied between the manager's slots, the worker and
+// the editors; it carries no lock, so each thread works on its own copy.
+class ScanProfile
+{
+public:
+    enum Mode { SlideMode = 0, FilmMode = 1 };
+
+    ScanProfile() = default;
+    virtual ~ScanProfile() = default;
+    ScanProfile(const ScanProfile&) = default;
+    ScanProfile& operator=(const ScanProfile&) = default;
+
+    QString path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
+    QString version() const { return m_version; }
+    void setVersion(const QString& version) { m_version = version; }
+    int mode() const { return m_mode; }
+    bool isSlideMode() const { return m_mode == SlideMode; }
+    void setMode(int mode) { m_mode = mode; }
+
+    SlideSettings slideSettings() const { return m_slide; }
+    void setSlideSettings(const SlideSettings& settings) { m_slide = settings; }
+    FilmSettings filmSettings() const { return m_film; }
+    void setFilmSettings(const FilmSettings& settings) { m_film = settings; }
+
+    // Settings of the current mode.
+    QString description() const;
+    QString directory() const;
+    QString prefix() const;
+    QString suggestedText() const;
+    int resolution() const;
+    int colourDepth() const;
+    int fileFormat() const;
+    QString extension() const; // ".jpg" for file format 1, else ".tif"
+    EnableValue multipass() const;
+    EnableValue autoContrast() const;
+    // Offsets on the 0-255 scale; beyond +-255 every pixel clamps the same way, so the
+    // value is limited there and an absurd file value cannot overflow the steps.
+    int brightness() const;
+    void setBrightness(int value); // both settings; switches both brightness enables off
+    int saturation() const; // slide mode with saturation on: its value, else 0
+    int filmType() const; // film mode: the target 0-3 (any other value reads as 0); slide mode: 0
+    int filmTypeCode() const; // 16 positive or slides, 32 colour negative, 48 B&W negative
+    bool autoColour() const;
+    bool noiseReduction() const;
+    bool autoColourOrBalance() const;
+
+    // The device colour balance for a scanner model code (82, 83, 84); in engineer
+    // mode the engineer's exposure factors. Other model codes get the 82/83 values.
+    ExposureTriple exposureTriple(int modelCode) const;
+
+    // directory + "/" + prefix + four-digit counter + extension, the first free one
+    // from 1 to 9998; empty when all are taken.
+    QString nextOutputPath() const;
+
+    // The profile file (XML). load() is true when the file parsed and has a KorObject
+    // root; a parsed file sets path() even without that root. save() writes the file
+    // atomically (a failed write leaves any old file as it was) and sets path().
+    bool load(const QString& path);
+    bool save(const QString& path);
+    QByteArray toXml() const;
+
+    bool operator==(const ScanProfile& other) const;
+    bool operator!=(const ScanProfile& other) const { return !(*this == other); }
+
+private:
+    QString m_path;
+    QString m_version = QStringLiteral("1.0");
+    int m_mode = SlideMode;
+    SlideSettings m_slide;
+    FilmSettings m_film;
+};
