@@ -151,14 +151,17 @@ void TestAutoCrop::simulatorHolder_data()
 {
     QTest::addColumn<int>("media");
     QTest::addColumn<int>("filmCode");
-    QTest::newRow("positive") << 16 << int(CIP_ImageProcess::kPositive);
-    QTest::newRow("colour negative") << 32 << int(CIP_ImageProcess::kColourNegative);
+    QTest::addColumn<bool>("shipped");
+    QTest::newRow("positive") << 16 << int(CIP_ImageProcess::kPositive) << false;
+    QTest::newRow("colour negative") << 32 << int(CIP_ImageProcess::kColourNegative) << false;
+    QTest::newRow("positive, shipped parameters") << 16 << int(CIP_ImageProcess::kPositive) << true;
 }
 
 void TestAutoCrop::simulatorHolder()
 {
     QFETCH(int, media);
     QFETCH(int, filmCode);
+    QFETCH(bool, shipped);
     const ScanResult scan = runScan(m_driver, scanRecord(std::uint8_t(media)));
     QCOMPARE(scan.result, 1);
     QVERIFY(scan.width > 400 && scan.height > 250);
@@ -177,7 +180,11 @@ void TestAutoCrop::simulatorHolder()
     std::memcpy(image.bytes.data(), scan.pixels.data(), image.bytes.size());
     CIP_ImageProcess process;
     process.modelIndex = 9; // the simulator's model code 82
+    // The program runs with its own folder current, where the shipped files lie.
+    if (shipped)
+        QVERIFY(QDir::setCurrent(QCoreApplication::applicationDirPath()));
     const int result = process.autoCrop(image.view, 0, filmCode, 0);
+    QVERIFY(QDir::setCurrent(m_dir.path()));
     QVERIFY(QFile::remove(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI")));
     QCOMPARE(result, 0);
     const CIP_Rect r = process.rect;
