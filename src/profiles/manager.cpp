@@ -1,5 +1,6 @@
 #include "manager.h"
 
+#include "cip_filmterms.h"
 #include "scannersdk.h"
 #include "servicemodes.h"
 #include "stagedump.h"
@@ -62,6 +63,11 @@ manager::manager()
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
+    CIP_FilmTerms::loadAll(QFile::encodeName(applicationFolder()).constData());
+    for (int table = 0; table < kFilmTermCount; ++table)
+        m_filmTerms[size_t(table)] = CIP_FilmTerms::table(table);
+    for (const std::string& file : CIP_FilmTerms::failedFiles())
+        m_failedFilmTerms.append(QString::fromStdString(file));
     m_deviceInfo.fill(0);
 }
 

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,7 +42,8 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
     QObject::connect(&watcher, &QTimer::timeout, [&reported, answer] {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            say(QStringLiteral("box:%1|%2").arg(box->windowTitle(), box->text()));
+            say(QStringLiteral("box:%1|%2")
+                    .arg(box->windowTitle(), box->text().replace(QLatin1Char('\n'), QLatin1Char('#'))));
             box->accept();
         } else if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
             say(QStringLiteral("language"));
@@ -81,7 +83,8 @@ struct Run {
     QStringList lines;
 };
 
-Run start(const QString& answer, const QStringList& environment = {})
+Run start(const QString& answer, const QStringList& environment = {},
+    const QString& program = QCoreApplication::applicationFilePath())
 {
     static int runs = 0;
     const QString key = QStringLiteral("KorvaneLockStartup-%1-%2").arg(::getpid()).arg(++runs);
@@ -91,7 +94,7 @@ Run start(const QString& answer, const QStringList& environment = {})
     for (const QString& entry : environment)
         variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     helper.setProcessEnvironment(variables);
-    helper.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--start"), key, answer });
+    helper.start(program, { QStringLiteral("--start"), key, answer });
     Run run;
     if (!helper.waitForFinished(30000)) {
         helper.kill();
@@ -175,6 +178,28 @@ private slots:
         QCOMPARE(run.lines,
             QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
                 QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") }));
+    }
+
+    void missingFilmTermsAreReportedBeforeTheLink()
+    {
+        // A program folder with the device library but no data and no translations.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString program = folder.filePath(QStringLiteral("korvane_probe"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        const QString library = QCoreApplication::applicationDirPath() + QStringLiteral("/TQ4100.dll");
+        QVERIFY(QFile::link(
+            QFileInfo(library).canonicalFilePath(), folder.filePath(QStringLiteral("TQ4100.dll"))));
+
+        const Run run = start(QStringLiteral("close"), {}, program);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.size(), 4);
+        QVERIFY(run.lines.at(0).startsWith(QStringLiteral("box:Korvane|The film-term file ")));
+        const QStringList problems = run.lines.at(0).split(QLatin1Char('#'));
+        QCOMPARE(problems.size(), 10);
+        QVERIFY(problems.last().contains(folder.path() + QStringLiteral("/data/TQB/Default Negative.ft")));
+        QCOMPARE(run.lines.at(1), QStringLiteral("wait:Korvane"));
+        QCOMPARE(run.lines.at(2), QStringLiteral("window:Korvane|12|1"));
     }
 
     void storedLanguageIsInstalled()

@@ -1,3 +1,4 @@
+#include "cip_filmterms.h"
 #include "manager.h"
 #include "scannersdk.h"
 #include "servicemodes.h"
@@ -447,6 +448,28 @@ private slots:
         // A missing folder fails quietly.
         QVERIFY(QDir(manager::rawImageFolder()).removeRecursively());
         QVERIFY(!dumpStage(preview, QStringLiteral("nowhere")));
+    }
+
+    void missingFilmTermsAreNamed()
+    {
+        // A copy of this program in an empty folder finds none of the ten files.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString copy = folder.filePath(QStringLiteral("manager_probe"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        probe.start(copy, { QStringLiteral("--report-film-terms") });
+        QVERIFY(probe.waitForFinished(20000));
+        const QStringList lines
+            = QString::fromUtf8(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QStringLiteral("failed:10"));
+        QCOMPARE(lines.size(), 11);
+        for (int table = 0; table < 10; ++table) {
+            const QString file = QString::fromLatin1(CIP_FilmTerms::fileName(table));
+            QVERIFY2(lines.at(table + 1).contains(QDir::toNativeSeparators(folder.path() + file)),
+                qPrintable(lines.at(table + 1)));
+        }
     }
 };
 
