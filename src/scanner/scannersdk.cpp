@@ -30,6 +30,7 @@ ScannerSDK::ScannerSDK(QObject* parent)
     , m_device(std::make_unique<NVAScanner>())
 {
     STImage::registerMetaType();
+    m_transform.reset();
     m_device->setRunning(false);
 }
 
@@ -130,6 +131,12 @@ bool ScannerSDK::requestSetScanParameter(const QByteArray& record)
     m_parameterRecord = record.left(static_cast<int>(device::kScanParameterSize));
     setRequest(RequestSetScanParameter);
     return true;
+}
+
+void ScannerSDK::setTransform(const ImageTransform& transform)
+{
+    m_transform = transform;
+    m_transform.setScale(1.0);
 }
 
 void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagetransform.h"
 #include "nvascanner.h"
 
 #include <scanprofile.h>
@@ -35,9 +36,9 @@ struct ScanOptionRecord;
 //    of requests set. The interface sets it; the worker puts it back to the poll
 //    with a compare-and-swap from the word it picked up, so a request set while a
 //    handler finishes (even one of the same kind) is kept, not overwritten.
-//  - settings, the scan area, the firmware bytes and the parameter record are
-//    written by the interface just before it sets the request, while the worker is
-//    polling, and read by the worker only inside the handler of that request; the
+//  - settings, the scan area, the transform, the firmware bytes and the parameter
+//    record are written by the interface just before it sets the request, while the
+//    worker is polling, and read by the worker only inside the handler of that request; the
 //    modal wait dialogs keep the two apart in time.
 //  - linked is atomic: the request operations read it on the interface thread.
 //
@@ -86,6 +87,9 @@ public:
     bool requestSetScanParameter(const QByteArray& record);
     void requestFirmwareUpdate(const QByteArray& bytes);
 
+    // The final scan is only turned, mirrored and flipped: the scale goes back to 1.0.
+    void setTransform(const ImageTransform& transform);
+    ImageTransform transform() const { return m_transform; }
     void setScanArea(const ScanArea& area) { m_scanArea = area; }
     ScanArea scanArea() const { return m_scanArea; }
 
@@ -147,6 +151,7 @@ private:
     std::atomic<bool> m_linked { false };
     std::atomic<quint64> m_request { RequestPrescan };
     std::unique_ptr<NVAScanner> m_device;
+    ImageTransform m_transform;
     QByteArray m_firmware;
     // The device colour balance sent in the scan option record.
     std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };

@@ -129,6 +129,7 @@ private slots:
     void unplugGivesOneDisconnectAndEndsTheThread();
     void seenMarkIsProcessWide();
     void requestsNeedALink();
+    void transformKeepsOnlyTheOrientation();
     void firmwareWriteSucceeds();
     void failedFirmwareWriteIsReported();
 
@@ -371,6 +372,23 @@ void TestScannerSDK::failedFirmwareWriteIsReported()
     // The next poll finds the worker unlinked and ends the loop.
     QVERIFY(sdk.wait(kWaitMs));
     QCOMPARE(events.order, (QStringList { "inquiry", "ready", "firmwareFailed", "firmwareFailed" }));
+}
+
+void TestScannerSDK::transformKeepsOnlyTheOrientation()
+{
+    ScannerSDK sdk;
+    QCOMPARE(sdk.transform().scale(), 1.0);
+    ImageTransform transform;
+    transform.setScale(2.5);
+    transform.setRotation(270);
+    transform.setMirror(true);
+    transform.setCropRect(QRectF(1, 2, 3, 4));
+    sdk.setTransform(transform);
+    QCOMPARE(sdk.transform().scale(), 1.0);
+    QCOMPARE(sdk.transform().rotation(), 270);
+    QVERIFY(sdk.transform().mirror());
+    QVERIFY(!sdk.transform().flip());
+    QCOMPARE(sdk.transform().cropRect(), QRectF(1, 2, 3, 4));
 }
 
 void TestScannerSDK::parameterReadScansOnceFirst()
