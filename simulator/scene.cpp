@@ -13,31 +13,45 @@ namespace {
 
 enum class Region { Holder, Hole, Border, Picture };
 
-bool insideHole(double x, double y)
+// Where one coordinate of a sample lies, worked out once per row and per column
+// of samples, so that classifying a sample is a few lookups.
+struct Span {
+    bool opening; // inside the holder's opening
+    bool picture; // inside the picture's extent
+    bool hole; // inside the holes' extent
+    double corner; // distance into a hole's rounded corner, 0 outside the corners
+};
+
+Span columnSpan(double x)
 {
     using namespace layout;
-    if (y < kHoleTop || y >= kHoleBottom || x < kOpeningLeft || x >= kOpeningRight)
-        return false;
+    Span span{x >= kOpeningLeft && x < kOpeningRight, x >= kPictureLeft && x < kPictureRight, false, 0.0};
     const double offset = x - kHoleFirstLeft;
-    if (offset < 0)
-        return false;
-    const double inHole = std::fmod(offset, kHolePitch);
-    if (inHole >= kHoleWidth)
-        return false;
-    // Rounded corners, as punched.
-    const double dx = std::max({0.0, kHoleCornerRadius - inHole, inHole - (kHoleWidth - kHoleCornerRadius)});
-    const double dy = std::max({0.0, kHoleTop + kHoleCornerRadius - y, y - (kHoleBottom - kHoleCornerRadius)});
-    return dx * dx + dy * dy <= kHoleCornerRadius * kHoleCornerRadius;
+    if (span.opening && offset >= 0) {
+        const double inHole = std::fmod(offset, kHolePitch);
+        span.hole = inHole < kHoleWidth;
+        span.corner = std::max({0.0, kHoleCornerRadius - inHole, inHole - (kHoleWidth - kHoleCornerRadius)});
+    }
+    return span;
 }
 
-Region regionAt(double x, double y)
+Span rowSpan(double y)
 {
     using namespace layout;
-    if (x < kOpeningLeft || x >= kOpeningRight || y < kOpeningTop || y >= kOpeningBottom)
+    return {y >= kOpeningTop && y < kOpeningBottom, y >= kPictureTop && y < kPictureBottom,
+            y >= kHoleTop && y < kHoleBottom,
+            std::max({0.0, kHoleTop + kHoleCornerRadius - y, y - (kHoleBottom - kHoleCornerRadius)})};
+}
+
+Region regionAt(const Span& column, const Span& row)
+{
+    if (!column.opening || !row.opening)
         return Region::Holder;
-    if (insideHole(x, y))
+    // Rounded corners, as punched.
+    if (column.hole && row.hole
+        && column.corner * column.corner + row.corner * row.corner <= layout::kHoleCornerRadius * layout::kHoleCornerRadius)
         return Region::Hole;
-    if (x >= kPictureLeft && x < kPictureRight && y >= kPictureTop && y < kPictureBottom)
+    if (column.picture && row.picture)
         return Region::Picture;
     return Region::Border;
 }
@@ -104,18 +118,22 @@ Scene::Scene(FilmModel::Media media, const QString& imagePath)
     };
 
     const FilmModel::Rgb border = film.unexposedBorder();
-    const double quarter = 0.25 / kDpi;
+    // Two samples across and down each pixel, at a quarter pixel from its centre.
+    std::vector<Span> columns(std::size_t(m_width) * 2);
+    for (int i = 0; i < m_width * 2; ++i)
+        columns[std::size_t(i)] = columnSpan((i / 2 + ((i & 1) ? 0.75 : 0.25)) / kDpi);
     for (int y = 0; y < m_height; ++y) {
         std::uint16_t* out = m_samples.data() + std::size_t(y) * m_width * 3;
         const double cy = (y + 0.5) / kDpi;
         const double ny = (cy - kWindowHeight / 2) / (kWindowHeight / 2);
         const int py = std::min(pictureHeight - 1, std::max(0, y - pictureTop));
+        const Span rows[2] = {rowSpan((y + 0.25) / kDpi), rowSpan((y + 0.75) / kDpi)};
         for (int x = 0; x < m_width; ++x, out += 3) {
             const double cx = (x + 0.5) / kDpi;
             // Four samples per pixel smooth the edges of the holder, frame and holes.
             Region regions[4];
             for (int s = 0; s < 4; ++s)
-                regions[s] = regionAt(cx + ((s & 1) ? quarter : -quarter), cy + ((s & 2) ? quarter : -quarter));
+                regions[s] = regionAt(columns[std::size_t(2 * x + (s & 1))], rows[s >> 1]);
             float picturePart[3] = {0, 0, 0};
             if (std::find(regions, regions + 4, Region::Picture) != regions + 4) {
                 const int px = std::min(pictureWidth - 1, std::max(0, x - pictureLeft));
