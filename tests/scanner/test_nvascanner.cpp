@@ -239,7 +239,7 @@ void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
     QCOMPARE(image.channels(), 3);
     // The image holds what was delivered, then zeros: never bytes from past the buffer.
     const std::size_t shared = std::min<std::size_t>(image.byteCount(), std::size_t(deliveredBytes));
-    QVERIFY(std::memcmp(image.data(), all.data(), shared) == 0);
+    QVERIFY(shared == 0 || std::memcmp(image.data(), all.data(), shared) == 0);
     QVERIFY(std::all_of(image.data() + shared, image.data() + image.byteCount(),
                         [](std::uint8_t b) { return b == 0; }));
 }
