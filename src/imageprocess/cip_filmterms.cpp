@@ -158,19 +158,16 @@ bool CIP_FilmTermTable::applyTo(STImage& image) const
     if (!m_loaded || image.isNull() || image.channels() != 3)
         return false;
     const std::size_t pixelCount = std::size_t(image.width()) * std::size_t(image.height());
-    STImage copy(image);
+    // Mapping cannot fail half way, so the samples are replaced where they are: the image
+    // is the same as a mapped copy, without a second 100 MB buffer for a large scan.
     if (image.bitsPerSample() == 16) {
-        // STImage rows are 16-bit little-endian words; its buffer comes from new[] and is
-        // suitably aligned for them.
-        apply16(reinterpret_cast<const std::uint16_t*>(image.data()),
-                reinterpret_cast<std::uint16_t*>(copy.data()), pixelCount);
-    } else if (image.bitsPerSample() == 8) {
-        apply8(image.data(), copy.data(), pixelCount);
-    } else {
-        return false;
+        // STImage holds 16-bit little-endian words in a new[] block, aligned for them.
+        std::uint16_t* words = reinterpret_cast<std::uint16_t*>(image.data());
+        return apply16(words, words, pixelCount);
     }
-    image = std::move(copy);
-    return true;
+    if (image.bitsPerSample() == 8)
+        return apply8(image.data(), image.data(), pixelCount);
+    return false;
 }
 
 const char* CIP_FilmTerms::fileName(int table)
@@ -178,18 +175,15 @@ const char* CIP_FilmTerms::fileName(int table)
     return table >= 0 && table < kTableCount ? kFiles[table] : "";
 }
 
-bool CIP_FilmTerms::loadAll(const char* applicationDir)
+int CIP_FilmTerms::loadTables(const char* applicationDir, CIP_FilmTermTable* tables,
+                              std::vector<std::string>* failed)
 {
-    Registry& reg = registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    if (reg.loaded)
-        return reg.failed.empty();
     const std::string base = applicationDir != nullptr ? applicationDir : ".";
     bool ok[kTableCount] = {};
     // Two files at a time: this runs at every start before the main window shows.
     auto loadRange = [&](int first, int step) {
         for (int t = first; t < kTableCount; t += step)
-            ok[t] = loadOne(reg.tables[t], base + kFiles[t]);
+            ok[t] = loadOne(tables[t], base + kFiles[t]);
     };
     bool threaded = false;
     if (std::thread::hardware_concurrency() >= 2) {
@@ -203,11 +197,24 @@ bool CIP_FilmTerms::loadAll(const char* applicationDir)
     }
     if (!threaded)
         loadRange(0, 1);
-    reg.failed.clear();
+    int loaded = 0;
     for (int t = 0; t < kTableCount; ++t) {
-        if (!ok[t])
-            reg.failed.emplace_back(kFiles[t]);
+        if (ok[t])
+            ++loaded;
+        else if (failed != nullptr)
+            failed->emplace_back(kFiles[t]);
     }
+    return loaded;
+}
+
+bool CIP_FilmTerms::loadAll(const char* applicationDir)
+{
+    Registry& reg = registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    if (reg.loaded)
+        return reg.failed.empty();
+    reg.failed.clear();
+    loadTables(applicationDir, reg.tables, &reg.failed);
     reg.loaded = true;
     return reg.failed.empty();
 }

@@ -37,8 +37,8 @@ public:
     // index entries 0-255 and keep the low byte. False, nothing written, when not loaded.
     bool apply16(const std::uint16_t* src, std::uint16_t* dst, std::size_t pixelCount) const;
     bool apply8(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixelCount) const;
-    // Replaces the scan image by a mapped copy; false and image unchanged when the table
-    // is not loaded or the image is not three-channel 8 or 16 bits.
+    // Maps every sample of the scan image; false and image unchanged when the table is
+    // not loaded or the image is not three-channel 8 or 16 bits.
     bool applyTo(STImage& image) const;
 
 private:
@@ -59,6 +59,10 @@ public:
     // Reads every file below applicationDir; only the first call loads. Returns true when
     // all ten loaded.
     static bool loadAll(const char* applicationDir);
+    // Loads the ten files into tables (an array of kTableCount) without touching the
+    // process-wide ones; appends the names that failed. Returns the number loaded.
+    static int loadTables(const char* applicationDir, CIP_FilmTermTable* tables,
+                          std::vector<std::string>* failed);
     // Table 0-9, nullptr for another index. Never null for 0-9, possibly not loaded.
     static CIP_FilmTermTable* table(int index);
     // File names (as fileName() gives them) of the tables that failed to load, for the
