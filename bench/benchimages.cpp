@@ -46,7 +46,17 @@ Image16 makeTestImage(int width, int height, std::uint32_t seed)
         { true, 0.50, 0.85, 0.05, 0.0, { 20000, 47000, 15000 } },
     };
 
+    // Noise of about 1 % of full scale from a table, each row starting at its own
+    // place: as irregular to the eye as fresh random numbers, at a fraction of the cost.
     std::uint32_t state = 0x9E3779B9u ^ (seed * 0x85EBCA6Bu) ^ std::uint32_t(width * 31 + height);
+    constexpr std::uint32_t kNoiseSize = 1u << 16;
+    std::vector<std::int16_t> noise(kNoiseSize);
+    for (std::int16_t& value : noise) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        value = std::int16_t(int(state & 1023) - 512);
+    }
     for (int y = 0; y < height; ++y) {
         std::uint16_t* row = image.samples.data() + std::size_t(y) * width * 3;
         const float* d = down.data() + std::size_t(y) * 3;
@@ -80,12 +90,10 @@ Image16 makeTestImage(int width, int height, std::uint32_t seed)
                     row[x * 3 + c]
                         = std::uint16_t((row[x * 3 + c] >> 3) + shape.colour[c] - (shape.colour[c] >> 3));
         }
-        // Noise of about 1 % of full scale.
+        std::uint32_t offset = std::uint32_t(y) * 2654435761u ^ seed * 40503u;
+        offset ^= offset >> 15;
         for (int i = 0; i < width * 3; ++i) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            const int value = int(row[i]) + int(state & 1023) - 512;
+            const int value = int(row[i]) + noise[(offset + std::uint32_t(i)) & (kNoiseSize - 1)];
             row[i] = std::uint16_t(std::min(65535, std::max(0, value)));
         }
     }
