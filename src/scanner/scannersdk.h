@@ -15,7 +15,8 @@
 #include <atomic>
 #include <memory>
 
-namespace device {
+namespace device
+{
 struct ScanOptionRecord;
 }
 
