@@ -5,8 +5,10 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
-#include "finalfilestep.h"
-#include "scanoptionrecord.h"
+#include "acquisitionrecords.h"
+#include "scanresolution.h"
+
+#include <finalfile.h>
 
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
@@ -25,7 +27,7 @@ void ScannerSDK::handleFinalScan()
     m_scannedOnce = true;
     const int model = modelCode();
     const int choice = settings.resolution();
-    const int outputResolution = FinalFileStep::outputResolution(model, choice);
+    const int outputResolution = ScanResolution::output(model, choice);
     const ServiceModes& modes = ServiceModes::instance();
 
     // Negatives keep the balance the last prescan measured on their film base.
@@ -35,10 +37,9 @@ void ScannerSDK::handleFinalScan()
     }
 
     device::ScanOptionRecord record;
-    ScanOptionRecord::fillFinal(record, FinalFileStep::deviceResolution(model, choice), float(m_scanArea.left),
-                                float(m_scanArea.top), float(m_scanArea.left + m_scanArea.width),
-                                float(m_scanArea.top + m_scanArea.height), m_colourBalance, settings.filmTypeCode(),
-                                NVAScanner::lineCallback());
+    AcquisitionRecords::fillFinal(record, ScanResolution::device(model, choice), float(m_scanArea.left),
+                                  float(m_scanArea.top), float(m_scanArea.left + m_scanArea.width),
+                                  float(m_scanArea.top + m_scanArea.height), m_colourBalance, settings.filmTypeCode());
     applyScanBalance(record, false);
 
     if (!device::succeeded(m_device->startScan(&record))) {
@@ -77,16 +78,23 @@ void ScannerSDK::handleFinalScan()
         dumpStage(image.toQImage(), QStringLiteral("Scan_Final"));
 
     const QString path = settings.nextOutputPath();
-    FinalFileStep finalFile(UserFolders::userFolder(QStringLiteral("Korvane")));
-    const bool prepared = finished && finalFile.prepare(image, settings.colourDepth() == 1, outputResolution);
+    const QString workFolder = UserFolders::userFolder(QStringLiteral("Korvane"));
+    FinalFile::Prepared prepared;
+    if (finished)
+        prepared = FinalFile::prepare(image, outputResolution, settings.colourDepth() == 1, workFolder);
 
-    // A cancel that arrived during the scan's processing discards it.
+    // A cancel that arrived during the scan's processing discards it, and with it
+    // the enlarged raw file.
     if (!scanRunning()) {
-        finalFile.discard();
+        FinalFile::discardRawFiles(workFolder);
         emit scannerScanImage_s(QString());
         return;
     }
-    const QString written = prepared ? finalFile.write(image, path) : QString();
+    QString written;
+    if (prepared.ok)
+        written = FinalFile::write(image, prepared, path, workFolder);
+    else
+        FinalFile::discardRawFiles(workFolder);
     if (written.isEmpty())
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
     emit scannerScanImage_s(written);

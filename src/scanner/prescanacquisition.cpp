@@ -5,7 +5,7 @@
 
 #include "devicerecords.h"
 #include "multipassbalance.h"
-#include "scanoptionrecord.h"
+#include "acquisitionrecords.h"
 
 #include <servicemodes.h>
 #include <stagedump.h>
@@ -52,7 +52,7 @@ void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record, bool prescan
         m_balanceWork.shadow[std::size_t(c)] = multipass.shadow[std::size_t(c)];
     }
     if (settings.multipass().enable)
-        ScanOptionRecord::setMultipass(record, m_colourBalance, multipass.highlight, multipass.shadow);
+        AcquisitionRecords::setMultipass(record, m_colourBalance, multipass.highlight, multipass.shadow);
     const quint16 gain = prescan ? 100 : 0;
     info.wGainFactorR = info.wGainFactorG = info.wGainFactorB = gain;
 }
@@ -69,7 +69,7 @@ void ScannerSDK::handlePrescan()
 
     if (isNegative(filmTypeCode)) {
         device::ScanOptionRecord filmBase;
-        ScanOptionRecord::fillFilmBase(filmBase, filmTypeCode, NVAScanner::lineCallback());
+        AcquisitionRecords::fillFilmBase(filmBase, filmTypeCode);
         if (modes.isEngineerMode())
             dumpOptionRecord(QStringLiteral("PreviewDminCommand"), filmBase);
         // The film base only yields the balance; its image and result do not matter.
@@ -87,7 +87,7 @@ void ScannerSDK::handlePrescan()
     }
 
     device::ScanOptionRecord record;
-    ScanOptionRecord::fillPrescan(record, m_colourBalance, filmTypeCode, NVAScanner::lineCallback());
+    AcquisitionRecords::fillPrescan(record, m_colourBalance, filmTypeCode);
     applyScanBalance(record, true);
 
     if (!device::succeeded(m_device->startScan(&record))) {
