@@ -207,12 +207,12 @@ STImage STImage::scaled(std::uint32_t newWidth, std::uint32_t newHeight) const
 
 QImage STImage::toQImage() const
 {
-    if (m_width == 0 || m_height == 0 || isNull())
+    if (m_width == 0 || m_height == 0)
         return QImage();
     QImage image(int(m_width), int(m_height), QImage::Format_RGB888);
     if (image.isNull())
         return image;
-    if (!hasSamples(*this) || m_channels < 3) {
+    if (!hasSamples(*this) || m_channels < 3 || isNull()) {
         for (std::uint32_t y = 0; y < m_height; ++y) {
             uchar* out = image.scanLine(int(y));
             for (std::uint32_t x = 0; x < m_width; ++x, out += 3) {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "stimage.h"
+
+#include <QString>
+
+// The final-file step of a scan, in the two halves the worker runs on either side
+// of its last cancel check: prepare() converts and, for the enlarged resolution,
+// builds the enlarged raw file; write() writes the TIFF or JPEG.
+//
+// The final file is written under a temporary name in the target folder and
+// renamed to its name only when complete; a name taken meanwhile is not
+// overwritten (the next free number is used). The temporary raw files are removed
+// on every path, failures included.
+//
+// Threads: runs on the scanner worker thread; the raw files have fixed names in
+// the work folder, so one final file at a time.
+namespace FinalFile {
+
+constexpr int kEnlargedResolution = 10000; // scanned at 5000 dpi and doubled
+constexpr int kScannedResolution = 5000;
+
+// workFolder is userFolder("Korvane"); the raw files are in it.
+QString dumpedRawPath(const QString& workFolder); // "/tmpImage.raw"
+QString enlargedRawPath(const QString& workFolder); // "/resizeImage.raw"
+
+struct Prepared {
+    bool ok = false;
+    std::uint32_t bits = 16; // of the samples written
+    bool enlarged = false; // the enlarged raw file holds the image
+};
+
+// 8 bits when eightBit (image replaced by to8Bit()); at 10000 dpi the image is
+// dumped, enlarged by 2.0 into the enlarged raw file and the dump removed; at any
+// other resolution the image's resolution field is set to it.
+Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QString& workFolder);
+
+// Writes the final file for path P: JPEG when P contains ".jpg" (case-sensitive),
+// else TIFF. Returns the path written (P, or the next free number when P was taken
+// meanwhile), or empty on failure. Removes the enlarged raw file.
+QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder);
+
+// Removes both raw files (a scan cancelled between the halves).
+void discardRawFiles(const QString& workFolder);
+
+} // namespace FinalFile

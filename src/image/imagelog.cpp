@@ -1,0 +1,3 @@
+#include "imagelog.h"
+
+Q_LOGGING_CATEGORY(lcImage, "korvane.image", QtWarningMsg)

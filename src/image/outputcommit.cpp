@@ -1,0 +1,101 @@
+#include "outputcommit.h"
+
+#include "imagelog.h"
+#include "outputname.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace OutputCommit {
+
+namespace {
+
+enum class Placed { Done, Taken, Failed };
+
+// rename without replacing: renameat2 where the file system has it, else a hard
+// link, which fails on an existing name just the same.
+Placed placeWithoutReplacing(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return Placed::Done;
+    if (errno == EEXIST)
+        return Placed::Taken;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return Placed::Failed;
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return Placed::Done;
+    }
+    return errno == EEXIST ? Placed::Taken : Placed::Failed;
+}
+
+} // namespace
+
+QString createTemporaryBeside(const QString& target)
+{
+    const QFileInfo info(target);
+    if (target.isEmpty() || !info.dir().exists())
+        return QString();
+    // Hidden and with a suffix no scan uses, so that it never counts as a taken name.
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                        + QStringLiteral(".XXXXXX.part"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        qCWarning(lcImage) << "cannot create a file in" << info.absolutePath() << file.errorString();
+        return QString();
+    }
+    const QString path = file.fileName();
+    file.close();
+    return path;
+}
+
+bool commitReplacing(const QString& temporary, const QString& target)
+{
+    const QByteArray source = QFile::encodeName(temporary);
+    const QByteArray destination = QFile::encodeName(target);
+    if (std::rename(source.constData(), destination.constData()) == 0)
+        return true;
+    qCWarning(lcImage) << "cannot rename" << temporary << "to" << target;
+    QFile::remove(temporary);
+    return false;
+}
+
+QString commitWithoutReplacing(const QString& temporary, const QString& target)
+{
+    Placed placed = placeWithoutReplacing(temporary, target);
+    if (placed == Placed::Done)
+        return target;
+    if (placed == Placed::Taken) {
+        // Someone took the name between the choice and now: keep the scan under the
+        // next free number instead of overwriting theirs.
+        const QFileInfo info(target);
+        static const QRegularExpression counted(QStringLiteral("^(.*)(\\d{4})$"));
+        const QRegularExpressionMatch match = counted.match(info.completeBaseName());
+        if (match.hasMatch()) {
+            const QString extension = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+            for (int n = match.captured(2).toInt() + 1; n <= OutputName::kLastNumber; ++n) {
+                const QString candidate = OutputName::candidate(info.path(), match.captured(1), n, extension);
+                placed = placeWithoutReplacing(temporary, candidate);
+                if (placed == Placed::Done)
+                    return candidate;
+                if (placed == Placed::Failed)
+                    break;
+            }
+        }
+    }
+    qCWarning(lcImage) << "cannot put the written file in place as" << target;
+    QFile::remove(temporary);
+    return QString();
+}
+
+} // namespace OutputCommit

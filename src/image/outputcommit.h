@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Files are written under a temporary name in the target's folder and put in place
+// only when complete, so that a failed write never leaves a half file where a good
+// one stood, and a final scan never overwrites a file that appeared meanwhile.
+namespace OutputCommit {
+
+// Creates an empty, uniquely named file beside target (same folder, so that the
+// rename cannot cross file systems) and returns its path; empty when the folder is
+// missing or not writable.
+QString createTemporaryBeside(const QString& target);
+
+// Renames temporary over target, replacing a file there. On failure the temporary
+// file is removed and the result is false.
+bool commitReplacing(const QString& temporary, const QString& target);
+
+// Renames temporary to target only if no file of that name exists, atomically.
+// When the name is taken and ends in a four-digit counter (Image0007.tif), the
+// following free numbers up to 9998 are tried. Returns the name used, or empty
+// (temporary removed) when none could be taken.
+QString commitWithoutReplacing(const QString& temporary, const QString& target);
+
+} // namespace OutputCommit

@@ -1,0 +1,147 @@
+#include "tiffoutput.h"
+
+#include "imagelog.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+TiffOutput* outputOf(thandle_t handle)
+{
+    return static_cast<TiffOutput*>(handle);
+}
+
+tmsize_t readProc(thandle_t handle, void* buffer, tmsize_t size)
+{
+    ssize_t done = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (done < size) {
+        const ssize_t n = ::read(outputOf(handle)->descriptor(), bytes + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+tmsize_t writeProc(thandle_t handle, void* buffer, tmsize_t size)
+{
+    ssize_t done = 0;
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (done < size) {
+        const ssize_t n = ::write(outputOf(handle)->descriptor(), bytes + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            outputOf(handle)->markFailed();
+            return -1;
+        }
+        done += n;
+    }
+    return done;
+}
+
+toff_t seekProc(thandle_t handle, toff_t offset, int whence)
+{
+    const off_t result = ::lseek(outputOf(handle)->descriptor(), off_t(offset), whence);
+    return result < 0 ? toff_t(-1) : toff_t(result);
+}
+
+int closeProc(thandle_t)
+{
+    return 0; // the descriptor is closed by TiffOutput::close(), which checks it
+}
+
+toff_t sizeProc(thandle_t handle)
+{
+    struct stat status;
+    if (::fstat(outputOf(handle)->descriptor(), &status) != 0)
+        return 0;
+    return toff_t(status.st_size);
+}
+
+int mapProc(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void unmapProc(thandle_t, void*, toff_t)
+{
+}
+
+int messageHandler(TIFF*, void* user, const char* module, const char* format, va_list arguments)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    if (user)
+        qCWarning(lcImage, "libtiff %s: %s", module ? module : "", text);
+    else
+        qCDebug(lcImage, "libtiff %s: %s", module ? module : "", text);
+    return 1; // handled: nothing to standard error
+}
+
+int errorHandler(TIFF* tiff, void* user, const char* module, const char* format, va_list arguments)
+{
+    if (user)
+        static_cast<TiffOutput*>(user)->markFailed();
+    return messageHandler(tiff, user, module, format, arguments);
+}
+
+int warningHandler(TIFF* tiff, void*, const char* module, const char* format, va_list arguments)
+{
+    return messageHandler(tiff, nullptr, module, format, arguments);
+}
+
+} // namespace
+
+TiffOutput::TiffOutput(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        qCWarning(lcImage) << "cannot create" << path;
+        return;
+    }
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, errorHandler, this);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, warningHandler, this);
+    m_tiff = TIFFClientOpenExt(QFile::encodeName(path).constData(), "w", this, readProc, writeProc, seekProc,
+                               closeProc, sizeProc, mapProc, unmapProc, options);
+    TIFFOpenOptionsFree(options);
+    if (!m_tiff) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+TiffOutput::~TiffOutput()
+{
+    close();
+}
+
+bool TiffOutput::close()
+{
+    if (m_tiff) {
+        if (!TIFFFlush(m_tiff))
+            m_failed = true;
+        TIFFClose(m_tiff);
+        m_tiff = nullptr;
+    }
+    if (m_fd >= 0) {
+        if (::close(m_fd) != 0)
+            m_failed = true;
+        m_fd = -1;
+        return !m_failed;
+    }
+    return false;
+}

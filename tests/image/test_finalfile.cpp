@@ -1,0 +1,205 @@
+#include "finalfile.h"
+#include "imagetesthelpers.h"
+#include "outputcommit.h"
+#include "outputname.h"
+
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ImageTest;
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class TestFinalFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nextFreeName_data()
+    {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty folder") << QStringList() << "Image0001.tif";
+        QTest::newRow("two taken") << QStringList { "Image0001.tif", "Image0002.tif" } << "Image0003.tif";
+        QTest::newRow("a gap") << QStringList { "Image0002.tif" } << "Image0001.tif";
+        QTest::newRow("other extension") << QStringList { "Image0001.jpg" } << "Image0001.tif";
+    }
+
+    void nextFreeName()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        for (const QString& name : present)
+            touch(dir.filePath(name));
+        QCOMPARE(OutputName::nextFree(dir.path(), "Image", ".tif"), dir.filePath(expected));
+    }
+
+    void numbersStopAt9998()
+    {
+        QTemporaryDir dir;
+        for (int n = 1; n <= 9997; ++n)
+            touch(OutputName::candidate(dir.path(), "S", n, ".jpg"));
+        QCOMPARE(OutputName::nextFree(dir.path(), "S", ".jpg"), dir.filePath("S9998.jpg"));
+        touch(dir.filePath("S9998.jpg"));
+        QVERIFY(OutputName::nextFree(dir.path(), "S", ".jpg").isEmpty()); // 9999 is never used
+    }
+
+    void takenNameIsNotOverwritten()
+    {
+        QTemporaryDir dir;
+        const QString wanted = dir.filePath("Image0004.tif");
+        QVERIFY(writeBytes(wanted, "theirs"));
+        QVERIFY(writeBytes(dir.filePath("Image0005.tif"), "theirs too"));
+        const QString temporary = OutputCommit::createTemporaryBeside(wanted);
+        QVERIFY(!temporary.isEmpty());
+        QVERIFY(writeBytes(temporary, "ours"));
+        QCOMPARE(OutputCommit::commitWithoutReplacing(temporary, wanted), dir.filePath("Image0006.tif"));
+        QCOMPARE(fileBytes(wanted), QByteArray("theirs"));
+        QCOMPARE(fileBytes(dir.filePath("Image0005.tif")), QByteArray("theirs too"));
+        QCOMPARE(fileBytes(dir.filePath("Image0006.tif")), QByteArray("ours"));
+
+        // No counter to move on to: refused, and the temporary file is gone.
+        const QString plain = dir.filePath("scan.tif");
+        QVERIFY(writeBytes(plain, "theirs"));
+        const QString second = OutputCommit::createTemporaryBeside(plain);
+        QVERIFY(OutputCommit::commitWithoutReplacing(second, plain).isEmpty());
+        QCOMPARE(fileBytes(plain), QByteArray("theirs"));
+        QCOMPARE(entries(dir.path()),
+                 (QStringList { "Image0004.tif", "Image0005.tif", "Image0006.tif", "scan.tif" }));
+    }
+
+    void finalFileAtOrdinaryResolutions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("eightBit");
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("16-bit TIFF at 3600") << "Image0001.tif" << false << 3600;
+        QTest::newRow("8-bit TIFF at 1800") << "Image0001.tif" << true << 1800;
+        QTest::newRow("JPEG at 5000") << "Image0001.jpg" << false << 5000;
+    }
+
+    void finalFileAtOrdinaryResolutions()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, eightBit);
+        QFETCH(int, resolution);
+        QTemporaryDir work;
+        QTemporaryDir out;
+        STImage image = randomImage(24, 16, 16, 3);
+        const STImage original = image;
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, eightBit, work.path());
+        QVERIFY(prepared.ok);
+        QVERIFY(!prepared.enlarged);
+        QCOMPARE(image.resolution(), resolution);
+        const QString path = out.filePath(name);
+        QCOMPARE(FinalFile::write(image, prepared, path, work.path()), path);
+        if (name.endsWith(".jpg")) {
+            QImageReader reader(path);
+            QCOMPARE(reader.format(), QByteArray("jpeg"));
+            const QImage read = reader.read();
+            QCOMPARE(read.size(), QSize(24, 16));
+            QCOMPARE(read.dotsPerMeterX(), int(resolution / 0.0254));
+        } else {
+            const TiffContents tiff = readTiff(path);
+            QVERIFY(tiff.ok);
+            QCOMPARE(int(tiff.bitsPerSample), eightBit ? 8 : 16);
+            QCOMPARE(tiff.xResolution, float(resolution));
+            const STImage expected = eightBit ? original.to8Bit() : original;
+            QCOMPARE(tiff.pixels, QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.byteCount())));
+        }
+        QCOMPARE(entries(out.path()), QStringList { name });
+        QVERIFY(entries(work.path()).isEmpty());
+    }
+
+    void finalFileAt10000Dpi_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("eightBit");
+        QTest::newRow("16-bit TIFF") << "Image0001.tif" << false;
+        QTest::newRow("8-bit TIFF") << "Image0001.tif" << true;
+        QTest::newRow("JPEG") << "Image0001.jpg" << false;
+    }
+
+    void finalFileAt10000Dpi()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, eightBit);
+        QTemporaryDir work;
+        QTemporaryDir out;
+        STImage image = randomImage(20, 12, 16, 3);
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, 10000, eightBit, work.path());
+        QVERIFY(prepared.ok);
+        QVERIFY(prepared.enlarged);
+        QCOMPARE(entries(work.path()), QStringList { "resizeImage.raw" }); // the dump is gone already
+        const QString path = out.filePath(name);
+        QCOMPARE(FinalFile::write(image, prepared, path, work.path()), path);
+        if (name.endsWith(".jpg")) {
+            const JpegContents jpeg = readJpeg(path);
+            QVERIFY(jpeg.ok);
+            QCOMPARE(QSize(jpeg.width, jpeg.height), QSize(40, 24));
+            QCOMPARE(jpeg.xDensity, 10000);
+            QCOMPARE(jpeg.comments, QList<QByteArray> { QByteArray("jpg\0", 4) });
+        } else {
+            const TiffContents tiff = readTiff(path);
+            QVERIFY(tiff.ok);
+            QCOMPARE(tiff.width, 40u);
+            QCOMPARE(tiff.height, 24u);
+            QCOMPARE(int(tiff.bitsPerSample), eightBit ? 8 : 16);
+            QCOMPARE(tiff.xResolution, 10000.0f);
+            QCOMPARE(tiff.description, QByteArray("tif"));
+        }
+        QVERIFY(entries(work.path()).isEmpty());
+        QCOMPARE(entries(out.path()), QStringList { name });
+    }
+
+    void failedFinalFileLeavesNothing_data()
+    {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("10000 dpi") << 10000;
+        QTest::newRow("3600 dpi") << 3600;
+    }
+
+    void failedFinalFileLeavesNothing()
+    {
+        QFETCH(int, resolution);
+        QTemporaryDir work;
+        STImage image = randomImage(20, 12, 16, 3);
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, false, work.path());
+        QVERIFY(prepared.ok);
+        // The folder is gone, and 9998 taken numbers give an empty path.
+        QVERIFY(FinalFile::write(image, prepared, work.filePath("gone/Image0001.tif"), work.path()).isEmpty());
+        QVERIFY(entries(work.path()).isEmpty());
+        const FinalFile::Prepared again = FinalFile::prepare(image, resolution, false, work.path());
+        QVERIFY(FinalFile::write(image, again, QString(), work.path()).isEmpty());
+        QVERIFY(entries(work.path()).isEmpty());
+    }
+
+    void failedEnlargementLeavesNothing()
+    {
+        QTemporaryDir dir;
+        STImage image = randomImage(20, 12, 16, 3);
+        const QString missing = dir.filePath("missing");
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, 10000, false, missing);
+        QVERIFY(!prepared.ok);
+        QVERIFY(FinalFile::write(image, prepared, dir.filePath("Image0001.tif"), missing).isEmpty());
+        QVERIFY(entries(dir.path()).isEmpty());
+
+        const FinalFile::Prepared cancelled = FinalFile::prepare(image, 10000, false, dir.path());
+        QVERIFY(cancelled.ok);
+        FinalFile::discardRawFiles(dir.path());
+        QVERIFY(entries(dir.path()).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFinalFile)
+#include "test_finalfile.moc"
