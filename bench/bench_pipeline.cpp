@@ -4,7 +4,7 @@
 // pipeline on 431 x 287.
 
 #include <cip_filmterms.h>
-#include <finalfilestep.h>
+#include <finalfile.h>
 #include <processingsteps.h>
 #include <stimage.h>
 
@@ -138,9 +138,8 @@ void finalScan(benchmark::State& state, std::uint32_t width, std::uint32_t heigh
         steps.runFinalScan(image, options, hooks);
         QElapsedTimer writeTimer;
         writeTimer.start();
-        FinalFileStep finalFile(folder.path());
-        finalFile.prepare(image, false, 3600);
-        benchmark::DoNotOptimize(finalFile.write(image, path));
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, 3600, false, folder.path());
+        benchmark::DoNotOptimize(FinalFile::write(image, prepared, path, folder.path()));
         seconds[QStringLiteral("write 16-bit TIFF")] += double(writeTimer.nsecsElapsed()) / 1e9;
         total += double(timer.nsecsElapsed()) / 1e9;
 

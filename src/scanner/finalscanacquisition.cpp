@@ -5,8 +5,7 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
-#include "acquisitionrecords.h"
-#include "scanresolution.h"
+#include "scanoptionrecord.h"
 
 #include <finalfile.h>
 
@@ -27,7 +26,7 @@ void ScannerSDK::handleFinalScan()
     m_scannedOnce = true;
     const int model = modelCode();
     const int choice = settings.resolution();
-    const int outputResolution = ScanResolution::output(model, choice);
+    const int outputResolution = ScanOptionRecords::finalOutputResolution(model, choice);
     const ServiceModes& modes = ServiceModes::instance();
 
     // Negatives keep the balance the last prescan measured on their film base.
@@ -36,11 +35,10 @@ void ScannerSDK::handleFinalScan()
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
 
-    device::ScanOptionRecord record;
-    AcquisitionRecords::fillFinal(record, ScanResolution::device(model, choice), float(m_scanArea.left),
-                                  float(m_scanArea.top), float(m_scanArea.left + m_scanArea.width),
-                                  float(m_scanArea.top + m_scanArea.height), m_colourBalance, settings.filmTypeCode());
-    applyScanBalance(record, false);
+    device::ScanOptionRecord record = ScanOptionRecords::finalRecord(
+        ScanOptionRecords::finalDeviceDpi(model, choice), m_scanArea.left, m_scanArea.top, m_scanArea.width,
+        m_scanArea.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+    applyScanBalance(record);
 
     if (!device::succeeded(m_device->startScan(&record))) {
         emit scannerScanImage_s(QString());
@@ -55,7 +53,7 @@ void ScannerSDK::handleFinalScan()
     }
     // Without a turn or mirror the scan is used as it is, not copied: the final scan
     // is the largest image the program holds.
-    if (!m_transform.isIdentity())
+    if (m_transform.quarterTurns() != 0 || m_transform.mirror() || m_transform.flip())
         image = m_transform.apply(image);
     if (modes.isEngineerMode()) {
         const QString folder = UserFolders::debugFolder();

@@ -4,16 +4,11 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
-#include "multipassbalance.h"
-#include "acquisitionrecords.h"
+#include "scanoptionrecord.h"
 
 #include <servicemodes.h>
 #include <stagedump.h>
 #include <userfolders.h>
-
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 
 namespace {
 
@@ -33,28 +28,26 @@ std::array<quint16, 3> ScannerSDK::presetBalance(int modelCode, const std::array
     return current;
 }
 
-void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record, bool prescan)
+void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record)
 {
-    device::ScanInfo& info = record.ScanInfoArray[0];
     const ServiceModes& modes = ServiceModes::instance();
     if (modes.isEngineerMode()) {
-        info.bControlHWLightness = 1;
-        info.wGainFactorR = quint16(modes.gainFactor(ServiceModes::Red));
-        info.wGainFactorG = quint16(modes.gainFactor(ServiceModes::Green));
-        info.wGainFactorB = quint16(modes.gainFactor(ServiceModes::Blue));
+        const auto gain = [&modes](ServiceModes::Channel channel) {
+            return std::uint16_t(modes.gainFactor(channel));
+        };
+        ScanOptionRecords::applyEngineer(
+            record, { { gain(ServiceModes::Red), gain(ServiceModes::Green), gain(ServiceModes::Blue) } });
         return;
     }
-    const MultipassBalance multipass
-        = MultipassBalance::compute(m_colourBalance, settings.filmType(), modelCode());
-    for (int c = 0; c < 3; ++c) {
-        m_balanceWork.balance[std::size_t(c)] = m_colourBalance[std::size_t(c)];
-        m_balanceWork.highlight[std::size_t(c)] = multipass.highlight[std::size_t(c)];
-        m_balanceWork.shadow[std::size_t(c)] = multipass.shadow[std::size_t(c)];
+    const ScanOptionRecords::Multipass multipass
+        = ScanOptionRecords::multipassBalance(m_colourBalance, settings.filmType(), modelCode());
+    for (std::size_t c = 0; c < 3; ++c) {
+        m_balanceWork.balance[c] = multipass.balance[c];
+        m_balanceWork.highlight[c] = multipass.highlights[c];
+        m_balanceWork.shadow[c] = multipass.shadows[c];
     }
     if (settings.multipass().enable)
-        AcquisitionRecords::setMultipass(record, m_colourBalance, multipass.highlight, multipass.shadow);
-    const quint16 gain = prescan ? 100 : 0;
-    info.wGainFactorR = info.wGainFactorG = info.wGainFactorB = gain;
+        ScanOptionRecords::applyMultipass(record, multipass);
 }
 
 void ScannerSDK::handlePrescan()
@@ -68,8 +61,7 @@ void ScannerSDK::handlePrescan()
     const int filmTypeCode = settings.filmTypeCode();
 
     if (isNegative(filmTypeCode)) {
-        device::ScanOptionRecord filmBase;
-        AcquisitionRecords::fillFilmBase(filmBase, filmTypeCode);
+        device::ScanOptionRecord filmBase = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
         if (modes.isEngineerMode())
             dumpOptionRecord(QStringLiteral("PreviewDminCommand"), filmBase);
         // The film base only yields the balance; its image and result do not matter.
@@ -86,9 +78,9 @@ void ScannerSDK::handlePrescan()
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
 
-    device::ScanOptionRecord record;
-    AcquisitionRecords::fillPrescan(record, m_colourBalance, filmTypeCode);
-    applyScanBalance(record, true);
+    device::ScanOptionRecord record
+        = ScanOptionRecords::prescanRecord(m_colourBalance, filmTypeCode, NVAScanner::lineCallback());
+    applyScanBalance(record);
 
     if (!device::succeeded(m_device->startScan(&record))) {
         emit scannerPreScan_s(STImage());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagetransform.h"
 #include "nvascanner.h"
 
 #include <scanprofile.h>
@@ -13,6 +14,8 @@
 #include <array>
 #include <atomic>
 #include <memory>
+
+class ProcessingSteps;
 
 namespace device {
 struct ScanOptionRecord;
@@ -86,6 +89,13 @@ public:
     void requestFirmwareUpdate(const QByteArray& bytes);
 
     void setScanArea(const ScanArea& area) { m_scanArea = area; }
+    // The user's turn and mirror for the final scan; its scale is forced to 1.0.
+    void setTransform(const ImageTransform& transform)
+    {
+        m_transform = transform;
+        m_transform.setScale(1.0);
+    }
+    ImageTransform transform() const { return m_transform; }
     ScanArea scanArea() const { return m_scanArea; }
 
     bool isLinked() const { return m_linked.load(); }
@@ -94,6 +104,11 @@ public:
     // The wrapper, for the about dialog's service command and for tests that point
     // it at another library folder before startLink().
     NVAScanner& device() { return *m_device; }
+
+    // The processing-step object the final scan runs its pipeline with (the manager's;
+    // not owned). Set before the worker starts; without one a scan is saved unprocessed.
+    void setProcessing(ProcessingSteps* steps) { m_processing = steps; }
+    ProcessingSteps* processing() const { return m_processing; }
 
     // The pause after a successful firmware write, for the device to restart
     // (8000 ms); tests shorten it.
@@ -134,13 +149,19 @@ private:
     void handleGetScanParameter();
     void handleSetScanParameter();
 
-    // Prescan and final scan (scannersdkscan.cpp).
+    // Prescan and final scan (prescanacquisition.cpp, finalscanacquisition.cpp).
     void handlePrescan();
     void handleFinalScan();
+    // The device colour balance preset of a model code; other codes keep current.
+    static std::array<quint16, 3> presetBalance(int modelCode, const std::array<quint16, 3>& current);
+    // Engineer gains and lightness, or the multipass balance.
+    void applyScanBalance(device::ScanOptionRecord& record);
+    int modelCode() const { return NVAScanner::modelCode(m_device->deviceInfo()); }
     // The one scan that makes the device settle its parameters before the first read.
     void runParameterScan();
 
     ScanArea m_scanArea;
+    ImageTransform m_transform;
     std::atomic<bool> m_linked { false };
     std::atomic<int> m_request { RequestPrescan };
     std::unique_ptr<NVAScanner> m_device;
@@ -159,5 +180,6 @@ private:
         std::array<qint32, 3> shadow { { 100, 100, 100 } };
     } m_balanceWork;
     bool m_scannedOnce = false;
+    ProcessingSteps* m_processing = nullptr;
     int m_firmwareSettleMs = 8000;
 };

@@ -7,7 +7,8 @@
 #include "tiffinput.h"
 
 #include <cip_filmterms.h>
-#include <finalfilestep.h>
+#include <finalfile.h>
+#include <scanoptionrecord.h>
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
 #include <scanprofile.h>
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <array>
 #include <cstdio>
@@ -166,17 +168,25 @@ int main(int argc, char* argv[])
         steps.runPrescan(image, options, hooks);
     } else {
         steps.runFinalScan(image, options, hooks);
-        resolution = FinalFileStep::outputResolution(arguments.model, profile.resolution());
+        resolution = ScanOptionRecords::finalOutputResolution(arguments.model, profile.resolution());
     }
     printTime(tr("pipeline"), timer.nsecsElapsed());
     if (!arguments.stages.isEmpty() && !arguments.prescan)
         image.toQImage().save(arguments.stages + QLatin1String("/Scan_Final.jpg"), "JPEG");
 
     timer.restart();
-    FinalFileStep finalFile(QDir::tempPath());
-    if (!finalFile.prepare(image, profile.colourDepth() == 1, resolution))
-        return fail(tr("not enough room in %1 for the enlarged image").arg(QDir::tempPath()));
-    const QString written = finalFile.write(image, arguments.output);
+    // The 10000 dpi enlargement goes through raw files of fixed names: they are kept in
+    // a folder of their own beside the output, so no file of the user's is touched.
+    QTemporaryDir work(output.absolutePath() + QLatin1String("/.korvane-process-XXXXXX"));
+    if (!work.isValid())
+        return fail(tr("cannot write into the output folder %1").arg(output.absolutePath()));
+    const QString workFolder = work.path();
+    const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, profile.colourDepth() == 1, workFolder);
+    if (!prepared.ok) {
+        FinalFile::discardRawFiles(workFolder);
+        return fail(tr("could not prepare the image for writing in %1 (disk full?)").arg(workFolder));
+    }
+    const QString written = FinalFile::write(image, prepared, arguments.output, workFolder);
     if (written.isEmpty())
         return fail(tr("could not write %1").arg(arguments.output));
     printTime(tr("write %1").arg(written), timer.nsecsElapsed());
