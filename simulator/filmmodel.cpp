@@ -42,26 +42,26 @@ FilmModel::Media FilmModel::mediaFromCode(std::uint8_t filmMediaType)
     }
 }
 
-FilmModel::Rgb FilmModel::picture(const Rgb& radiance) const
+float FilmModel::response(int channel, float radiance) const
 {
-    Rgb t{};
     switch (m_media) {
     case Media::Positive:
-        for (int c = 0; c < 3; ++c)
-            t[c] = kPositiveDmax + (kPositiveClear - kPositiveDmax) * std::pow(std::min(1.0f, std::max(0.0f, radiance[c])), 1.15f);
-        break;
+        return kPositiveDmax + (kPositiveClear - kPositiveDmax) * std::pow(std::min(1.0f, std::max(0.0f, radiance)), 1.15f);
     case Media::ColourNegative:
-        for (int c = 0; c < 3; ++c)
-            t[c] = kColourBase[c] * std::pow(10.0f, -kColourGamma[c] * logExposure(radiance[c]));
-        break;
-    case Media::MonoNegative: {
-        const float luminance = 0.2126f * radiance[0] + 0.7152f * radiance[1] + 0.0722f * radiance[2];
-        const float value = kMonoBase * std::pow(10.0f, -kMonoGamma * logExposure(luminance));
-        t = {value, value, value};
-        break;
+        return kColourBase[channel] * std::pow(10.0f, -kColourGamma[channel] * logExposure(radiance));
+    case Media::MonoNegative:
+        return kMonoBase * std::pow(10.0f, -kMonoGamma * logExposure(radiance));
     }
+    return 1.0f;
+}
+
+FilmModel::Rgb FilmModel::picture(const Rgb& radiance) const
+{
+    if (monochrome()) {
+        const float value = response(0, 0.2126f * radiance[0] + 0.7152f * radiance[1] + 0.0722f * radiance[2]);
+        return {value, value, value};
     }
-    return t;
+    return {response(0, radiance[0]), response(1, radiance[1]), response(2, radiance[2])};
 }
 
 FilmModel::Rgb FilmModel::unexposedBorder() const

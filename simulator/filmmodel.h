@@ -22,6 +22,10 @@ public:
 
     // The developed picture for the scene's linear radiance (0 to 1 per channel).
     Rgb picture(const Rgb& radiance) const;
+    // Black-and-white film sees the luminance; colour film each channel apart.
+    bool monochrome() const { return m_media == Media::MonoNegative; }
+    // Transmittance of channel c for radiance 0 to 1 (luminance for monochrome film).
+    float response(int channel, float radiance) const;
     // The film where no light fell: the base of a negative, the black of a positive.
     Rgb unexposedBorder() const;
     // The film's clearest part, which the film-base measurement looks for.

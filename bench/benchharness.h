@@ -1,0 +1,42 @@
+#pragma once
+
+// Conventions of korvane_bench.
+//
+// Register each of our steps as "ours/<step>" and the same operation of a peer
+// library, on the same input, as "opencv/<step>" or "vips/<step>"; use real time
+// and milliseconds:
+//
+//     BENCHMARK(scanOurs)->Name("ours/scan_5000dpi")->Unit(benchmark::kMillisecond)->UseRealTime();
+//
+// After all benchmarks ran, the program prints a table with one line per step:
+// our time, each peer's time, and the ratio of ours to the fastest peer (below 1
+// means we are faster). Peers are optional: guard their code with
+// KORVANE_BENCH_OPENCV and KORVANE_BENCH_VIPS. They run on one thread, as our
+// steps do, so that the ratio compares algorithms, not core counts.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace bench {
+
+// Collects the timings of "<side>/<step>" runs while printing as usual.
+class ComparisonReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override;
+    // The comparison table, on standard output.
+    void printComparison() const;
+
+private:
+    struct Timing {
+        std::string side;
+        std::string step;
+        double milliseconds;
+    };
+    std::vector<Timing> m_timings;
+};
+
+// Skips a peer's benchmark with a reason instead of failing the whole run.
+inline void skipPeer(benchmark::State& state, const char* why) { state.SkipWithError(why); }
+
+} // namespace bench

@@ -1,0 +1,292 @@
+#include "cip_autocrop.h"
+
+#include "cip_rawimg.h"
+#include "ipinireader.h"
+#include "ipmodelfiles.h"
+
+#include <algorithm>
+#include <cmath>
+
+void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
+{
+    const char *section = filmCode == 1 ? "AUTOCROP_POS" : (filmCode == 2 || filmCode == 4) ? "AUTOCROP_NEG" : nullptr;
+    if (!section)
+        return;
+    const IPString file = IPParamFilePath(IPParamFile::AutoCrop, modelIndex, filmFormat);
+    const char *path = file.text();
+    const auto f = [&](const char *key, float def) { return IPReadIniFloat(section, key, def, path); };
+    const auto i = [&](const char *key, int def) { return IPReadIniInt(section, key, def, path); };
+    cropLeft = f("IDC_CROP_LEFT", 0);
+    cropTop = f("IDC_CROP_TOP", 0);
+    cropRight = f("IDC_CROP_RIGHT", 100);
+    cropBottom = f("IDC_CROP_BOTTOM", 100);
+    borderLeft = f("IDC_BORDER_LEFT", 0);
+    borderTop = f("IDC_BORDER_TOP", 0);
+    borderRight = f("IDC_BORDER_RIGHT", 100);
+    borderBottom = f("IDC_BORDER_BOTTOM", 100);
+    minLeft = i("IDC_MIN_LEFT", 0);
+    minTop = i("IDC_MIN_TOP", 0);
+    minRight = i("IDC_MIN_RIGHT", 0);
+    minBottom = i("IDC_MIN_BOTTOM", 0);
+    filmHoleType = i("IDC_FILMHOLE_TYPE", 0);
+    skipFilmHolePercent = f("IDC_SKIP_FILMHOLE_PERCENT", 0);
+    refPercentBright = f("IDC_BORDER_REF_PERCENT_BRIGHT", 10);
+    refPercentDark = f("IDC_BORDER_REF_PERCENT_DARK", 20);
+    ifExistPercentBright = f("IDC_BORDER_IFEXIST_PERCENT_BRIGHT", 5);
+    ifExistPercentDark = f("IDC_BORDER_IFEXIST_PERCENT_DARK", 5);
+    defaultPercentBright = f("IDC_BORDER_DEFAULT_PERCENT_BRIGHT", 95);
+    defaultPercentDark = f("IDC_BORDER_DEFAULT_PERCENT_DARK", 10);
+    tolBright = f("IDC_BORDER_TOL_BRIGHT", 2);
+    tolDark = f("IDC_BORDER_TOL_DARK", 2);
+    refImgPercentWidth = f("IDF_REF_IMG_PERCENT_WIDTH", 70);
+    refImgPercentHeight = f("IDF_REF_IMG_PERCENT_HEIGHT", 70);
+    deflateLeft = f("IDC_DEFLATE_LEFT", 1);
+    deflateTop = f("IDC_DEFLATE_TOP", 1);
+    deflateRight = f("IDC_DEFLATE_RIGHT", 1);
+    deflateBottom = f("IDC_DEFLATE_BOTTOM", 1);
+    minPercentImg = f("IDF_MIN_PERCENT_IMG", 30);
+    minPercentBorder = f("IDF_MIN_PERCENT_BORDER", 1);
+}
+
+CIP_AutoCrop::Plane CIP_AutoCrop::valuePlane(const CIP_RawImg &image)
+{
+    Plane plane;
+    plane.width = image.width;
+    plane.height = image.height;
+    plane.percent.resize(std::size_t(std::max(0, image.width)) * std::max(0, image.height));
+    std::size_t i = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            float r, g, b, h, s, v;
+            image.rgb(x, y, r, g, b);
+            CIP_RawImg::RGBtoHSV(r, g, b, image.bits, h, s, v);
+            plane.percent[i++] = v * 100.0f;
+        }
+    }
+    return plane;
+}
+
+float CIP_AutoCrop::level(const Plane &plane, const CIP_Rect &area, Mode mode, float reference, float presence,
+                          bool *present)
+{
+    const CIP_Rect a = area.clipped(plane.width, plane.height);
+    long long selected = 0;
+    double sum = 0.0;
+    for (int y = a.top; y < a.bottom; ++y) {
+        const float *row = plane.percent.data() + std::size_t(y) * plane.width;
+        for (int x = a.left; x < a.right; ++x) {
+            const float p = row[x];
+            if ((mode == Mode::Dark && !(p < reference)) || (mode == Mode::Bright && !(p > reference)))
+                continue;
+            ++selected;
+            sum += std::floor(p + 0.5f);
+        }
+    }
+    const long long all = a.area();
+    if (present)
+        *present = all > 0 && double(selected * 100 / all) >= presence;
+    return selected ? float(sum / double(selected)) : 0.0f;
+}
+
+namespace {
+
+struct Search
+{
+    const CIP_AutoCrop::Plane &plane;
+    const CIP_AutoCropParams &p;
+    double darkThreshold, wideDark, brightThreshold, wideBright;
+    int sprocketFirst = 0, sprocketEnd = 0; // rows [first, end) in the sprocket area
+
+    bool isBorder(const CIP_Rect &line, bool sprocket) const
+    {
+        using M = CIP_AutoCrop::Mode;
+        if (sprocket) {
+            bool brightPresent = false, darkPresent = false;
+            float bright = CIP_AutoCrop::level(plane, line, M::Bright, 100.0f - p.refPercentBright,
+                                               p.ifExistPercentBright, &brightPresent);
+            float dark = CIP_AutoCrop::level(plane, line, M::Dark, p.refPercentDark, p.ifExistPercentDark, &darkPresent);
+            if (!brightPresent)
+                bright = 1.0f;
+            if (!darkPresent)
+                dark = 99.0f;
+            return bright > wideBright || dark < wideDark;
+        }
+        const double l = CIP_AutoCrop::level(plane, line, M::Plain, 0.0f, 0.0f) + 0.5;
+        return l > brightThreshold || l < darkThreshold;
+    }
+};
+
+// Centre a length-long span about centre inside [low, lastIndex].
+int centredStart(int centre, int length, int lastIndex)
+{
+    int start = centre - length / 2;
+    if (start + length > lastIndex + 1)
+        start = lastIndex + 1 - length;
+    return std::max(start, 0);
+}
+
+} // namespace
+
+int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, CIP_Rect &crop)
+{
+    const int width = image.width;
+    const int height = image.height;
+    crop = CIP_Rect{};
+    if (image.channels < 3)
+        return 2;
+
+    const int minW = std::max(0, p.minRight - p.minLeft);
+    const int minH = std::max(0, p.minBottom - p.minTop);
+    const int a = int(width * p.cropLeft / 100.0f);
+    const int rightLimit = std::min(width - 1, int(width * p.cropRight / 100.0f) - 1);
+    const int firstRow = std::max(0, int(height * p.cropTop / 100.0f));
+    const int lastRow = std::min(height - 1, int(height * p.cropBottom / 100.0f) - 1);
+
+    const auto centred = [&](int top, int bottom) {
+        const int rowStart = centredStart((top + bottom) / 2, minH, lastRow);
+        const int colStart = centredStart((a + rightLimit) / 2, minW, rightLimit);
+        return CIP_Rect{colStart, rowStart, colStart + minW, rowStart + minH};
+    };
+    if (minW >= width || minH >= height) {
+        crop = centred(0, 0);
+        return 3;
+    }
+    if (width <= 0 || height <= 0 || rightLimit < a || lastRow < firstRow) {
+        crop = centred(0, 0);
+        return 0;
+    }
+
+    const Plane plane = valuePlane(image);
+
+    // Thresholds from the border reference area.
+    const CIP_Rect borderArea{int(width * p.borderLeft / 100.0f), int(height * p.borderTop / 100.0f),
+                              int(width * p.borderRight / 100.0f), int(height * p.borderBottom / 100.0f)};
+    bool present = false;
+    double darkLevel = level(plane, borderArea, Mode::Dark, p.refPercentDark, p.ifExistPercentDark, &present) + 0.5;
+    if (!present)
+        darkLevel = p.defaultPercentDark;
+    double darkThreshold = std::max(1.0, std::trunc(darkLevel) + p.tolDark);
+    double wideDark = std::max(0.0, 2.0 * p.tolDark + darkThreshold);
+    double brightLevel = level(plane, borderArea, Mode::Bright, 100.0f - p.refPercentBright, p.ifExistPercentBright,
+                               &present) + 0.5;
+    if (!present)
+        brightLevel = p.defaultPercentBright;
+    double brightThreshold = std::min(99.0, std::trunc(brightLevel) - p.tolBright);
+    double wideBright = std::min(100.0, 2.0 * p.tolBright + brightThreshold);
+
+    Search s{plane, p, darkThreshold, wideDark, brightThreshold, wideBright};
+    const int sprocketDepth = int(height * p.skipFilmHolePercent / 100.0f);
+    if (p.filmHoleType == 1) {
+        s.sprocketFirst = 0;
+        s.sprocketEnd = sprocketDepth;
+    } else if (p.filmHoleType == 2) {
+        s.sprocketFirst = lastRow + 1 - sprocketDepth;
+        s.sprocketEnd = lastRow + 1;
+    }
+
+    const int deflateLeft = int(width * p.deflateLeft / 100.0f);
+    const int deflateTop = int(width * p.deflateTop / 100.0f);
+    const int deflateRight = int(width * p.deflateRight / 100.0f);
+    const int deflateBottom = int(width * p.deflateBottom / 100.0f);
+    const int pictureRun = int(width * p.minPercentImg / 100.0f) / 3;
+    const int borderRun = int(width * p.minPercentBorder / 100.0f);
+
+    const int searchWidth = rightLimit - a + 1;
+    const int stripWidth = std::max(1, int(searchWidth * p.refImgPercentWidth / 100.0f));
+    const int stripLeft = a + (searchWidth - stripWidth) / 2;
+    const auto rowIsBorder = [&](int y) {
+        return s.isBorder(CIP_Rect{stripLeft, y, stripLeft + stripWidth, y + 1},
+                          y >= s.sprocketFirst && y < s.sprocketEnd);
+    };
+    std::vector<signed char> rowBorder(std::size_t(height), -1);
+    const auto rowBorderCached = [&](int y) {
+        if (rowBorder[y] < 0)
+            rowBorder[y] = rowIsBorder(y) ? 1 : 0;
+        return rowBorder[y] == 1;
+    };
+
+    // Top: the first run of picture rows longer than the picture run.
+    int top = -1;
+    for (int y = firstRow, run = 0; y <= lastRow; ++y) {
+        if (rowBorderCached(y)) {
+            run = 0;
+            continue;
+        }
+        if (++run > pictureRun) {
+            top = y - run + 1 + 1 + deflateTop;
+            break;
+        }
+    }
+    if (top < 0) {
+        crop = centred(0, 0);
+        return 0;
+    }
+
+    // Bottom: border rows counted from the minimum height on.
+    int bottom = lastRow + 1;
+    {
+        int count = 0;
+        int y = top + minH;
+        for (; y <= lastRow; ++y) {
+            if (rowBorderCached(y) && ++count > borderRun)
+                break;
+        }
+        bottom = y - count - deflateBottom;
+    }
+    if (bottom - top < minH) {
+        const int middle = (top + bottom) / 2;
+        if (middle < minH / 2) {
+            bottom = top + minH;
+        } else {
+            top = centredStart(middle, minH, lastRow);
+            bottom = top + minH;
+        }
+    }
+    if (bottom <= top) {
+        crop = centred(top, top);
+        return 0;
+    }
+
+    // Columns, classified over the central part of the rows found.
+    const int spanHeight = bottom - top;
+    const int stripHeight = std::max(1, int(spanHeight * p.refImgPercentHeight / 100.0f));
+    const int stripTop = top + (spanHeight - stripHeight) / 2;
+    std::vector<signed char> colBorder(std::size_t(width), -1);
+    const auto colIsBorder = [&](int x) {
+        if (colBorder[x] < 0)
+            colBorder[x] = s.isBorder(CIP_Rect{x, stripTop, x + 1, stripTop + stripHeight}, false) ? 1 : 0;
+        return colBorder[x] == 1;
+    };
+    int left = -1;
+    for (int x = a, run = 0; x <= rightLimit; ++x) {
+        if (colIsBorder(x)) {
+            run = 0;
+            continue;
+        }
+        if (++run > pictureRun) {
+            left = std::max(x - run + 1 + 1, borderRun) + deflateLeft;
+            break;
+        }
+    }
+    if (left < 0) {
+        const CIP_Rect c = centred(top, bottom);
+        crop = CIP_Rect{c.left, c.top, c.right, c.bottom};
+        return 0;
+    }
+    int right;
+    {
+        int count = 0;
+        int x = left + minW;
+        for (; x <= rightLimit; ++x) {
+            if (colIsBorder(x) && ++count > borderRun)
+                break;
+        }
+        right = x - count - deflateRight;
+    }
+    if (right - left < minW) {
+        left = centredStart((a + rightLimit) / 2, minW, rightLimit);
+        right = left + minW;
+    }
+    crop = CIP_Rect{left, top, std::max(left, right), bottom};
+    return 0;
+}

@@ -1,0 +1,285 @@
+#include "cip_hsvadjust.h"
+
+#include "cip_parallel.h"
+
+#include <QColor>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr double kFull = 65535.0;
+constexpr std::size_t kPixelsPerRow = 4096;
+
+// QColor's integer reading of a 16-bit component: x / 257 rounded to nearest.
+inline int div257(int x)
+{
+    return (x + 128 - ((x + 128) >> 8)) >> 8;
+}
+
+// Distinct 16-bit channels differ by at least 1/65535, so QColor's fuzzy comparisons of
+// channels (relative 1e-12) and its fuzzy zero test of their difference are plain equality
+// on the integers; the branches below test the integers.
+struct Unit
+{
+    double r, g, b, max, min;
+};
+
+inline Unit unit(int r16, int g16, int b16, int max16, int min16)
+{
+    Unit u;
+    u.r = r16 / kFull;
+    u.g = g16 / kFull;
+    u.b = b16 / kFull;
+    u.max = max16 / kFull;
+    u.min = min16 / kFull;
+    return u;
+}
+
+// Hue in hundredths of a degree as QColor stores it.
+inline int hue100(const Unit &u, double delta, int r16, int g16, int max16)
+{
+    double hue;
+    if (r16 == max16)
+        hue = (u.g - u.b) / delta;
+    else if (g16 == max16)
+        hue = 2.0 + (u.b - u.r) / delta;
+    else
+        hue = 4.0 + (u.r - u.g) / delta;
+    hue *= 60.0;
+    if (hue < 0.0)
+        hue += 360.0;
+    return qRound(hue * 100);
+}
+
+inline int max3(int a, int b, int c)
+{
+    return a > b ? (a > c ? a : c) : (b > c ? b : c);
+}
+
+inline int min3(int a, int b, int c)
+{
+    return a < b ? (a < c ? a : c) : (b < c ? b : c);
+}
+
+// Sample <-> QColor 16-bit scale. An 8-bit sample s as the fraction s / 255 becomes s * 257;
+// back, the fraction x / 65535 of 255 rounds to (x + 128) / 257 (no exact halves occur).
+inline int to16(int sample, bool wide)
+{
+    return wide ? sample : sample * 257;
+}
+
+inline int fromWide(int x16, bool wide)
+{
+    return wide ? x16 : (x16 + 128) / 257;
+}
+
+template <typename Sample, typename Adjust>
+void adjustRange(Sample *pixels, std::size_t first, std::size_t end, int channels, bool wide, Adjust adjust)
+{
+    for (std::size_t p = first; p < end; ++p) {
+        Sample *s = pixels + p * channels;
+        int rgb[3] = {to16(s[0], wide), to16(s[1], wide), to16(s[2], wide)};
+        adjust(rgb);
+        s[0] = static_cast<Sample>(fromWide(rgb[0], wide));
+        s[1] = static_cast<Sample>(fromWide(rgb[1], wide));
+        s[2] = static_cast<Sample>(fromWide(rgb[2], wide));
+    }
+}
+
+template <typename Adjust>
+void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels, int threads, Adjust adjust)
+{
+    if (pixelCount == 0 || channels < 3)
+        return;
+    const std::size_t rows = (pixelCount + kPixelsPerRow - 1) / kPixelsPerRow;
+    const bool wide = bits > 8;
+    CIP_Parallel::run(rows, kPixelsPerRow * 16, threads, [&](std::size_t firstRow, std::size_t endRow) {
+        const std::size_t first = firstRow * kPixelsPerRow;
+        const std::size_t end = std::min(pixelCount, endRow * kPixelsPerRow);
+        if (wide)
+            adjustRange(static_cast<uint16_t *>(pixels), first, end, channels, wide, adjust);
+        else
+            adjustRange(static_cast<uint8_t *>(pixels), first, end, channels, wide, adjust);
+    });
+}
+
+template <typename Adjust>
+void referenceLoop(void *pixels, std::size_t pixelCount, int bits, int channels, Adjust adjust)
+{
+    if (channels < 3)
+        return;
+    const bool wide = bits > 8;
+    const double max = wide ? 65535.0 : 255.0;
+    for (std::size_t p = 0; p < pixelCount; ++p) {
+        int s[3];
+        for (int c = 0; c < 3; ++c) {
+            const std::size_t i = p * channels + c;
+            s[c] = wide ? static_cast<uint16_t *>(pixels)[i] : static_cast<uint8_t *>(pixels)[i];
+        }
+        QColor color = QColor::fromRgbF(s[0] / max, s[1] / max, s[2] / max);
+        adjust(color);
+        const QColor rgb = color.toRgb();
+        const int out[3] = {qRound(rgb.redF() * max), qRound(rgb.greenF() * max), qRound(rgb.blueF() * max)};
+        for (int c = 0; c < 3; ++c) {
+            const std::size_t i = p * channels + c;
+            if (wide)
+                static_cast<uint16_t *>(pixels)[i] = static_cast<uint16_t>(out[c]);
+            else
+                static_cast<uint8_t *>(pixels)[i] = static_cast<uint8_t>(out[c]);
+        }
+    }
+}
+
+} // namespace
+
+CIP_HsvAdjust::Triple CIP_HsvAdjust::toHsv(int r16, int g16, int b16)
+{
+    const int max16 = max3(r16, g16, b16);
+    const int min16 = min3(r16, g16, b16);
+    const Unit u = unit(r16, g16, b16, max16, min16);
+    const double delta = u.max - u.min;
+    const int value16 = qRound(u.max * kFull);
+    if (max16 == min16)
+        return {-1, 0, div257(value16)};
+    const int saturation16 = qRound((delta / u.max) * kFull);
+    return {hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(value16)};
+}
+
+CIP_HsvAdjust::Triple CIP_HsvAdjust::toHsl(int r16, int g16, int b16)
+{
+    const int max16 = max3(r16, g16, b16);
+    const int min16 = min3(r16, g16, b16);
+    const Unit u = unit(r16, g16, b16, max16, min16);
+    const double delta = u.max - u.min;
+    const double delta2 = u.max + u.min;
+    const double lightness = 0.5 * delta2;
+    const int lightness16 = qRound(lightness * kFull);
+    if (max16 == min16)
+        return {-1, 0, div257(lightness16)};
+    const int saturation16 = lightness < 0.5 ? qRound((delta / delta2) * kFull)
+                                             : qRound((delta / (2.0 - delta2)) * kFull);
+    return {hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(lightness16)};
+}
+
+void CIP_HsvAdjust::fromHsv(const Triple &hsv, int rgb16[3])
+{
+    const int hue16 = hsv.hue == -1 ? 65535 : (hsv.hue % 360) * 100;
+    const int saturation16 = hsv.saturation * 0x101;
+    const int value16 = hsv.third * 0x101;
+    if (saturation16 == 0 || hue16 == 65535) {
+        rgb16[0] = rgb16[1] = rgb16[2] = value16;
+        return;
+    }
+    const double h = hue16 / 6000.0;
+    const double s = saturation16 / kFull;
+    const double v = value16 / kFull;
+    const int i = int(h);
+    const double f = h - i;
+    const double p = v * (1.0 - s);
+    double r, g, b;
+    if (i & 1) {
+        const double q = v * (1.0 - (s * f));
+        switch (i) {
+        case 1: r = q; g = v; b = p; break;
+        case 3: r = p; g = q; b = v; break;
+        default: r = v; g = p; b = q; break;
+        }
+    } else {
+        const double t = v * (1.0 - (s * (1.0 - f)));
+        switch (i) {
+        case 0: r = v; g = t; b = p; break;
+        case 2: r = p; g = v; b = t; break;
+        default: r = t; g = p; b = v; break;
+        }
+    }
+    rgb16[0] = qRound(r * kFull);
+    rgb16[1] = qRound(g * kFull);
+    rgb16[2] = qRound(b * kFull);
+}
+
+void CIP_HsvAdjust::fromHsl(const Triple &hsl, int rgb16[3])
+{
+    const int hue16 = hsl.hue == -1 ? 65535 : (hsl.hue % 360) * 100;
+    const int saturation16 = hsl.saturation * 0x101;
+    const int lightness16 = hsl.third * 0x101;
+    if (saturation16 == 0 || hue16 == 65535) {
+        rgb16[0] = rgb16[1] = rgb16[2] = lightness16;
+        return;
+    }
+    if (lightness16 == 0) {
+        rgb16[0] = rgb16[1] = rgb16[2] = 0;
+        return;
+    }
+    const double h = hue16 / 36000.0;
+    const double s = saturation16 / kFull;
+    const double l = lightness16 / kFull;
+    const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - (l * s);
+    const double temp1 = (2.0 * l) - temp2;
+    double temp3[3] = {h + (1.0 / 3.0), h, h - (1.0 / 3.0)};
+    for (int c = 0; c < 3; ++c) {
+        if (temp3[c] < 0.0)
+            temp3[c] += 1.0;
+        else if (temp3[c] > 1.0)
+            temp3[c] -= 1.0;
+        const double sixtemp3 = temp3[c] * 6.0;
+        double x;
+        if (sixtemp3 < 1.0)
+            x = temp1 + (temp2 - temp1) * sixtemp3;
+        else if ((temp3[c] * 2.0) < 1.0)
+            x = temp2;
+        else if ((temp3[c] * 3.0) < 2.0)
+            x = temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[c]) * 6.0;
+        else
+            x = temp1;
+        rgb16[c] = qRound(x * kFull);
+    }
+    for (int c = 0; c < 3; ++c) {
+        if (rgb16[c] == 1)
+            rgb16[c] = 0;
+    }
+}
+
+void CIP_HsvAdjust::brightness(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
+                               int threads)
+{
+    adjustParallel(pixels, pixelCount, bits, channels, threads, [offset](int rgb[3]) {
+        Triple hsv = toHsv(rgb[0], rgb[1], rgb[2]);
+        hsv.third = qBound(0, hsv.third + offset, 255);
+        fromHsv(hsv, rgb);
+    });
+}
+
+void CIP_HsvAdjust::saturation(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
+                               int threads)
+{
+    if (offset == 0)
+        return;
+    adjustParallel(pixels, pixelCount, bits, channels, threads, [offset](int rgb[3]) {
+        Triple hsl = toHsl(rgb[0], rgb[1], rgb[2]);
+        hsl.saturation = qBound(0, hsl.saturation + offset, 255);
+        fromHsl(hsl, rgb);
+    });
+}
+
+void CIP_HsvAdjust::brightnessReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset)
+{
+    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor &color) {
+        int h, s, v;
+        color.getHsv(&h, &s, &v);
+        color.setHsv(h, s, qBound(0, v + offset, 255));
+    });
+}
+
+void CIP_HsvAdjust::saturationReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset)
+{
+    if (offset == 0)
+        return;
+    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor &color) {
+        int h, s, l;
+        color.getHsl(&h, &s, &l);
+        color.setHsl(h, qBound(0, s + offset, 255), l);
+    });
+}

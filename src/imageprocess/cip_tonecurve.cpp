@@ -1,0 +1,137 @@
+#include "cip_tonecurve.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct Point
+{
+    double x;
+    double y;
+};
+
+// Lagrange form through n points with distinct x. Each basis is num / den with both products
+// formed the same way, so at a node it is exactly 1 and the curve passes exactly through it.
+double lagrange(const Point *points, int n, double x)
+{
+    double sum = 0.0;
+    for (int j = 0; j < n; ++j) {
+        double num = 1.0;
+        double den = 1.0;
+        for (int m = 0; m < n; ++m) {
+            if (m == j)
+                continue;
+            num *= x - points[m].x;
+            den *= points[j].x - points[m].x;
+        }
+        sum += points[j].y * (num / den);
+    }
+    return sum;
+}
+
+bool distinct(const Point *points, int n, double x)
+{
+    for (int i = 0; i < n; ++i) {
+        if (points[i].x == x)
+            return false;
+    }
+    return true;
+}
+
+// Entries [0, end) from the curve through the points (1 point: constant).
+void fillCurve(const Point *points, int n, int end, int max, bool invert, uint16_t *table)
+{
+    for (int i = 0; i < end; ++i) {
+        const double v = n == 1 ? points[0].y : lagrange(points, n, i);
+        table[i] = CIP_ToneCurve::curveValue(v, max, invert);
+    }
+}
+
+} // namespace
+
+uint16_t CIP_ToneCurve::curveValue(double v, int max, bool invert)
+{
+    if (v > max)
+        return static_cast<uint16_t>(invert ? 0 : max);
+    if (v < 0.0)
+        return static_cast<uint16_t>(invert ? max : 0);
+    const double whole = std::floor(v);
+    int rounded = static_cast<int>(whole);
+    if (v - whole > 0.5)
+        ++rounded;
+    return static_cast<uint16_t>(invert ? max - rounded : rounded);
+}
+
+void CIP_ToneCurve::buildIdentity(int max, uint16_t *table)
+{
+    for (int i = 0; i <= max; ++i)
+        table[i] = static_cast<uint16_t>(i);
+}
+
+void CIP_ToneCurve::buildThreePoint(const CIP_CurveRecord &record, int max, bool invert, uint16_t *table)
+{
+    // A record whose points share an x value has no quadratic; the straight line through
+    // black and white is the nearest sound curve (a constant when those coincide too).
+    Point points[3];
+    int n = 0;
+    const Point candidates[3] = {{double(record.blackIn), double(record.blackOut)},
+                                 {double(record.midIn), double(record.midOut)},
+                                 {double(record.whiteIn), double(record.whiteOut)}};
+    const bool degenerate = record.blackIn == record.midIn || record.midIn == record.whiteIn
+                            || record.blackIn == record.whiteIn;
+    if (!degenerate) {
+        std::copy(candidates, candidates + 3, points);
+        n = 3;
+    } else {
+        points[n++] = candidates[0];
+        if (distinct(points, n, candidates[2].x))
+            points[n++] = candidates[2];
+    }
+
+    const int whiteIn = std::clamp(record.whiteIn, 0, max + 1);
+    fillCurve(points, n, whiteIn, max, invert, table);
+    const int whiteOut = std::clamp(record.whiteOut, 0, max);
+    for (int i = whiteIn; i <= max; ++i)
+        table[i] = static_cast<uint16_t>(invert ? max - whiteOut : whiteOut);
+    if (record.blackIn >= 1 && record.blackOut == 0) {
+        const int end = std::min(record.blackIn, max + 1);
+        for (int i = 0; i < end; ++i)
+            table[i] = static_cast<uint16_t>(invert ? max : 0);
+    }
+}
+
+void CIP_ToneCurve::buildFourPoint(const CIP_CurveRecord &record, int max, bool invert, uint16_t *table)
+{
+    // The end points always stay; the middle point (which carries the gamma) is preferred
+    // over the black point when x values coincide.
+    Point points[4];
+    int n = 0;
+    points[n++] = {0.0, 0.0};
+    points[n++] = {double(max), double(max)};
+    if (distinct(points, n, record.midIn))
+        points[n++] = {double(record.midIn), double(record.midOut)};
+    if (distinct(points, n, record.blackIn))
+        points[n++] = {double(record.blackIn), double(record.blackOut)};
+    std::sort(points, points + n, [](const Point &a, const Point &b) { return a.x < b.x; });
+
+    fillCurve(points, n, max, max, invert, table);
+    table[max] = static_cast<uint16_t>(invert ? 0 : max);
+}
+
+void CIP_ToneCurve::buildTables(const CIP_CurveRecord records[4], int bits, Kind kind, uint16_t *const tables[3])
+{
+    const int max = (1 << bits) - 1;
+    const bool invert = records[3].blackIn == 0 && records[3].blackOut == max;
+    for (int c = 0; c < 3; ++c) {
+        const CIP_CurveRecord &record = records[c];
+        if (record.blackOut == -1) {
+            buildIdentity(max, tables[c]);
+        } else if (record.midIn > 0 && record.midIn <= max && record.midOut > 0 && record.midOut <= max) {
+            if (kind == Kind::ThreePoint)
+                buildThreePoint(record, max, invert, tables[c]);
+            else
+                buildFourPoint(record, max, invert, tables[c]);
+        }
+    }
+}

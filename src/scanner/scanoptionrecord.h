@@ -1,0 +1,67 @@
+#pragma once
+
+#include "devicerecords.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// Fillings of the scan option record (command 32) for the film-base, prescan and
+// final scans, and its text dump. Every fill starts from an all-zero record.
+//
+// Threads: plain functions on values; the worker calls them on its own thread.
+namespace ScanOptionRecords {
+
+using Triple = std::array<std::uint16_t, 3>; // red, green, blue
+
+constexpr int kPrescanDpi = 300;
+constexpr float kWindowWidthInches = 1.437f;
+constexpr float kWindowHeightInches = 0.957f;
+constexpr Triple kFilmBaseBalance { { 137, 139, 133 } };
+
+// The constant fields every scan sends, with the given colour balance, film type
+// code (16, 32 or 48) and line callback; type 0, bPrescan 0, gains 0.
+device::ScanOptionRecord baseRecord(const Triple& balance, int filmTypeCode, device::LineCallback callback);
+
+// Film-base (Dmin) scan: type 8, 300 dpi over the whole window, balance 137, 139, 133.
+device::ScanOptionRecord filmBaseRecord(int filmTypeCode, device::LineCallback callback);
+
+// Prescan: type 0, 300 dpi over the whole window, the device colour balance, gains 100.
+device::ScanOptionRecord prescanRecord(const Triple& deviceBalance, int filmTypeCode,
+                                       device::LineCallback callback);
+
+// Final scan of an area in inches at the device resolution; gains 0.
+device::ScanOptionRecord finalRecord(int deviceDpi, double left, double top, double width, double height,
+                                     const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback);
+
+// Resolutions of the final scan by model code and resolution choice (0 Quality,
+// 1 Normal): what the record asks of the device, and what the file gets. Model
+// 84's Quality is scanned at 5000 dpi and doubled to 10000. 0 for other models.
+int finalDeviceDpi(int modelCode, int resolutionChoice);
+int finalOutputResolution(int modelCode, int resolutionChoice);
+
+struct Multipass {
+    Triple balance;
+    Triple highlights;
+    Triple shadows;
+};
+
+// Highlights = trunc(factor x balance), factor 1.5 for negative film (film type 1
+// or 3), else 3.0 on models 82 and 83 and 4.0 on others; shadows =
+// trunc(balance x 0.8f). Values past 16 bits are held at 65535.
+Multipass multipassBalance(const Triple& deviceBalance, int filmType, int modelCode);
+// Type 4 with the balance, highlights and shadows.
+void applyMultipass(device::ScanOptionRecord& record, const Multipass& multipass);
+// Engineer mode: the device's own lightness control and the engineer's gains.
+void applyEngineer(device::ScanOptionRecord& record, const Triple& gains);
+
+// The file the dump of a record of this name goes to: the dated debug folder, or
+// in RAW mode the "RAW image" folder, created when missing.
+QString dumpPath(const QString& name);
+
+} // namespace ScanOptionRecords
+
+// Writes name + "_option.txt" (see dumpPath) with one line per field. False when
+// the file cannot be written.
+bool dumpOptionRecord(const QString& name, const device::ScanOptionRecord& record);
