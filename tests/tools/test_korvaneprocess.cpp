@@ -2,6 +2,7 @@
 // application's own final file when given the RAW-mode dump of that scan.
 
 #include <manager.h>
+#include <processingsteps.h>
 #include <scannersdk.h>
 #include <servicemodes.h>
 #include <stimage.h>
