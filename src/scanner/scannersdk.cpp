@@ -30,6 +30,7 @@ ScannerSDK::ScannerSDK(QObject* parent)
     , m_device(std::make_unique<NVAScanner>())
 {
     STImage::registerMetaType();
+    m_transform.reset();
     m_device->setRunning(false);
 }
 
@@ -59,7 +60,7 @@ void ScannerSDK::forgetDeviceSeenForTests()
 
 void ScannerSDK::startLink()
 {
-    m_request.store(RequestLink);
+    setRequest(RequestLink);
     setScanRunning(true);
     setKeepRunning(true);
     start(QThread::InheritPriority);
@@ -97,7 +98,7 @@ bool ScannerSDK::requestPrescan()
     if (!isLinked())
         return false;
     setScanRunning(true);
-    m_request.store(RequestPrescan);
+    setRequest(RequestPrescan);
     return true;
 }
 
@@ -106,7 +107,7 @@ bool ScannerSDK::requestScan()
     if (!isLinked())
         return false;
     setScanRunning(true);
-    m_request.store(RequestScan);
+    setRequest(RequestScan);
     return true;
 }
 
@@ -114,7 +115,7 @@ bool ScannerSDK::requestScanParameter()
 {
     if (!isLinked())
         return false;
-    m_request.store(RequestGetScanParameter);
+    setRequest(RequestGetScanParameter);
     return true;
 }
 
@@ -128,14 +129,20 @@ bool ScannerSDK::requestSetScanParameter(const QByteArray& record)
         return false;
     }
     m_parameterRecord = record.left(static_cast<int>(device::kScanParameterSize));
-    m_request.store(RequestSetScanParameter);
+    setRequest(RequestSetScanParameter);
     return true;
+}
+
+void ScannerSDK::setTransform(const ImageTransform& transform)
+{
+    m_transform = transform;
+    m_transform.setScale(1.0);
 }
 
 void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
 {
     m_firmware = bytes;
-    m_request.store(RequestFirmware);
+    setRequest(RequestFirmware);
 }
 
 void ScannerSDK::pause(int milliseconds)
@@ -145,16 +152,26 @@ void ScannerSDK::pause(int milliseconds)
         m_loopWake.wait(&m_loopLock, static_cast<unsigned long>(milliseconds));
 }
 
-void ScannerSDK::finishRequest(int handled)
+void ScannerSDK::setRequest(int code)
 {
-    m_request.compare_exchange_strong(handled, RequestPoll);
+    quint64 word = m_request.load();
+    quint64 next;
+    do {
+        next = ((word & ~kRequestCodeMask) + (kRequestCodeMask + 1)) | quint64(code);
+    } while (!m_request.compare_exchange_weak(word, next));
+}
+
+void ScannerSDK::finishRequest(quint64 handled)
+{
+    const quint64 poll = (handled & ~kRequestCodeMask) | RequestPoll;
+    m_request.compare_exchange_strong(handled, poll);
 }
 
 void ScannerSDK::run()
 {
     while (keepRunning()) {
-        const int request = m_request.load();
-        switch (request) {
+        const quint64 request = m_request.load();
+        switch (int(request & kRequestCodeMask)) {
         case RequestPrescan:
             handlePrescan();
             finishRequest(request);

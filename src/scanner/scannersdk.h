@@ -34,12 +34,13 @@ struct ScanOptionRecord;
 //    about dialog's service command happens there.
 //  - running is guarded by m_runningLock, keep-running by m_loopLock (which also
 //    wakes the worker's pauses); no code path holds both.
-//  - The request code is atomic. The interface sets it; the worker puts it back to
-//    the poll with a compare-and-swap from the code it handled, so a request set
-//    while a handler finishes is kept, not overwritten.
-//  - settings, the scan area, the firmware bytes and the parameter record are
-//    written by the interface just before it sets the request, while the worker is
-//    polling, and read by the worker only inside the handler of that request; the
+//  - The request is one atomic word: the code in its low byte and, above it, a count
+//    of requests set. The interface sets it; the worker puts it back to the poll
+//    with a compare-and-swap from the word it picked up, so a request set while a
+//    handler finishes (even one of the same kind) is kept, not overwritten.
+//  - settings, the scan area, the transform, the firmware bytes and the parameter
+//    record are written by the interface just before it sets the request, while the
+//    worker is polling, and read by the worker only inside the handler of that request; the
 //    modal wait dialogs keep the two apart in time.
 //  - linked is atomic: the request operations read it on the interface thread.
 //
@@ -88,6 +89,9 @@ public:
     bool requestSetScanParameter(const QByteArray& record);
     void requestFirmwareUpdate(const QByteArray& bytes);
 
+    // The final scan is only turned, mirrored and flipped: the scale goes back to 1.0.
+    void setTransform(const ImageTransform& transform);
+    ImageTransform transform() const { return m_transform; }
     void setScanArea(const ScanArea& area) { m_scanArea = area; }
     // The user's turn and mirror for the final scan; its scale is forced to 1.0.
     void setTransform(const ImageTransform& transform)
@@ -99,7 +103,7 @@ public:
     ScanArea scanArea() const { return m_scanArea; }
 
     bool isLinked() const { return m_linked.load(); }
-    int request() const { return m_request.load(); }
+    int request() const { return int(m_request.load() & kRequestCodeMask); }
 
     // The wrapper, for the about dialog's service command and for tests that point
     // it at another library folder before startLink().
@@ -140,8 +144,10 @@ protected:
 private:
     // Sleeps up to the given time, ending early when keep-running goes false.
     void pause(int milliseconds);
+    static constexpr quint64 kRequestCodeMask = 0xFF;
+    void setRequest(int code);
     // Puts the request back to the poll unless a new one was set meanwhile.
-    void finishRequest(int handled);
+    void finishRequest(quint64 handled);
 
     void handleLink();
     void handlePoll();
@@ -163,8 +169,9 @@ private:
     ScanArea m_scanArea;
     ImageTransform m_transform;
     std::atomic<bool> m_linked { false };
-    std::atomic<int> m_request { RequestPrescan };
+    std::atomic<quint64> m_request { RequestPrescan };
     std::unique_ptr<NVAScanner> m_device;
+    ImageTransform m_transform;
     QByteArray m_firmware;
     // The device colour balance sent in the scan option record.
     std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };

@@ -1,0 +1,180 @@
+// Auto colour and RGB balance: neutral images stay neutral, a cast is measured and removed
+// without overshoot, too few grey pixels give 1303.
+
+#include "cip_imageprocess.h"
+#include "cip_rgbbalance.h"
+#include "rawimage_fixture.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Greys of varied lightness with a fixed offset on red, plus a little noise-free texture.
+void fillGreys(RawImageFixture &image, int redOffset, int scale)
+{
+    for (int y = 0; y < image.view.height; ++y) {
+        for (int x = 0; x < image.view.width; ++x) {
+            const int g = (110 + (x * 7 + y * 3) % 40) * scale;
+            image.set(x, y, g + redOffset * scale, g, g);
+        }
+    }
+}
+
+} // namespace
+
+class TestColourBalance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void autoColorNeutral_data();
+    void autoColorNeutral();
+    void autoColorRedCast();
+    void autoColorNoGrey();
+    void rgbBalanceNeutralStaysNeutral();
+    void rgbBalanceRemovesCast_data();
+    void rgbBalanceRemovesCast();
+    void middlePointsObeyRanges();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestColourBalance::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path())); // no parameter files: the defaults
+}
+
+void TestColourBalance::autoColorNeutral_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::newRow("8-bit") << 8;
+    QTest::newRow("16-bit") << 16;
+}
+
+void TestColourBalance::autoColorNeutral()
+{
+    QFETCH(int, bits);
+    RawImageFixture image(120, 90, bits);
+    fillGreys(image, 0, bits == 8 ? 1 : 256);
+    const auto before = image.bytes;
+    CIP_ImageProcess process;
+    QCOMPARE(process.autoColor(image.view, CIP_ImageProcess::kPositive), 0);
+    const int half = image.view.maxValue() / 2;
+    for (int c = 0; c < 3; ++c) {
+        QCOMPARE(process.records[c].midIn, half);
+        QCOMPARE(process.records[c].midOut, half);
+    }
+    QVERIFY(image.bytes == before);
+}
+
+void TestColourBalance::autoColorRedCast()
+{
+    RawImageFixture image(120, 90, 8);
+    fillGreys(image, 10, 1);
+    CIP_ImageProcess process;
+    QCOMPARE(process.autoColor(image.view, CIP_ImageProcess::kPositive), 0);
+    QCOMPARE(process.records[0].midIn, 134);
+    QCOMPARE(process.records[1].midIn, 124);
+    QCOMPARE(process.records[2].midIn, 124);
+    QCOMPARE(process.records[0].midOut, 127);
+    // Red's midtones darken, green's and blue's lighten.
+    QVERIFY(process.table(0)[134] == 127);
+    QVERIFY(process.table(1)[124] == 127);
+    QCOMPARE(process.records16[0].midIn, 134 * 256);
+}
+
+void TestColourBalance::autoColorNoGrey()
+{
+    // Saturated red and blue only: no pixel has saturation <= 0.75.
+    RawImageFixture image(100, 80, 8);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 80 + 20; ++x)
+            image.set(x, y, (x + y) % 2 ? 220 : 10, 5, (x + y) % 2 ? 5 : 200);
+    CIP_ImageProcess process;
+    QCOMPARE(process.autoColor(image.view, CIP_ImageProcess::kPositive), CIP_ImageProcess::kNoGrey);
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(process.records[c].midIn, 127);
+    QCOMPARE(int(process.table(0)[77]), 77); // identity curves
+}
+
+void TestColourBalance::rgbBalanceNeutralStaysNeutral()
+{
+    RawImageFixture image(160, 120, 16);
+    fillGreys(image, 0, 256);
+    CIP_ImageProcess process;
+    process.rect = CIP_Rect{0, 0, 160, 120};
+    QCOMPARE(process.rgbBalance(image.view, CIP_ImageProcess::kPositive, true), 0);
+    for (int i = 0; i < 65536; i += 97) {
+        QCOMPARE(process.table(0)[i], process.table(1)[i]);
+        QCOMPARE(process.table(1)[i], process.table(2)[i]);
+    }
+    for (int y = 0; y < 120; y += 7)
+        for (int x = 0; x < 160; x += 5) {
+            QCOMPARE(image.at(x, y, 0), image.at(x, y, 1));
+            QCOMPARE(image.at(x, y, 1), image.at(x, y, 2));
+        }
+}
+
+void TestColourBalance::rgbBalanceRemovesCast_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::newRow("red +12") << 12;
+    QTest::newRow("red -12") << -12;
+}
+
+void TestColourBalance::rgbBalanceRemovesCast()
+{
+    QFETCH(int, offset);
+    RawImageFixture image(160, 120, 8);
+    fillGreys(image, offset, 1);
+    CIP_ImageProcess process;
+    process.rect = CIP_Rect{0, 0, 160, 120};
+    QCOMPARE(process.rgbBalance(image.view, CIP_ImageProcess::kPositive, true), 0);
+    // Mean red - green over the image: smaller than the cast, and not past neutral.
+    double diff = 0;
+    int n = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x, ++n)
+            diff += image.at(x, y, 0) - image.at(x, y, 1);
+    diff /= n;
+    QVERIFY2(std::fabs(diff) < std::abs(offset) * 0.5, qPrintable(QString::number(diff)));
+    QVERIFY2(diff * offset >= -1.0 * std::abs(offset) * 0.1, qPrintable(QString::number(diff)));
+    for (int c = 0; c < 3; ++c) {
+        QVERIFY(process.records[c].midIn > 0 && process.records[c].midIn <= 255);
+        QVERIFY(process.records[c].midOut > 0 && process.records[c].midOut <= 255);
+        for (int i = 1; i < 256; ++i)
+            QVERIFY(process.table(c)[i] >= process.table(c)[i - 1]);
+    }
+}
+
+void TestColourBalance::middlePointsObeyRanges()
+{
+    // A strong cast against a tight modification limit: the shift stops at the limit, and an
+    // extreme grey mean near black still yields a rising curve inside 1..max.
+    CIP_RgbBalanceParams p;
+    CIP_RgbBalance::MiddleInput in{{200, 100, 100}, {0, 0, 0}, {0, 0, 0}, {255, 255, 255}, {255, 255, 255},
+                                   0.1, {0.05, 0.05, 0.05}, 255};
+    CIP_RgbBalance::Middle out[3];
+    p.colorEnhanceFactor = 0;
+    CIP_RgbBalance::middlePoints(p, in, out);
+    const double limit = 0.05 * 255;
+    QVERIFY(out[0].midOut >= out[0].midIn - limit - 1);
+    QVERIFY(out[1].midOut <= out[1].midIn + limit + 1);
+    in.greyMean[0] = 1;
+    in.greyMean[1] = 2;
+    in.greyMean[2] = 250;
+    in.castSaturation = 0.9;
+    CIP_RgbBalance::middlePoints(p, in, out);
+    for (const auto &m : out) {
+        QVERIFY(m.midIn >= 1 && m.midIn <= 255);
+        QVERIFY(m.midOut >= 1 && m.midOut <= 255);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestColourBalance)
+#include "test_colourbalance.moc"

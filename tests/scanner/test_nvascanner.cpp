@@ -1,0 +1,359 @@
+#include "devicerecords.h"
+#include "nvascanner.h"
+
+#include <stimage.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* const kSimVariables[] = {
+    "KORVANE_SIM_MODEL",
+    "KORVANE_SIM_FAIL_LINK",
+    "KORVANE_SIM_FAIL_SCAN",
+    "KORVANE_SIM_PRESENT_FROM_POLL",
+    "KORVANE_SIM_KEY_POLLS",
+    "KORVANE_SIM_UNPLUG_AFTER_POLL",
+    "KORVANE_SIM_BLOCK_DELAY_MS",
+    "KORVANE_SIM_IMAGE",
+};
+
+device::LineRecord lineRecord(std::int32_t format, std::int32_t pixels, std::int32_t lines, std::int32_t delivered,
+                              const std::uint8_t* data)
+{
+    device::LineRecord record {};
+    record.pixelFormat = format;
+    record.pixelsPerLine = pixels;
+    record.imageLines = lines;
+    record.linesDelivered = delivered;
+    record.stopFlag = 0;
+    record.lines = data;
+    return record;
+}
+
+std::vector<std::uint8_t> pattern(std::size_t bytes)
+{
+    std::vector<std::uint8_t> data(bytes);
+    for (std::size_t i = 0; i < bytes; ++i)
+        data[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    return data;
+}
+
+// The option record of a small prescan, as the worker sends it.
+device::ScanOptionRecord smallScanRecord()
+{
+    device::ScanOptionRecord record {};
+    record.dwStatus = 1;
+    device::ScanInfo& info = record.ScanInfoArray[0];
+    info.nDPI = 300;
+    info.fScanAreaRight = 0.2f;
+    info.fScanAreaBottom = 0.1f;
+    info.nScanColorMode = 7;
+    info.wColorBalanceR = 137;
+    info.wColorBalanceG = 139;
+    info.wColorBalanceB = 133;
+    info.wHighlightEnhanceR = info.wHighlightEnhanceG = info.wHighlightEnhanceB = 100;
+    info.bImageQuality = 3;
+    info.bFilmType = 1;
+    info.bFilmMediaType = 16;
+    info.bThresHold = 128;
+    info.pLineCallback = NVAScanner::lineCallback();
+    info.nMaxScanLine = 255;
+    info.bPrescan = 1;
+    info.wHighColorBalanceR = info.wHighColorBalanceG = info.wHighColorBalanceB = 100;
+    info.wLowColorBalanceR = info.wLowColorBalanceG = info.wLowColorBalanceB = 100;
+    info.wGainFactorR = info.wGainFactorG = info.wGainFactorB = 100;
+    return record;
+}
+
+} // namespace
+
+class TestNVAScanner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void missingLibraryFailsEveryCall();
+    void modelCodeRefusesShortRecords_data();
+    void modelCodeRefusesShortRecords();
+    void lineCallbackStaysInsideTheBuffer_data();
+    void lineCallbackStaysInsideTheBuffer();
+    void lineCallbackStopsWhenNotRunning();
+    void lineCallbackStartsAnewAfterTheEnd();
+    void instanceIsTheLatestWrapper();
+
+    void linkFillsTheDeviceInformation();
+    void parameterRecordsAreChecked();
+    void scanDeliversTheAnnouncedImage();
+
+private:
+    QTemporaryDir m_stateDir;
+};
+
+void TestNVAScanner::initTestCase()
+{
+    QVERIFY(m_stateDir.isValid());
+}
+
+void TestNVAScanner::init()
+{
+    for (const char* name : kSimVariables)
+        qunsetenv(name);
+    qputenv("KORVANE_SIM_STATE_DIR", m_stateDir.path().toLocal8Bit());
+}
+
+void TestNVAScanner::missingLibraryFailsEveryCall()
+{
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    NVAScanner scanner;
+    scanner.setLibraryFolder(empty.path());
+    QCOMPARE(scanner.libraryPath(), empty.path() + "/TQ4100.dll");
+
+    QCOMPARE(scanner.link(), 0);
+    QVERIFY(!scanner.isLinked());
+    QVERIFY(scanner.deviceInfo().isEmpty());
+
+    device::StatusRecord status {};
+    QCOMPARE(scanner.queryStatus(&status), 0);
+    QCOMPARE(int(status.statusBits), 0);
+    device::ScanOptionRecord record = smallScanRecord();
+    QCOMPARE(scanner.startScan(&record), 0);
+    std::array<quint16, 3> balance {};
+    QCOMPARE(scanner.readBalance(balance), 0);
+    QCOMPARE(balance, (std::array<quint16, 3> { { 137, 139, 133 } }));
+    QByteArray parameters;
+    QCOMPARE(scanner.getScanParameter(parameters), 0);
+    QCOMPARE(parameters, QByteArray(53, '\0'));
+    QCOMPARE(scanner.updateFirmware(QByteArray(10, 'x')), 0);
+    QCOMPARE(scanner.sendServiceRecord(QByteArray(53, '\0')), 0);
+}
+
+void TestNVAScanner::modelCodeRefusesShortRecords_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("empty") << 0 << -1;
+    QTest::newRow("ends inside the model code") << 118 << -1;
+    QTest::newRow("one byte short") << 172 << -1;
+    QTest::newRow("complete") << 173 << 0x0153;
+    QTest::newRow("longer") << 200 << 0x0153;
+}
+
+void TestNVAScanner::modelCodeRefusesShortRecords()
+{
+    QFETCH(int, size);
+    QFETCH(int, expected);
+    // Built on the heap with its exact size, so a read past the end trips ASan.
+    std::vector<char> bytes(static_cast<std::size_t>(std::max(size, 1)), '\0');
+    if (size >= 119) {
+        bytes[117] = 0x53;
+        bytes[118] = 0x01;
+    }
+    const QByteArray record = QByteArray::fromRawData(bytes.data(), size);
+    QCOMPARE(NVAScanner::modelCode(record), expected);
+}
+
+void TestNVAScanner::lineCallbackStaysInsideTheBuffer_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QList<int>>("blocks"); // lines claimed by each call
+    QTest::addColumn<int>("bufferBytes");
+    QTest::addColumn<int>("deliveredBytes");
+    QTest::addColumn<int>("imageWidth");
+
+    QTest::newRow("exact, 16-bit RGB") << 7 << 4 << 3 << QList<int> { 2, 1 } << 72 << 72 << 4;
+    QTest::newRow("one block past the end") << 7 << 4 << 3 << QList<int> { 2, 5 } << 72 << 72 << 4;
+    QTest::newRow("a single huge block") << 7 << 4 << 3 << QList<int> { 1000 } << 72 << 72 << 4;
+    QTest::newRow("short delivery") << 7 << 4 << 3 << QList<int> { 1 } << 72 << 24 << 4;
+    QTest::newRow("negative count") << 7 << 4 << 3 << QList<int> { -5 } << 72 << 0 << 4;
+    QTest::newRow("8-bit RGB") << 3 << 4 << 3 << QList<int> { 3 } << 36 << 36 << 4;
+    QTest::newRow("16-bit RGBA") << 12 << 4 << 3 << QList<int> { 4 } << 96 << 96 << 4;
+    QTest::newRow("unknown format") << 5 << 4 << 3 << QList<int> { 3 } << 0 << 0 << 0;
+    QTest::newRow("no pixels") << 7 << 0 << 3 << QList<int> { 3 } << 0 << 0 << 0;
+    QTest::newRow("negative lines") << 7 << 4 << -3 << QList<int> { 3 } << 0 << 0 << 0;
+    QTest::newRow("overflowing size") << 7 << 0x7fffffff << 0x7fffffff << QList<int> { 1 } << 0 << 0 << 0;
+}
+
+void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
+{
+    QFETCH(int, format);
+    QFETCH(int, pixels);
+    QFETCH(int, lines);
+    QFETCH(QList<int>, blocks);
+    QFETCH(int, bufferBytes);
+    QFETCH(int, deliveredBytes);
+    QFETCH(int, imageWidth);
+
+    NVAScanner scanner; // no library: startScan only arms the callback
+    device::ScanOptionRecord option = smallScanRecord();
+    scanner.startScan(&option);
+    QVERIFY(scanner.isRunning());
+
+    // The source really holds what every block claims (as far as it is sane), so
+    // only the callback can overrun: into its own buffer.
+    const int bpp = std::max(device::bytesPerPixel(format), 1);
+    const std::size_t claimedRow = static_cast<std::size_t>(std::min(pixels, 64)) * static_cast<std::size_t>(bpp);
+    std::vector<std::uint8_t> all; // everything the library handed over, in order
+
+    // The first record announces the image and, as a real device does, brings the
+    // first block with it.
+    bool first = true;
+    for (int block : blocks) {
+        std::vector<std::uint8_t> data = pattern(claimedRow * static_cast<std::size_t>(std::max(block, 0)));
+        device::LineRecord record = lineRecord(format, pixels, lines, block, data.data());
+        NVAScanner::receiveLines(&record);
+        QCOMPARE(int(record.stopFlag), 0);
+        all.insert(all.end(), data.begin(), data.end());
+        if (first && block <= 0)
+            break; // an empty first block ends the image at once
+        first = false;
+    }
+    device::LineRecord end = lineRecord(format, pixels, lines, 0, nullptr);
+    NVAScanner::receiveLines(&end);
+    const int written = int(scanner.bytesDelivered());
+
+    QCOMPARE(int(scanner.lineBuffer().size()), bufferBytes);
+    QCOMPARE(written, deliveredBytes);
+    QVERIFY(std::equal(scanner.lineBuffer().begin(), scanner.lineBuffer().begin() + deliveredBytes, all.begin()));
+    QVERIFY(std::all_of(scanner.lineBuffer().begin() + deliveredBytes, scanner.lineBuffer().end(),
+                        [](std::uint8_t b) { return b == 0; }));
+
+    const STImage image = scanner.scannedImage();
+    QCOMPARE(int(image.width()), imageWidth);
+    if (imageWidth == 0) {
+        QVERIFY(image.isNull());
+        return;
+    }
+    QCOMPARE(int(image.height()), lines);
+    QCOMPARE(image.bitsPerSample(), 16u);
+    QCOMPARE(image.channels(), 3);
+    // The image holds what was delivered, then zeros: never bytes from past the buffer.
+    const std::size_t shared = std::min<std::size_t>(image.byteCount(), std::size_t(deliveredBytes));
+    QVERIFY(std::memcmp(image.data(), all.data(), shared) == 0);
+    QVERIFY(std::all_of(image.data() + shared, image.data() + image.byteCount(),
+                        [](std::uint8_t b) { return b == 0; }));
+}
+
+void TestNVAScanner::lineCallbackStopsWhenNotRunning()
+{
+    NVAScanner scanner;
+    device::ScanOptionRecord option = smallScanRecord();
+    scanner.startScan(&option);
+    std::vector<std::uint8_t> data = pattern(4 * 6);
+    device::LineRecord first = lineRecord(7, 4, 3, 1, data.data());
+    NVAScanner::receiveLines(&first);
+    QCOMPARE(int(first.stopFlag), 0);
+    QCOMPARE(int(scanner.bytesDelivered()), 24);
+
+    scanner.setRunning(false);
+    device::LineRecord next = lineRecord(7, 4, 3, 1, data.data());
+    NVAScanner::receiveLines(&next);
+    QCOMPARE(int(next.stopFlag), 1);
+    QCOMPARE(int(scanner.bytesDelivered()), 24);
+}
+
+void TestNVAScanner::lineCallbackStartsAnewAfterTheEnd()
+{
+    NVAScanner scanner;
+    device::ScanOptionRecord option = smallScanRecord();
+    scanner.startScan(&option);
+    std::vector<std::uint8_t> data = pattern(8 * 6 * 2);
+    device::LineRecord first = lineRecord(7, 8, 2, 2, data.data());
+    NVAScanner::receiveLines(&first);
+    // The library's own stop flag ends the image.
+    device::LineRecord stop = lineRecord(7, 8, 2, 1, data.data());
+    stop.stopFlag = 1;
+    NVAScanner::receiveLines(&stop);
+    QCOMPARE(int(scanner.bytesDelivered()), 96);
+
+    // The next image announces another size and gets a fresh buffer.
+    device::LineRecord second = lineRecord(7, 2, 1, 1, data.data());
+    NVAScanner::receiveLines(&second);
+    QCOMPARE(scanner.lineWidth(), 2);
+    QCOMPARE(scanner.lineHeight(), 1);
+    QCOMPARE(int(scanner.lineBuffer().size()), 12);
+    QCOMPARE(int(scanner.bytesDelivered()), 12);
+}
+
+void TestNVAScanner::instanceIsTheLatestWrapper()
+{
+    QVERIFY(NVAScanner::instance() == nullptr);
+    {
+        NVAScanner scanner;
+        QCOMPARE(NVAScanner::instance(), &scanner);
+    }
+    QVERIFY(NVAScanner::instance() == nullptr);
+    // Without a wrapper the callback asks the library to stop.
+    device::LineRecord record = lineRecord(7, 4, 3, 1, nullptr);
+    NVAScanner::receiveLines(&record);
+    QCOMPARE(int(record.stopFlag), 1);
+}
+
+void TestNVAScanner::linkFillsTheDeviceInformation()
+{
+    qputenv("KORVANE_SIM_MODEL", "84");
+    NVAScanner scanner;
+    QVERIFY(scanner.link() != 0);
+    QVERIFY(scanner.isLinked());
+    const QByteArray info = scanner.deviceInfo();
+    QCOMPARE(info.size(), 173);
+    QCOMPARE(NVAScanner::modelCode(info), 84);
+
+    device::StatusRecord status {};
+    scanner.queryStatus(&status);
+    QVERIFY(status.statusBits & device::kStatusPresent);
+}
+
+void TestNVAScanner::parameterRecordsAreChecked()
+{
+    NVAScanner scanner;
+    QVERIFY(scanner.link() != 0);
+    QByteArray record;
+    QVERIFY(scanner.getScanParameter(record) != 0);
+    QCOMPARE(record.size(), 53);
+
+    // A short record is never handed to the device.
+    QCOMPARE(scanner.setScanParameter(record.left(52)), 0);
+    QCOMPARE(scanner.sendServiceRecord(QByteArray(10, '\0')), 0);
+
+    QByteArray changed = record;
+    changed[12] = char(77); // red gain
+    QVERIFY(scanner.setScanParameter(changed) != 0);
+    QByteArray reread;
+    QVERIFY(scanner.getScanParameter(reread) != 0);
+    QCOMPARE(int(quint8(reread[12])), 77);
+}
+
+void TestNVAScanner::scanDeliversTheAnnouncedImage()
+{
+    NVAScanner scanner;
+    QVERIFY(scanner.link() != 0);
+    device::ScanOptionRecord record = smallScanRecord();
+    QVERIFY(scanner.startScan(&record) != 0);
+    QVERIFY(scanner.lineWidth() > 0);
+    QVERIFY(scanner.lineHeight() > 0);
+    QCOMPARE(scanner.lineBytesPerPixel(), 6);
+    QCOMPARE(scanner.bytesDelivered(), scanner.lineBuffer().size());
+    const STImage image = scanner.scannedImage();
+    QCOMPARE(int(image.width()), scanner.lineWidth());
+    QCOMPARE(int(image.height()), scanner.lineHeight());
+    QVERIFY(std::memcmp(image.data(), scanner.lineBuffer().data(), image.byteCount()) == 0);
+
+    qputenv("KORVANE_SIM_FAIL_SCAN", "1");
+    NVAScanner failing;
+    QVERIFY(failing.link() != 0);
+    QCOMPARE(failing.startScan(&record), 0);
+}
+
+QTEST_GUILESS_MAIN(TestNVAScanner)
+#include "test_nvascanner.moc"
