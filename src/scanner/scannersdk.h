@@ -93,13 +93,6 @@ public:
     void setTransform(const ImageTransform& transform);
     ImageTransform transform() const { return m_transform; }
     void setScanArea(const ScanArea& area) { m_scanArea = area; }
-    // The user's turn and mirror for the final scan; its scale is forced to 1.0.
-    void setTransform(const ImageTransform& transform)
-    {
-        m_transform = transform;
-        m_transform.setScale(1.0);
-    }
-    ImageTransform transform() const { return m_transform; }
     ScanArea scanArea() const { return m_scanArea; }
 
     bool isLinked() const { return m_linked.load(); }
@@ -167,7 +160,6 @@ private:
     void runParameterScan();
 
     ScanArea m_scanArea;
-    ImageTransform m_transform;
     std::atomic<bool> m_linked { false };
     std::atomic<quint64> m_request { RequestPrescan };
     std::unique_ptr<NVAScanner> m_device;
