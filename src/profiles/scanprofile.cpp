@@ -1,8 +1,7 @@
 #include "scanprofile.h"
 
+#include "outputname.h"
 #include "servicemodes.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -173,12 +172,5 @@ ExposureTriple ScanProfile::exposureTriple(int modelCode) const
 
 QString ScanProfile::nextOutputPath() const
 {
-    const QString stem = directory() + QLatin1Char('/') + prefix();
-    const QString suffix = extension();
-    for (int n = 1; n <= 9998; ++n) {
-        const QString candidate = stem + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')) + suffix;
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
-    return QString();
+    return OutputName::nextFree(directory(), prefix(), extension());
 }

@@ -1,0 +1,101 @@
+#include "startup.h"
+
+#include "languagedialog.h"
+#include "mainwindow.h"
+#include "manager.h"
+#include "notifydialog.h"
+#include "scannersdk.h"
+#include "singleapplication.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+void Startup::run(SingleApplication& app)
+{
+    settleLanguage(app);
+    // The slots are built after the language is settled: their texts are translated.
+    manager::instance()->initProfiles();
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    if (app.isRunning())
+        reportAnotherInstance(app);
+    else
+        runFirstInstance(app);
+    // Also after a second instance: the worker was never started, and destroying the
+    // manager here keeps the order manager, then windows, then application.
+    manager::release();
+}
+
+void Startup::settleLanguage(SingleApplication& app)
+{
+    manager* data = manager::instance();
+    if (!data->loadLanguageMap())
+        return;
+    if (data->language() == -1) {
+        LanguageDialog dialog;
+        dialog.setWindowTitle(tr("Korvane"));
+        dialog.setLanguages(data->languageNames());
+        // A cancelled choice stores nothing, so the question comes again next time.
+        if (dialog.exec() == QDialog::Accepted && dialog.selectedLanguage() >= 0)
+            data->setLanguage(dialog.selectedLanguage());
+    }
+    if (data->language() != -1) {
+        // Installed even when the file does not load: it then translates nothing.
+        data->translator()->load(data->languageFile(data->language()));
+        app.installTranslator(data->translator());
+    }
+}
+
+void Startup::reportAnotherInstance(SingleApplication& app)
+{
+    app.sendMessage(QStringLiteral("I am another instance"));
+    app.sendMessage(QStringLiteral("I want to send several message like argv if needed"));
+    QMessageBox::critical(nullptr, tr("Korvane"),
+        tr("Another program instance is already running, aborting."), QMessageBox::Ok);
+}
+
+void Startup::runFirstInstance(SingleApplication& app)
+{
+    MainWindow window;
+    QFont font = window.font();
+    font.setPixelSize(12);
+    window.setFont(font);
+    window.setWindowTitle(tr("Korvane"));
+
+    manager* data = manager::instance(&window);
+    ScannerSDK* worker = data->scanner();
+
+    const QStringList problems = data->startupProblems();
+    if (!problems.isEmpty())
+        QMessageBox::warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')), QMessageBox::Ok);
+
+    NotifyDialog dialog;
+    dialog.setWindowTitle(tr("Korvane"));
+    QTimer::singleShot(kLinkTimeoutMilliseconds, &dialog, &NotifyDialog::linkFailure);
+    dialog.setMessage(tr("Initialize scanner. Please wait"));
+    QObject::connect(
+        worker, &ScannerSDK::scannerLinkReady_s, &dialog, &NotifyDialog::linkSuccess, Qt::QueuedConnection);
+    QObject::connect(
+        worker, &ScannerSDK::scannerLinkFailure_s, &dialog, &NotifyDialog::linkFailure, Qt::QueuedConnection);
+    worker->startLink();
+
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.close();
+        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+        const QPoint position = MainWindow::centredPosition(desktop, window.frameGeometry());
+        QObject::connect(worker, &ScannerSDK::scannerDisconnect_s, &window, &MainWindow::Scanner_disconnect,
+            Qt::QueuedConnection);
+        window.move(position);
+        window.show();
+        app.exec();
+    } else {
+        worker->setKeepRunning(false);
+        QMessageBox::critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
+    }
+    // The manager goes first: it stops and joins the worker, which still has signals
+    // connected to the window and the dialog.
+    manager::release();
+}

@@ -1,0 +1,283 @@
+#include "manager.h"
+
+#include "cip_filmterms.h"
+#include "scannersdk.h"
+#include "servicemodes.h"
+#include "stagedump.h"
+#include "userfolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTextStream>
+
+#include <cstring>
+#include <string>
+
+Q_LOGGING_CATEGORY(lcManager, "korvane.manager")
+
+namespace
+{
+
+manager* s_instance = nullptr;
+
+constexpr int kFirmwareOffset = 33;
+constexpr int kFirmwareLength = 4;
+constexpr int kModelOffset = 117;
+// How long shutdown gives the worker to leave its loop before destroying it (the
+// worker then joins its thread, so a scan still running is waited for).
+constexpr unsigned long kWorkerStopMilliseconds = 500;
+
+QString langIniPath()
+{
+    return manager::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/lang.ini");
+}
+
+} // namespace
+
+manager* manager::instance()
+{
+    if (!s_instance)
+        s_instance = new manager;
+    return s_instance;
+}
+
+manager* manager::instance(QWidget* mainWindow)
+{
+    manager* self = instance();
+    self->m_mainWindow = mainWindow;
+    return self;
+}
+
+void manager::release()
+{
+    delete s_instance;
+    s_instance = nullptr;
+}
+
+manager::manager()
+    : m_scanner(std::make_unique<ScannerSDK>())
+{
+    // Only the first manager of the process reads the files; later ones (after a
+    // release) find the tables filled.
+    CIP_FilmTerms::loadAll(QFile::encodeName(applicationFolder()).constData());
+    for (int table = 0; table < kFilmTermCount; ++table)
+        m_filmTerms[size_t(table)] = CIP_FilmTerms::table(table);
+    for (const std::string& file : CIP_FilmTerms::failedFiles())
+        m_failedFilmTerms.append(QString::fromStdString(file));
+    m_deviceInfo.fill(0);
+}
+
+manager::~manager()
+{
+    if (m_scanner->isRunning()) {
+        m_scanner->setKeepRunning(false);
+        m_scanner->wait(kWorkerStopMilliseconds);
+    }
+    m_scanner.reset();
+}
+
+ScannerSDK* manager::scanner()
+{
+    return m_scanner.get();
+}
+
+QStringList manager::startupProblems() const
+{
+    QStringList problems;
+    for (const QString& file : m_failedFilmTerms) {
+        problems.append(
+            tr("The film-term file %1 is missing or damaged. Scans that need it are not corrected.")
+                .arg(QDir::toNativeSeparators(applicationFolder() + file)));
+    }
+    return problems + m_profileProblems;
+}
+
+QString manager::applicationFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString manager::userFolder(const QString& name)
+{
+    return UserFolders::userFolder(name);
+}
+
+QString manager::picturesFolder()
+{
+    return UserFolders::picturesFolder();
+}
+
+QString manager::dataFolder()
+{
+    return UserFolders::dataFolder();
+}
+
+QString manager::debugFolder()
+{
+    return UserFolders::debugFolder();
+}
+
+QString manager::rawImageFolder()
+{
+    return UserFolders::rawImageFolder();
+}
+
+QVector<QPair<QString, QString>> manager::parseLanguageMap(
+    const QString& text, const QString& translatorFolder)
+{
+    QVector<QPair<QString, QString>> languages;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        // Empty parts are kept, so a line with a leading or trailing blank has more
+        // than two parts and is skipped like any other malformed line.
+        const QStringList parts = line.split(blanks);
+        if (parts.size() == 2)
+            languages.append({ parts.at(0), translatorFolder + parts.at(1) });
+    }
+    return languages;
+}
+
+bool manager::loadLanguageMap()
+{
+    const QString translatorFolder = applicationFolder() + QStringLiteral("/translator/");
+    QFile file(translatorFolder + QStringLiteral("LanguageMap.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    m_languages = parseLanguageMap(in.readAll(), translatorFolder);
+    for (const auto& entry : qAsConst(m_languages)) {
+        if (!QFileInfo(entry.second).isFile()) {
+            qCWarning(lcManager) << "translation file missing:" << entry.second;
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList manager::languageNames() const
+{
+    QStringList names;
+    for (const auto& entry : m_languages)
+        names.append(entry.first);
+    return names;
+}
+
+QString manager::languageFile(int index) const
+{
+    if (index < 0 || index >= m_languages.size())
+        return QString();
+    return m_languages.at(index).second;
+}
+
+QString manager::currentLanguageFile() const
+{
+    const int index = language();
+    if (index == -1)
+        return languageFile(0);
+    return languageFile(index);
+}
+
+int manager::language() const
+{
+    const QString path = langIniPath();
+    if (!QFileInfo::exists(path))
+        return -1;
+    const QSettings settings(path, QSettings::IniFormat);
+    return settings.value(QStringLiteral("Lang"), 0).toInt();
+}
+
+bool manager::setLanguage(int index)
+{
+    QSettings settings(langIniPath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Lang"), index);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+ScanProfile manager::profile(int slot) const
+{
+    if (slot < 0 || slot >= m_slots.size())
+        return ScanProfile();
+    return m_slots.at(slot);
+}
+
+bool manager::setProfile(int slot, const ScanProfile& profile)
+{
+    if (slot < 0 || slot >= m_slots.size())
+        return false;
+    ScanProfile& target = m_slots[slot];
+    target.setPath(profile.path());
+    target.setVersion(profile.version());
+    target.setMode(profile.mode());
+    target.setSlideSettings(profile.slideSettings());
+    target.setFilmSettings(profile.filmSettings());
+    if (slot < kFirstCustomSlot)
+        return true;
+    const QString path = dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
+    return target.save(path);
+}
+
+bool manager::isEngineerMode() const
+{
+    return ServiceModes::instance().isEngineerMode();
+}
+
+void manager::setEngineerMode(bool on)
+{
+    ServiceModes::instance().setEngineerMode(on);
+}
+
+bool manager::isRawMode() const
+{
+    return ServiceModes::instance().isRawMode();
+}
+
+void manager::setRawMode(bool on)
+{
+    ServiceModes::instance().setRawMode(on);
+}
+
+void manager::setScannerInfo(const QByteArray& record)
+{
+    // A short record leaves the rest zero rather than reading past its end.
+    m_deviceInfo.fill(0);
+    std::memcpy(
+        m_deviceInfo.data(), record.constData(), size_t(qMin<int>(record.size(), m_deviceInfo.size())));
+}
+
+QByteArray manager::scannerInfo() const
+{
+    return QByteArray(m_deviceInfo.data(), int(m_deviceInfo.size()));
+}
+
+QString manager::firmwareVersion() const
+{
+    if (m_deviceInfo[0] == 0)
+        return QString();
+    return QString::fromLatin1(m_deviceInfo.data() + kFirmwareOffset, kFirmwareLength);
+}
+
+QString manager::hardwareVersion() const
+{
+    if (m_deviceInfo[0] == 0)
+        return QString();
+    quint16 model = 0;
+    std::memcpy(&model, m_deviceInfo.data() + kModelOffset, sizeof model);
+    return QString::number(model);
+}
+
+void manager::dumpStage(const STImage& image, const QString& name) const
+{
+    ::dumpStage(image, name);
+}
+
+void manager::dumpStage(const QImage& image, const QString& name) const
+{
+    ::dumpStage(image, name);
+}

@@ -1,0 +1,150 @@
+// The ten profile slots: their built-in contents and their files in the data folder.
+#include "manager.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcManager)
+
+namespace
+{
+
+// Translated in the manager's context; the custom descriptions are listed one by one
+// so that each has its own entry for the translators.
+const char* const kCustomNames[] = { QT_TRANSLATE_NOOP("manager", "Custom 1"),
+    QT_TRANSLATE_NOOP("manager", "Custom 2"), QT_TRANSLATE_NOOP("manager", "Custom 3"),
+    QT_TRANSLATE_NOOP("manager", "Custom 4"), QT_TRANSLATE_NOOP("manager", "Custom 5") };
+
+} // namespace
+
+void manager::initProfiles()
+{
+    m_profileProblems.clear();
+    buildSlots();
+    loadCustomFiles();
+
+    // The default files are rewritten at every start; a custom file is written only
+    // when none was loaded into its slot.
+    for (int slot = 0; slot < kFirstCustomSlot; ++slot) {
+        if (m_slots.at(slot).path().isEmpty())
+            saveSlot(slot, dataFolder() + QStringLiteral("/default%1.kor").arg(slot));
+    }
+    for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
+        if (m_slots.at(slot).path().isEmpty())
+            saveSlot(slot, dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1));
+    }
+}
+
+void manager::buildSlots()
+{
+    m_slots = QVector<ScanProfile>(kSlotCount);
+    const QString pictures = picturesFolder();
+
+    // One working copy per settings kind is carried from slot to slot, so a value
+    // set for one slot stays for the next unless that slot sets it again.
+    SlideSettings slide;
+    slide.resolution = 1;
+    slide.colourDepth = 1;
+    slide.directory = pictures;
+    slide.prefix = QStringLiteral("Image");
+    FilmSettings film;
+    film.resolution = 1;
+    film.colourDepth = 1;
+    film.directory = pictures;
+    film.prefix = QStringLiteral("Film");
+
+    auto slideSlot = [this, &slide](int slot, const char* description, int target, const QString& suggested) {
+        slide.description = QString::fromLatin1(description);
+        slide.scanningTarget = target;
+        slide.suggestedText = suggested;
+        m_slots[slot].setMode(ScanProfile::SlideMode);
+        m_slots[slot].setSlideSettings(slide);
+    };
+    slideSlot(0, "Default 1", 0, tr("Tissue Sections"));
+    slide.saturation = { true, -38 };
+    slide.brightness = { true, 0 };
+    slideSlot(1, "Default 2", 1, tr("Common Things"));
+    slide.saturation = { true, 49 };
+    slide.brightness = { true, 10 };
+    slideSlot(2, "Default 3", 2, tr("Aquatic Organisms"));
+
+    auto filmSlot = [this, &film](int slot, const char* description, int target, const QString& suggested) {
+        film.description = QString::fromLatin1(description);
+        film.scanningTarget = target;
+        film.suggestedText = suggested;
+        m_slots[slot].setMode(ScanProfile::FilmMode);
+        m_slots[slot].setFilmSettings(film);
+    };
+    film.autoColour = { false, 0 };
+    film.autoBalance = { false, 0 };
+    filmSlot(3, "Default 4", 0, tr("Positive Color"));
+    film.autoColour = { true, 0 };
+    film.autoBalance = { true, 0 };
+    filmSlot(4, "Default 5", 1, tr("Negative Color"));
+
+    slide.saturation = { true, 0 };
+    slide.brightness = { true, 0 };
+    film.autoColour = { false, 0 };
+    film.autoBalance = { false, 0 };
+    for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
+        const QString description = tr(kCustomNames[slot - kFirstCustomSlot]);
+        slide.description = description;
+        slide.scanningTarget = 0;
+        slide.suggestedText = tr("Tissue Sections");
+        film.description = description;
+        film.scanningTarget = 0;
+        film.suggestedText = tr("Positive Color");
+        m_slots[slot].setMode(ScanProfile::SlideMode);
+        m_slots[slot].setSlideSettings(slide);
+        m_slots[slot].setFilmSettings(film);
+    }
+}
+
+void manager::loadCustomFiles()
+{
+    const QFileInfoList files = QDir(dataFolder()).entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    for (const QFileInfo& info : files) {
+        const QString path = info.absoluteFilePath();
+        for (int n = 1; n <= kSlotCount - kFirstCustomSlot; ++n) {
+            if (path.contains(QStringLiteral("Custom%1.kor").arg(n)))
+                m_slots[kFirstCustomSlot + n - 1].load(path);
+        }
+    }
+
+    // A custom file of the slot's own name that did not load would be overwritten
+    // with the built-in profile below; keep the user's bytes under another name.
+    for (int n = 1; n <= kSlotCount - kFirstCustomSlot; ++n) {
+        const int slot = kFirstCustomSlot + n - 1;
+        const QString own = dataFolder() + QStringLiteral("/Custom%1.kor").arg(n);
+        if (!m_slots.at(slot).path().isEmpty() || !QFileInfo(own).isFile())
+            continue;
+        const QString kept = dataFolder()
+            + QStringLiteral("/Custom%1-damaged-%2.kor")
+                  .arg(n)
+                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
+        if (QFile::rename(own, kept)) {
+            m_profileProblems.append(tr(
+                "The profile file %1 could not be read. It was kept as %2 and the built-in profile is used.")
+                                         .arg(QDir::toNativeSeparators(own), QDir::toNativeSeparators(kept)));
+        } else {
+            // It cannot be moved aside, so it must not be overwritten either: the slot
+            // keeps the built-in profile in memory and points at that file.
+            m_slots[slot].setPath(own);
+            m_profileProblems.append(
+                tr("The profile file %1 could not be read. The built-in profile is used.")
+                    .arg(QDir::toNativeSeparators(own)));
+        }
+    }
+}
+
+void manager::saveSlot(int slot, const QString& path)
+{
+    if (!m_slots[slot].save(path)) {
+        qCWarning(lcManager) << "cannot write profile" << path;
+        m_profileProblems.append(
+            tr("The profile file %1 could not be written.").arg(QDir::toNativeSeparators(path)));
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QImage;
+class STImage;
+
+// RAW-mode stage images: after each pipeline step the image is written to the
+// "RAW image" folder under the stage's name ("Scan_Saturation" -> "Scan_Saturation.tif").
+// Outside RAW mode nothing happens. A missing folder makes the write fail quietly
+// (the option-record dump creates it when RAW mode is on).
+//
+// Threads: any; only the RAW flag (behind its own lock) is shared.
+
+// As 16- or 8-bit TIFF; false outside RAW mode or when the file could not be written.
+bool dumpStage(const STImage& image, const QString& name);
+// As JPEG through Qt's image writer at its default quality.
+bool dumpStage(const QImage& image, const QString& name);

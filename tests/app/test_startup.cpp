@@ -1,0 +1,226 @@
+// The whole start-up against the simulated scanner, each run in a process of its
+// own (one application object per process). The helper reports every window the
+// start-up raises and answers it as the test asks.
+#include "languagedialog.h"
+#include "mainwindow.h"
+#include "notifydialog.h"
+#include "singleapplication.h"
+#include "startup.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace
+{
+
+void say(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// answer: "close" closes the main window once shown; "cancel" presses Cancel in the
+// wait dialog; "wait" leaves the wait dialog alone.
+int runStartup(int argc, char** argv, const QString& key, const QString& answer)
+{
+    SingleApplication app(argc, argv, key);
+    QSet<QObject*> reported;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&reported, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            say(QStringLiteral("box:%1|%2")
+                    .arg(box->windowTitle(), box->text().replace(QLatin1Char('\n'), QLatin1Char('#'))));
+            box->accept();
+        } else if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
+            say(QStringLiteral("language"));
+            languages->accept();
+        } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
+            if (!reported.contains(wait)) {
+                reported.insert(wait);
+                say(QStringLiteral("wait:%1").arg(wait->windowTitle()));
+                if (answer == QLatin1String("cancel"))
+                    wait->findChild<QPushButton*>(QStringLiteral("pushButton_cancel"))->click();
+            }
+        }
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget* widget : windows) {
+            auto* window = qobject_cast<MainWindow*>(widget);
+            if (!window || !window->isVisible() || reported.contains(window))
+                continue;
+            reported.insert(window);
+            const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+            const QPoint expected = MainWindow::centredPosition(desktop, window->frameGeometry());
+            say(QStringLiteral("window:%1|%2|%3")
+                    .arg(window->windowTitle())
+                    .arg(window->font().pixelSize())
+                    .arg(window->pos() == expected));
+            if (answer == QLatin1String("close"))
+                QTimer::singleShot(100, window, &QWidget::close);
+        }
+    });
+    watcher.start(10);
+    Startup::run(app);
+    say(QStringLiteral("done"));
+    return 0;
+}
+
+struct Run {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+Run start(const QString& answer, const QStringList& environment = {},
+    const QString& program = QCoreApplication::applicationFilePath())
+{
+    static int runs = 0;
+    const QString key = QStringLiteral("KorvaneLockStartup-%1-%2").arg(::getpid()).arg(++runs);
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment)
+        variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    helper.setProcessEnvironment(variables);
+    helper.start(program, { QStringLiteral("--start"), key, answer });
+    Run run;
+    if (!helper.waitForFinished(30000)) {
+        helper.kill();
+        helper.waitForFinished(2000);
+        run.lines.append(QStringLiteral("timeout"));
+        return run;
+    }
+    run.exitCode = helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
+    run.lines
+        = QString::fromUtf8(helper.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run;
+}
+
+QString langIni()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/Korvane/lang.ini");
+}
+
+void storeLanguage(int index)
+{
+    QDir().mkpath(QFileInfo(langIni()).path());
+    QFile file(langIni());
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QByteArray("[General]\nLang=") + QByteArray::number(index) + '\n');
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QFile::remove(langIni()); }
+
+    void firstStartAsksTheLanguageOnceThenLinks()
+    {
+        const Run first = start(QStringLiteral("close"));
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.lines,
+            QStringList({ QStringLiteral("language"), QStringLiteral("wait:Korvane"),
+                QStringLiteral("window:Korvane|12|1"), QStringLiteral("done") }));
+        // OK on the first row stored English.
+        QCOMPARE(QSettings(langIni(), QSettings::IniFormat).value(QStringLiteral("Lang")).toInt(), 0);
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            + QStringLiteral("/Korvane/Data");
+        QCOMPARE(QDir(data).entryList({ QStringLiteral("*.kor") }, QDir::Files).size(), 10);
+
+        const Run second = start(QStringLiteral("close"));
+        QCOMPARE(second.lines.value(0), QStringLiteral("wait:Korvane")); // not asked again
+        QCOMPARE(second.exitCode, 0);
+    }
+
+    void linkProblemsEndWithTheBox_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("environment");
+        QTest::newRow("link fails") << "wait" << QStringList({ "KORVANE_SIM_FAIL_LINK=1" });
+        QTest::newRow("unsupported model") << "wait" << QStringList({ "KORVANE_SIM_MODEL=90" });
+        QTest::newRow("cancel while waiting")
+            << "cancel" << QStringList({ "KORVANE_SIM_PRESENT_FROM_POLL=100000" });
+    }
+    void linkProblemsEndWithTheBox()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, environment);
+        storeLanguage(0);
+        const Run run = start(answer, environment);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines,
+            QStringList({ QStringLiteral("wait:Korvane"),
+                QStringLiteral("box:Korvane|Connect with Kor scanner fail !"), QStringLiteral("done") }));
+    }
+
+    void unpluggedScannerEndsTheProgram()
+    {
+        storeLanguage(0);
+        const Run run = start(QStringLiteral("wait"), { QStringLiteral("KORVANE_SIM_UNPLUG_AFTER_POLL=4") });
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines,
+            QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
+                QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") }));
+    }
+
+    void missingFilmTermsAreReportedBeforeTheLink()
+    {
+        // A program folder with the device library but no data and no translations.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString program = folder.filePath(QStringLiteral("korvane_probe"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        const QString library = QCoreApplication::applicationDirPath() + QStringLiteral("/TQ4100.dll");
+        QVERIFY(QFile::link(
+            QFileInfo(library).canonicalFilePath(), folder.filePath(QStringLiteral("TQ4100.dll"))));
+
+        const Run run = start(QStringLiteral("close"), {}, program);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.size(), 4);
+        QVERIFY(run.lines.at(0).startsWith(QStringLiteral("box:Korvane|The film-term file ")));
+        const QStringList problems = run.lines.at(0).split(QLatin1Char('#'));
+        QCOMPARE(problems.size(), 10);
+        QVERIFY(problems.last().contains(folder.path() + QStringLiteral("/data/TQB/Default Negative.ft")));
+        QCOMPARE(run.lines.at(1), QStringLiteral("wait:Korvane"));
+        QCOMPARE(run.lines.at(2), QStringLiteral("window:Korvane|12|1"));
+    }
+
+    void storedLanguageIsInstalled()
+    {
+        storeLanguage(1); // German
+        const Run run = start(QStringLiteral("wait"), { QStringLiteral("KORVANE_SIM_FAIL_LINK=1") });
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.value(1),
+            QStringLiteral("box:Korvane|Die Verbindung zum Kor-Scanner ist fehlgeschlagen!"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && QByteArray(argv[1]) == "--start") {
+        int helperArgc = 1;
+        return runStartup(helperArgc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    QCoreApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_startup.moc"
