@@ -7,6 +7,15 @@
 // The final-scan benchmarks report each step's share of the time and the peak memory
 // in units of the scanned image as counters.
 
+// The peers first: glib's headers use a name that Qt's headers define as a macro.
+#ifdef KORVANE_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+#ifdef KORVANE_BENCH_VIPS
+#include <vips/vips.h>
+#endif
+
 #include "benchimages.h"
 
 #include <cip_filmterms.h>
@@ -19,13 +28,6 @@
 
 #include <benchmark/benchmark.h>
 
-#ifdef KORVANE_BENCH_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#endif
-#ifdef KORVANE_BENCH_VIPS
-#include <vips/vips.h>
-#endif
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -165,7 +167,7 @@ void finalScan(benchmark::State& state, std::uint32_t width, std::uint32_t heigh
         state.ResumeTiming();
     }
     for (auto it = seconds.cbegin(); it != seconds.cend(); ++it)
-        state.counters[("% " + it.key()).toStdString()] = 100.0 * it.value() / total;
+        state.counters[QString(QStringLiteral("% ") + it.key()).toStdString()] = 100.0 * it.value() / total;
     // The delivered image itself plus what the scan needed beyond it.
     state.counters["peak memory / scanned image"] = 1.0 + double(peak) / double(delivered.byteCount());
 }
@@ -340,7 +342,7 @@ void vipsTiffWrite(benchmark::State& state)
 {
     const bench::Image16& source = image3600();
     QTemporaryDir folder;
-    const std::string path = (folder.path() + QStringLiteral("/peer.tif")).toStdString();
+    const std::string path = QString(folder.path() + QStringLiteral("/peer.tif")).toStdString();
     for (auto _ : state) {
         VipsImage* in = vipsImage(source);
         if (vips_tiffsave(in, path.c_str(), nullptr) != 0)
