@@ -14,7 +14,8 @@
 
 Q_LOGGING_CATEGORY(lcDevice, "korvane.scanner.device")
 
-namespace {
+namespace
+{
 
 std::atomic<NVAScanner*> s_instance { nullptr };
 
@@ -56,7 +57,8 @@ void NVAScanner::setLibraryFolder(const QString& folder)
 
 QString NVAScanner::libraryPath() const
 {
-    const QString folder = m_libraryFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_libraryFolder;
+    const QString folder
+        = m_libraryFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_libraryFolder;
     return folder + QStringLiteral("/TQ4100.dll");
 }
 
@@ -77,10 +79,12 @@ int NVAScanner::link()
 {
     m_library.setFileName(libraryPath());
     if (!m_library.load() || !m_library.isLoaded()) {
-        qCWarning(lcDevice) << "cannot load the device library" << m_library.fileName() << m_library.errorString();
+        qCWarning(lcDevice) << "cannot load the device library" << m_library.fileName()
+                            << m_library.errorString();
         return 0;
     }
-    const auto entry = reinterpret_cast<device::ScannerDeviceIOFunction>(m_library.resolve("ScannerDeviceIO"));
+    const auto entry
+        = reinterpret_cast<device::ScannerDeviceIOFunction>(m_library.resolve("ScannerDeviceIO"));
     if (!entry) {
         qCWarning(lcDevice) << "the device library has no ScannerDeviceIO";
         return 0;
@@ -122,7 +126,8 @@ QByteArray NVAScanner::deviceInfo() const
 {
     if (!m_deviceInfoFilled)
         return QByteArray();
-    return QByteArray(reinterpret_cast<const char*>(m_deviceInfo.data()), static_cast<int>(m_deviceInfo.size()));
+    return QByteArray(
+        reinterpret_cast<const char*>(m_deviceInfo.data()), static_cast<int>(m_deviceInfo.size()));
 }
 
 int NVAScanner::modelCode(const QByteArray& deviceInfo)
@@ -228,12 +233,14 @@ void NVAScanner::lineRecordArrived(device::LineRecord* record)
 
     // The counts of later records are not trusted: the block is measured with the
     // geometry of the first record and cut where the announced image ends.
-    const std::size_t lineBytes = static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_bytesPerPixel);
+    const std::size_t lineBytes
+        = static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_bytesPerPixel);
     const std::size_t room = m_buffer.size() - m_writePosition;
     const std::size_t wanted = static_cast<std::size_t>(record->linesDelivered) * lineBytes;
     const std::size_t count = std::min(wanted, room);
     if (count < wanted)
-        qCWarning(lcDevice) << "a block runs past the announced image; cut to" << count << "of" << wanted << "bytes";
+        qCWarning(lcDevice) << "a block runs past the announced image; cut to" << count << "of" << wanted
+                            << "bytes";
     if (count == 0)
         return;
     std::memcpy(m_buffer.data() + m_writePosition, record->lines, count);
@@ -258,7 +265,8 @@ void NVAScanner::beginImage(const device::LineRecord& record)
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(record.pixelsPerLine)
         * static_cast<std::uint64_t>(record.imageLines) * kOutputBytesPerPixel;
     if (std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
-        qCWarning(lcDevice) << "announced image too large:" << record.pixelsPerLine << "x" << record.imageLines;
+        qCWarning(lcDevice) << "announced image too large:" << record.pixelsPerLine << "x"
+                            << record.imageLines;
         m_bytesPerPixel = 0;
         return;
     }

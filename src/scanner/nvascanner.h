@@ -11,7 +11,8 @@
 
 class STImage;
 
-namespace device {
+namespace device
+{
 struct LineRecord;
 struct ScanOptionRecord;
 struct StatusRecord;
@@ -19,8 +20,8 @@ struct StatusRecord;
 
 // The wrapper of the scanner's device library ("TQ4100.dll" in the application
 // folder, one C entry point ScannerDeviceIO). Its operations are the only way to the
-// scanner; the raw device records stay behind it (devicerecords.h is included only by
-// the scanner library's own sources).
+// scanner; the raw device records stay inside the scanner library (this header only
+// names them).
 //
 // Threads: one instance per process, owned by the scanner worker (ScannerSDK).
 // Every operation runs on the worker thread, with two exceptions:

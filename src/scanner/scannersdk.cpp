@@ -7,7 +7,8 @@
 
 Q_LOGGING_CATEGORY(lcWorker, "korvane.scanner.worker")
 
-namespace {
+namespace
+{
 
 constexpr int kIdlePauseMs = 500;
 constexpr int kLinkFailurePauseMs = 1000;
@@ -41,7 +42,8 @@ ScannerSDK::~ScannerSDK()
     if (!wait(kShutdownJoinMs)) {
         // Destroying a running thread would end the process, and unloading the
         // library under a device call would crash it: waiting is the only safe way.
-        qCCritical(lcWorker) << "the scanner thread did not stop within" << kShutdownJoinMs << "ms; still waiting";
+        qCCritical(lcWorker) << "the scanner thread did not stop within" << kShutdownJoinMs
+                             << "ms; still waiting";
         wait();
     }
     m_firmware.clear();

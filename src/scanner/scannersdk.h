@@ -17,7 +17,8 @@
 
 class ProcessingSteps;
 
-namespace device {
+namespace device
+{
 struct ScanOptionRecord;
 }
 

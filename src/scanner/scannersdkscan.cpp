@@ -13,8 +13,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 
 void ScannerSDK::runParameterScan()
 {
-    device::ScanOptionRecord record
-        = ScanOptionRecords::prescanRecord(m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+    device::ScanOptionRecord record = ScanOptionRecords::prescanRecord(
+        m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
     // Only the device's settled state matters here, not the image or the result.
     m_device->startScan(&record);
 }

@@ -78,7 +78,8 @@ device::ScanOptionRecord prescanRecord(const Triple& deviceBalance, int filmType
     device::ScanInfo& info = record.ScanInfoArray[0];
     wholeWindow(info);
     info.bPrescan = 1;
-    setTriple(info.wGainFactorR, info.wGainFactorG, info.wGainFactorB, { { 100, 100, 100 } });
+    // The gains sit at an odd offset of the packed record: assigned, never bound to a reference.
+    info.wGainFactorR = info.wGainFactorG = info.wGainFactorB = 100;
     return record;
 }
 
@@ -138,7 +139,9 @@ void applyEngineer(device::ScanOptionRecord& record, const Triple& gains)
 {
     device::ScanInfo& info = record.ScanInfoArray[0];
     info.bControlHWLightness = 1;
-    setTriple(info.wGainFactorR, info.wGainFactorG, info.wGainFactorB, gains);
+    info.wGainFactorR = gains[0]; // odd offset: assigned, not bound to a reference
+    info.wGainFactorG = gains[1];
+    info.wGainFactorB = gains[2];
 }
 
 QString dumpPath(const QString& name)

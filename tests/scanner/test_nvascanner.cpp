@@ -9,7 +9,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char* const kSimVariables[] = {
     "KORVANE_SIM_MODEL",
@@ -22,8 +23,8 @@ const char* const kSimVariables[] = {
     "KORVANE_SIM_IMAGE",
 };
 
-device::LineRecord lineRecord(std::int32_t format, std::int32_t pixels, std::int32_t lines, std::int32_t delivered,
-                              const std::uint8_t* data)
+device::LineRecord lineRecord(std::int32_t format, std::int32_t pixels, std::int32_t lines,
+    std::int32_t delivered, const std::uint8_t* data)
 {
     device::LineRecord record {};
     record.pixelFormat = format;
@@ -202,7 +203,8 @@ void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
     // The source really holds what every block claims (as far as it is sane), so
     // only the callback can overrun: into its own buffer.
     const int bpp = std::max(device::bytesPerPixel(format), 1);
-    const std::size_t claimedRow = static_cast<std::size_t>(std::min(pixels, 64)) * static_cast<std::size_t>(bpp);
+    const std::size_t claimedRow
+        = static_cast<std::size_t>(std::min(pixels, 64)) * static_cast<std::size_t>(bpp);
     std::vector<std::uint8_t> all; // everything the library handed over, in order
 
     // The first record announces the image and, as a real device does, brings the
@@ -224,9 +226,10 @@ void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
 
     QCOMPARE(int(scanner.lineBuffer().size()), bufferBytes);
     QCOMPARE(written, deliveredBytes);
-    QVERIFY(std::equal(scanner.lineBuffer().begin(), scanner.lineBuffer().begin() + deliveredBytes, all.begin()));
+    QVERIFY(
+        std::equal(scanner.lineBuffer().begin(), scanner.lineBuffer().begin() + deliveredBytes, all.begin()));
     QVERIFY(std::all_of(scanner.lineBuffer().begin() + deliveredBytes, scanner.lineBuffer().end(),
-                        [](std::uint8_t b) { return b == 0; }));
+        [](std::uint8_t b) { return b == 0; }));
 
     const STImage image = scanner.scannedImage();
     QCOMPARE(int(image.width()), imageWidth);
@@ -239,9 +242,9 @@ void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
     QCOMPARE(image.channels(), 3);
     // The image holds what was delivered, then zeros: never bytes from past the buffer.
     const std::size_t shared = std::min<std::size_t>(image.byteCount(), std::size_t(deliveredBytes));
-    QVERIFY(std::memcmp(image.data(), all.data(), shared) == 0);
-    QVERIFY(std::all_of(image.data() + shared, image.data() + image.byteCount(),
-                        [](std::uint8_t b) { return b == 0; }));
+    QVERIFY(shared == 0 || std::memcmp(image.data(), all.data(), shared) == 0);
+    QVERIFY(std::all_of(
+        image.data() + shared, image.data() + image.byteCount(), [](std::uint8_t b) { return b == 0; }));
 }
 
 void TestNVAScanner::lineCallbackStopsWhenNotRunning()

@@ -6,7 +6,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 const char* const kSimVariables[] = {
     "KORVANE_SIM_MODEL",
