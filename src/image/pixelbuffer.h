@@ -3,12 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// The owned byte array of an image. Large arrays are mapped directly, so that they
-// are known to start zero-filled (a zeroed image then needs no pass of its own) and
-// go back to the system when freed. (Huge pages would halve the cost of first
-// touching a new 100 MB array, but the kernel's compaction for them stalled the
-// first such allocation of a process for up to two seconds.)
-// The contents of a new buffer are unspecified unless isZeroFilled(). A failed allocation throws
+// The owned byte array of an image. Large arrays are mapped directly; the last one
+// freed is kept (its pages reclaimable by the kernel) for the next array of about
+// its size, so that a chain of whole-image operations does not fault in every page
+// of every result anew. (Huge pages would cut the faults too, but the kernel's
+// compaction for them stalled the first allocation of a process for up to two
+// seconds.) The contents of a new buffer are unspecified unless isZeroFilled().
+//
+// Threads: buffers may be made and freed on any thread; the kept mapping is
+// guarded by its own mutex. A failed allocation throws
 // std::bad_alloc, as new does.
 class PixelBuffer
 {
@@ -23,7 +26,7 @@ public:
 
     std::uint8_t* get() const { return m_data; }
     // A freshly mapped buffer comes zero-filled from the kernel.
-    bool isZeroFilled() const { return m_mapping != nullptr; }
+    bool isZeroFilled() const { return m_zeroFilled; }
 
 private:
     void release();
@@ -31,4 +34,5 @@ private:
     std::uint8_t* m_data = nullptr;
     void* m_mapping = nullptr; // set for a mapped buffer
     std::size_t m_mappingBytes = 0;
+    bool m_zeroFilled = false; // a fresh mapping
 };
