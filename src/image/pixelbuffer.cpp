@@ -8,12 +8,14 @@ namespace {
 
 // Below this the heap serves better: its memory is usually faulted in already.
 constexpr std::size_t kMappedFrom = std::size_t(8) << 20;
+// A whole-window scan at 5000 dpi is 206 MB.
+constexpr std::size_t kMaxSpare = std::size_t(512) << 20;
 
 // The most recently freed large mapping, kept for the next image of about its
 // size: whole-image operations free one image as they make the next, and a fresh
-// mapping of 100 MB costs more in page faults than a pass over its pixels. Its
-// pages are given back with MADV_FREE, so the kernel reclaims them under memory
-// pressure instead of the process holding them.
+// mapping of 100 MB costs more in page faults than a pass over its pixels. At most
+// one is kept, and none above kMaxSpare. (Handing its pages back with MADV_FREE
+// meanwhile measured as costly as the faults it saves.)
 struct SpareMapping {
     std::mutex lock;
     void* mapping = nullptr;
@@ -42,7 +44,10 @@ void* takeSpare(std::size_t bytes, std::size_t* mappingBytes)
 
 void giveSpare(void* mapping, std::size_t bytes)
 {
-    ::madvise(mapping, bytes, MADV_FREE);
+    if (bytes > kMaxSpare) {
+        ::munmap(mapping, bytes);
+        return;
+    }
     void* previous = nullptr;
     std::size_t previousBytes = 0;
     {

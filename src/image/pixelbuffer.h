@@ -4,8 +4,7 @@
 #include <cstdint>
 
 // The owned byte array of an image. Large arrays are mapped directly; the last one
-// freed is kept (its pages reclaimable by the kernel) for the next array of about
-// its size, so that a chain of whole-image operations does not fault in every page
+// freed (up to 512 MB) is kept for the next array of about its size, so that a chain of whole-image operations does not fault in every page
 // of every result anew. (Huge pages would cut the faults too, but the kernel's
 // compaction for them stalled the first allocation of a process for up to two
 // seconds.) The contents of a new buffer are unspecified unless isZeroFilled().
