@@ -282,22 +282,37 @@ inline int fromWide(int x16, bool wide)
     return wide ? x16 : (x16 + 128) / 257;
 }
 
-template <typename Sample, typename Adjust>
-void adjustRange(Sample *pixels, std::size_t first, std::size_t end, int channels, bool wide, Adjust adjust)
+// Forward conversions of a batch, then back conversions: each loop's iterations are short
+// and independent, so the processor overlaps many pixels' division latencies instead of
+// working through one long chain per pixel.
+constexpr std::size_t kBatch = 128;
+
+template <typename Sample, typename Forward, typename Back>
+void adjustRange(Sample *pixels, std::size_t first, std::size_t end, int channels, bool wide, Forward forward,
+                 Back back)
 {
     const Quotients &q = quotients();
-    for (std::size_t p = first; p < end; ++p) {
-        Sample *s = pixels + p * channels;
-        int rgb[3] = {to16(s[0], wide), to16(s[1], wide), to16(s[2], wide)};
-        adjust(q, rgb);
-        s[0] = static_cast<Sample>(fromWide(rgb[0], wide));
-        s[1] = static_cast<Sample>(fromWide(rgb[1], wide));
-        s[2] = static_cast<Sample>(fromWide(rgb[2], wide));
+    CIP_HsvAdjust::Triple batch[kBatch];
+    for (std::size_t p0 = first; p0 < end; p0 += kBatch) {
+        const std::size_t count = std::min(kBatch, end - p0);
+        for (std::size_t k = 0; k < count; ++k) {
+            const Sample *s = pixels + (p0 + k) * channels;
+            batch[k] = forward(q, to16(s[0], wide), to16(s[1], wide), to16(s[2], wide));
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            Sample *s = pixels + (p0 + k) * channels;
+            int rgb[3];
+            back(q, batch[k], rgb);
+            s[0] = static_cast<Sample>(fromWide(rgb[0], wide));
+            s[1] = static_cast<Sample>(fromWide(rgb[1], wide));
+            s[2] = static_cast<Sample>(fromWide(rgb[2], wide));
+        }
     }
 }
 
-template <typename Adjust>
-void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels, int threads, Adjust adjust)
+template <typename Forward, typename Back>
+void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels, int threads, Forward forward,
+                    Back back)
 {
     if (pixelCount == 0 || channels < 3)
         return;
@@ -307,9 +322,9 @@ void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels
         const std::size_t first = firstRow * kPixelsPerRow;
         const std::size_t end = std::min(pixelCount, endRow * kPixelsPerRow);
         if (wide)
-            adjustRange(static_cast<uint16_t *>(pixels), first, end, channels, wide, adjust);
+            adjustRange(static_cast<uint16_t *>(pixels), first, end, channels, wide, forward, back);
         else
-            adjustRange(static_cast<uint8_t *>(pixels), first, end, channels, wide, adjust);
+            adjustRange(static_cast<uint8_t *>(pixels), first, end, channels, wide, forward, back);
     });
 }
 
@@ -365,11 +380,14 @@ void CIP_HsvAdjust::fromHsl(const Triple &hsl, int rgb16[3])
 void CIP_HsvAdjust::brightness(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
                                int threads)
 {
-    adjustParallel(pixels, pixelCount, bits, channels, threads, [offset](const Quotients &q, int rgb[3]) {
-        Triple hsv = toHsvWith<false>(q, rgb[0], rgb[1], rgb[2]);
-        hsv.third = qBound(0, hsv.third + offset, 255);
-        fromHsvWith(q, hsv, rgb);
-    });
+    adjustParallel(
+        pixels, pixelCount, bits, channels, threads,
+        [offset](const Quotients &q, int r, int g, int b) {
+            Triple hsv = toHsvWith<false>(q, r, g, b);
+            hsv.third = qBound(0, hsv.third + offset, 255);
+            return hsv;
+        },
+        [](const Quotients &q, const Triple &hsv, int rgb[3]) { fromHsvWith(q, hsv, rgb); });
 }
 
 void CIP_HsvAdjust::saturation(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
@@ -377,11 +395,14 @@ void CIP_HsvAdjust::saturation(void *pixels, std::size_t pixelCount, int bits, i
 {
     if (offset == 0)
         return;
-    adjustParallel(pixels, pixelCount, bits, channels, threads, [offset](const Quotients &q, int rgb[3]) {
-        Triple hsl = toHslWith<false>(q, rgb[0], rgb[1], rgb[2]);
-        hsl.saturation = qBound(0, hsl.saturation + offset, 255);
-        fromHslWith(q, hsl, rgb);
-    });
+    adjustParallel(
+        pixels, pixelCount, bits, channels, threads,
+        [offset](const Quotients &q, int r, int g, int b) {
+            Triple hsl = toHslWith<false>(q, r, g, b);
+            hsl.saturation = qBound(0, hsl.saturation + offset, 255);
+            return hsl;
+        },
+        [](const Quotients &q, const Triple &hsl, int rgb[3]) { fromHslWith(q, hsl, rgb); });
 }
 
 void CIP_HsvAdjust::brightnessReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset)
