@@ -18,7 +18,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kSceneWidth = 1725; // the simulator's scene: the window at 1200 dpi
 constexpr int kSceneHeight = 1149;
@@ -101,8 +102,14 @@ void scan(benchmark::State& state, int dpi)
     state.counters["pixels"] = double(g_receiver.width * g_receiver.height);
 }
 
-void scanOurs5000(benchmark::State& state) { scan(state, 5000); }
-void scanOurs300(benchmark::State& state) { scan(state, 300); }
+void scanOurs5000(benchmark::State& state)
+{
+    scan(state, 5000);
+}
+void scanOurs300(benchmark::State& state)
+{
+    scan(state, 300);
+}
 
 // A change of film type renders the scene anew before the scan.
 void sceneBuild(benchmark::State& state)
@@ -132,30 +139,36 @@ const bench::Image16& sceneSizedImage()
 void scanOpenCv(benchmark::State& state)
 {
     const bench::Image16& scene = sceneSizedImage();
-    const cv::Mat source(scene.height, scene.width, CV_16UC3, const_cast<std::uint16_t*>(scene.samples.data()));
+    const cv::Mat source(
+        scene.height, scene.width, CV_16UC3, const_cast<std::uint16_t*>(scene.samples.data()));
     cv::Mat target(kHeight5000, kWidth5000, CV_16UC3);
     for (auto _ : state) {
         cv::resize(source, target, target.size(), 0, 0, cv::INTER_LINEAR);
         benchmark::DoNotOptimize(target.data);
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(target.total() * target.elemSize()));
+    state.SetBytesProcessed(
+        std::int64_t(state.iterations()) * std::int64_t(target.total() * target.elemSize()));
 }
-BENCHMARK(scanOpenCv)->Name("opencv/scan_5000dpi")->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(scanOpenCv)
+    ->Name("opencv/scan_5000dpi")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 #endif
 
 #ifdef KORVANE_BENCH_VIPS
 void scanVips(benchmark::State& state)
 {
     const bench::Image16& scene = sceneSizedImage();
-    const vips::VImage source = vips::VImage::new_from_memory(const_cast<std::uint16_t*>(scene.samples.data()),
-                                                              scene.bytes(), scene.width, scene.height, 3,
-                                                              VIPS_FORMAT_USHORT);
+    const vips::VImage source
+        = vips::VImage::new_from_memory(const_cast<std::uint16_t*>(scene.samples.data()), scene.bytes(),
+            scene.width, scene.height, 3, VIPS_FORMAT_USHORT);
     std::size_t size = 0;
     for (auto _ : state) {
         const vips::VImage resized = source.resize(double(kWidth5000) / kSceneWidth,
-                                                   vips::VImage::option()
-                                                       ->set("vscale", double(kHeight5000) / kSceneHeight)
-                                                       ->set("kernel", VIPS_KERNEL_LINEAR));
+            vips::VImage::option()
+                ->set("vscale", double(kHeight5000) / kSceneHeight)
+                ->set("kernel", VIPS_KERNEL_LINEAR));
         void* pixels = resized.write_to_memory(&size);
         benchmark::DoNotOptimize(pixels);
         g_free(pixels);
@@ -167,6 +180,10 @@ BENCHMARK(scanVips)->Name("vips/scan_5000dpi")->Unit(benchmark::kMillisecond)->U
 
 } // namespace
 
-BENCHMARK(scanOurs5000)->Name("ours/scan_5000dpi")->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(scanOurs5000)
+    ->Name("ours/scan_5000dpi")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 BENCHMARK(scanOurs300)->Name("ours/prescan_300dpi")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(sceneBuild)->Name("ours/scene_build")->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <map>
 
-namespace bench {
+namespace bench
+{
 
 void ComparisonReporter::ReportRuns(const std::vector<Run>& runs)
 {
@@ -16,8 +17,8 @@ void ComparisonReporter::ReportRuns(const std::vector<Run>& runs)
         const std::size_t slash = name.find('/');
         if (slash == std::string::npos)
             continue;
-        m_timings.push_back({name.substr(0, slash), name.substr(slash + 1),
-                             run.real_accumulated_time * 1000.0 / double(run.iterations)});
+        m_timings.push_back({ name.substr(0, slash), name.substr(slash + 1),
+            run.real_accumulated_time * 1000.0 / double(run.iterations) });
     }
 }
 

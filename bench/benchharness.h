@@ -18,10 +18,12 @@
 
 #include <string>
 
-namespace bench {
+namespace bench
+{
 
 // Collects the timings of "<side>/<step>" runs while printing as usual.
-class ComparisonReporter : public benchmark::ConsoleReporter {
+class ComparisonReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override;
     // The comparison table, on standard output.
@@ -37,6 +39,9 @@ private:
 };
 
 // Skips a peer's benchmark with a reason instead of failing the whole run.
-inline void skipPeer(benchmark::State& state, const char* why) { state.SkipWithError(why); }
+inline void skipPeer(benchmark::State& state, const char* why)
+{
+    state.SkipWithError(why);
+}
 
 } // namespace bench

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace bench {
+namespace bench
+{
 
 // A 16-bit RGB image, samples interleaved R, G, B, rows without padding.
 struct Image16 {

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdint>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 using Rgb = float[3];
 
@@ -60,19 +62,19 @@ PictureRaster renderBuiltinPicture(int width, int height)
     if (width <= 0 || height <= 0)
         return picture;
 
-    const Rgb skyTop = {0.05f, 0.13f, 0.42f};
-    const Rgb skyHorizon = {0.50f, 0.62f, 0.80f};
-    const Rgb mountainNear = {0.16f, 0.20f, 0.27f};
-    const Rgb mountainFar = {0.32f, 0.38f, 0.48f};
-    const Rgb meadowNear = {0.05f, 0.16f, 0.02f};
-    const Rgb meadowFar = {0.18f, 0.36f, 0.07f};
-    const Rgb barn = {0.52f, 0.06f, 0.035f};
-    const Rgb roof = {0.09f, 0.08f, 0.08f};
-    const Rgb door = {0.85f, 0.83f, 0.78f};
-    const Rgb foliage = {0.03f, 0.11f, 0.025f};
-    const Rgb trunk = {0.12f, 0.07f, 0.03f};
-    const Rgb water = {0.10f, 0.22f, 0.38f};
-    const Rgb sun = {1.0f, 0.97f, 0.88f};
+    const Rgb skyTop = { 0.05f, 0.13f, 0.42f };
+    const Rgb skyHorizon = { 0.50f, 0.62f, 0.80f };
+    const Rgb mountainNear = { 0.16f, 0.20f, 0.27f };
+    const Rgb mountainFar = { 0.32f, 0.38f, 0.48f };
+    const Rgb meadowNear = { 0.05f, 0.16f, 0.02f };
+    const Rgb meadowFar = { 0.18f, 0.36f, 0.07f };
+    const Rgb barn = { 0.52f, 0.06f, 0.035f };
+    const Rgb roof = { 0.09f, 0.08f, 0.08f };
+    const Rgb door = { 0.85f, 0.83f, 0.78f };
+    const Rgb foliage = { 0.03f, 0.11f, 0.025f };
+    const Rgb trunk = { 0.12f, 0.07f, 0.03f };
+    const Rgb water = { 0.10f, 0.22f, 0.38f };
+    const Rgb sun = { 1.0f, 0.97f, 0.88f };
     const float aspect = float(width) / float(height);
 
     // The ridge lines depend only on the column.
@@ -110,7 +112,8 @@ PictureRaster renderBuiltinPicture(int width, int height)
             // The meadow, with grass texture.
             if (v > meadowLine[x]) {
                 mix(colour, meadowFar, meadowNear, smoothstep(meadowLine[x], 1.0f, v));
-                const float grass = valueNoise(u * 400.0f, v * 90.0f) * 0.6f + valueNoise(u * 40.0f, v * 20.0f) * 0.4f;
+                const float grass
+                    = valueNoise(u * 400.0f, v * 90.0f) * 0.6f + valueNoise(u * 40.0f, v * 20.0f) * 0.4f;
                 for (int c = 0; c < 3; ++c)
                     colour[c] *= 0.6f + 0.8f * grass;
             }

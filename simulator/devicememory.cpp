@@ -7,19 +7,21 @@
 #include <cstdio>
 #include <cstring>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
-const char kMagic[4] = {'K', 'S', 'M', '1'};
+const char kMagic[4] = { 'K', 'S', 'M', '1' };
 constexpr int kMemorySize = 4 + int(device::kScanParameterSize) + 4;
 
 bool writeWhole(const QString& path, const char* data, qint64 size)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size || !file.commit()) {
-        std::fprintf(stderr, "TQ4100 simulator: cannot write %s: %s\n", qPrintable(QDir::toNativeSeparators(path)),
-                     qPrintable(file.errorString()));
+        std::fprintf(stderr, "TQ4100 simulator: cannot write %s: %s\n",
+            qPrintable(QDir::toNativeSeparators(path)), qPrintable(file.errorString()));
         return false;
     }
     return true;
@@ -37,8 +39,8 @@ DeviceMemory::DeviceMemory()
 DeviceMemory::ParameterBytes DeviceMemory::factoryParameters()
 {
     // Exposure times and gains as a freshly calibrated unit leaves the factory.
-    ParameterBytes bytes{};
-    const std::uint32_t exposure[3] = {5200, 4700, 6100};
+    ParameterBytes bytes {};
+    const std::uint32_t exposure[3] = { 5200, 4700, 6100 };
     for (int channel = 0; channel < 3; ++channel) {
         bytes[2 * channel] = std::uint8_t(exposure[channel] & 0xFF);
         bytes[2 * channel + 1] = std::uint8_t((exposure[channel] >> 8) & 0xFF);
@@ -61,7 +63,8 @@ QString DeviceMemory::folder() const
 {
     if (!m_stateDir.isEmpty())
         return m_stateDir;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Korvane/Data");
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/Korvane/Data");
 }
 
 void DeviceMemory::load(const QString& stateDir)
@@ -77,7 +80,7 @@ void DeviceMemory::load(const QString& stateDir)
         bytes = file.read(kMemorySize + 1);
     if (bytes.size() != kMemorySize || std::memcmp(bytes.constData(), kMagic, 4) != 0) {
         std::fprintf(stderr, "TQ4100 simulator: %s is damaged; using the factory memory\n",
-                     qPrintable(QDir::toNativeSeparators(file.fileName())));
+            qPrintable(QDir::toNativeSeparators(file.fileName())));
         return;
     }
     std::memcpy(m_parameters.data(), bytes.constData() + 4, m_parameters.size());
@@ -89,7 +92,8 @@ bool DeviceMemory::save(const ParameterBytes& parameters, const std::array<char,
 {
     const QString dir = folder();
     if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "TQ4100 simulator: cannot create %s\n", qPrintable(QDir::toNativeSeparators(dir)));
+        std::fprintf(
+            stderr, "TQ4100 simulator: cannot create %s\n", qPrintable(QDir::toNativeSeparators(dir)));
         return false;
     }
     char bytes[kMemorySize];
@@ -115,7 +119,7 @@ bool DeviceMemory::storeFirmware(const std::uint8_t* block)
     const QString dir = folder();
     if (!QDir().mkpath(dir)
         || !writeWhole(dir + QStringLiteral("/firmware.bin"), reinterpret_cast<const char*>(block),
-                       qint64(device::kFirmwareBlockSize)))
+            qint64(device::kFirmwareBlockSize)))
         return false;
     if (!save(m_parameters, version))
         return false;

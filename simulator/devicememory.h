@@ -6,13 +6,15 @@
 #include <array>
 #include <cstdint>
 
-namespace sim {
+namespace sim
+{
 
 // The scanner's own memory: its scan parameters and the version of the firmware it
 // runs, kept between runs in "scanner-memory.bin" (and the last firmware block in
 // "firmware.bin") in the user's data folder, or in KORVANE_SIM_STATE_DIR. Each write
 // replaces the file whole, so a failed write leaves the previous memory in place.
-class DeviceMemory {
+class DeviceMemory
+{
 public:
     using ParameterBytes = std::array<std::uint8_t, device::kScanParameterSize>;
 
@@ -32,7 +34,7 @@ public:
 
     static ParameterBytes factoryParameters();
     static std::uint32_t exposureTime(const ParameterBytes& parameters, int channel);
-    static constexpr std::array<char, 4> kFactoryFirmwareVersion{{'2', '.', '0', '7'}};
+    static constexpr std::array<char, 4> kFactoryFirmwareVersion { { '2', '.', '0', '7' } };
 
 private:
     bool save(const ParameterBytes& parameters, const std::array<char, 4>& storedVersion) const;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 // Noise of a CCD: a constant read noise and the photon noise, which grows with the
 // square root of the signal (in counts).
@@ -20,19 +22,20 @@ constexpr double kPresetLevel = 0.9;
 std::array<std::uint16_t, 3> Exposure::presetBalance(std::uint16_t modelCode)
 {
     if (modelCode == 84)
-        return {136, 143, 135};
-    return {137, 139, 133};
+        return { 136, 143, 135 };
+    return { 137, 139, 133 };
 }
 
 Exposure::Exposure(const device::ScanInfo& info, bool multipass, std::uint16_t modelCode,
-                   const DeviceMemory::ParameterBytes& memory)
+    const DeviceMemory::ParameterBytes& memory)
 {
     const auto preset = presetBalance(modelCode);
     const auto factory = DeviceMemory::factoryParameters();
-    const std::uint16_t balance[3] = {info.wColorBalanceR, info.wColorBalanceG, info.wColorBalanceB};
-    const std::uint16_t high[3] = {info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB};
-    const std::uint16_t low[3] = {info.wLowColorBalanceR, info.wLowColorBalanceG, info.wLowColorBalanceB};
-    const std::uint16_t gain[3] = {info.wGainFactorR, info.wGainFactorG, info.wGainFactorB};
+    const std::uint16_t balance[3] = { info.wColorBalanceR, info.wColorBalanceG, info.wColorBalanceB };
+    const std::uint16_t high[3]
+        = { info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB };
+    const std::uint16_t low[3] = { info.wLowColorBalanceR, info.wLowColorBalanceG, info.wLowColorBalanceB };
+    const std::uint16_t gain[3] = { info.wGainFactorR, info.wGainFactorG, info.wGainFactorB };
     // Lightness 1 to 3 in the memory brightens only when the record asks for it.
     const int lightness = std::min(3, std::max(1, int(memory[15])));
     const double lightnessFactor = info.bControlHWLightness ? 1.0 + 0.25 * (lightness - 1) : 1.0;
@@ -40,14 +43,16 @@ Exposure::Exposure(const device::ScanInfo& info, bool multipass, std::uint16_t m
     for (int c = 0; c < 3; ++c) {
         // A gain factor of 0 means the device's own setting, as 100 percent does.
         const double gainFactor = gain[c] == 0 ? 1.0 : gain[c] / 100.0;
-        const double exposureRatio = double(DeviceMemory::exposureTime(memory, c)) / DeviceMemory::exposureTime(factory, c);
+        const double exposureRatio
+            = double(DeviceMemory::exposureTime(memory, c)) / DeviceMemory::exposureTime(factory, c);
         const double analogGain = double(memory[std::size_t(12 + c)]) / factory[std::size_t(12 + c)];
-        m_unitsPerBalance[c] = kPresetLevel / preset[c] * gainFactor * exposureRatio * analogGain * lightnessFactor;
+        m_unitsPerBalance[c]
+            = kPresetLevel / preset[c] * gainFactor * exposureRatio * analogGain * lightnessFactor;
 
         // Multipass averages a normal, a long (highlight balance) and a short
         // (shadow balance) exposure: the long one lifts the dense parts with less
         // noise, the short one keeps gradation where the others clip.
-        std::vector<double> passes{double(balance[c])};
+        std::vector<double> passes { double(balance[c]) };
         if (multipass) {
             passes.push_back(high[c]);
             passes.push_back(low[c]);

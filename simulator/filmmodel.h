@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 
-namespace sim {
+namespace sim
+{
 
 // How light passes the film in the holder. Transmittances are linear, 0 to 1, per
 // channel R, G, B, so the CCD signal is proportional to them.
-class FilmModel {
+class FilmModel
+{
 public:
     enum class Media { Positive, ColourNegative, MonoNegative };
     using Rgb = std::array<float, 3>;

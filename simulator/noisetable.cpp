@@ -3,7 +3,8 @@
 #include <cmath>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
 const std::int16_t* noiseTable()
 {

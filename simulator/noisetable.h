@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-namespace sim {
+namespace sim
+{
 
 // A fixed table of normally distributed values times 256, so that the noise of
 // each sample costs one load. kNoiseTableSize is a power of two.

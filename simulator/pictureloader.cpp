@@ -3,15 +3,17 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <tiffio.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <tiffio.h>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 // Bigger pictures are refused rather than risk exhausting memory for a test image.
 constexpr qint64 kMaxPixels = qint64(200) * 1000 * 1000;
@@ -28,7 +30,8 @@ bool isTiff(const QString& path)
 
 QImage readTiff(const QString& path, QString* error)
 {
-    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(QFile::encodeName(path).constData(), "r"), TIFFClose);
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(
+        TIFFOpen(QFile::encodeName(path).constData(), "r"), TIFFClose);
     if (!tiff) {
         *error = QStringLiteral("libtiff cannot open it");
         return {};
@@ -46,7 +49,8 @@ QImage readTiff(const QString& path, QString* error)
         return {};
     }
     const bool plain16 = bits == 16 && planar == PLANARCONFIG_CONTIG
-        && ((samples >= 3 && photometric == PHOTOMETRIC_RGB) || (samples == 1 && photometric == PHOTOMETRIC_MINISBLACK));
+        && ((samples >= 3 && photometric == PHOTOMETRIC_RGB)
+            || (samples == 1 && photometric == PHOTOMETRIC_MINISBLACK));
     if (plain16) {
         // 16-bit data keep their depth; libtiff's RGBA reader would cut them to 8 bits.
         QImage image(int(width), int(height), QImage::Format_RGBX64);
@@ -137,7 +141,8 @@ bool loadPicture(const QString& path, int width, int height, PictureRaster* pict
     for (int y = 0; y < height; ++y) {
         float* out = picture->rgb.data() + std::size_t(y) * width * 3;
         if (deep) {
-            const auto* in = reinterpret_cast<const std::uint16_t*>(image.constScanLine(top + y)) + std::size_t(left) * 4;
+            const auto* in = reinterpret_cast<const std::uint16_t*>(image.constScanLine(top + y))
+                + std::size_t(left) * 4;
             for (int x = 0; x < width; ++x, in += 4, out += 3) {
                 out[0] = linear[in[0]];
                 out[1] = linear[in[1]];

@@ -3,7 +3,8 @@
 #include <QString>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
 // The picture that was photographed onto the film, as linear scene radiance
 // (0 to 1, interleaved R, G, B floats), already sized to the frame.

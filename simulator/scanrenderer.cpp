@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 // Coarser than this the scene is averaged rather than interpolated, so that a
 // prescan shows the mean of the film's grain and not an aliased sample of it.
@@ -34,8 +36,8 @@ inline std::uint16_t exposeSample(const std::uint32_t* table, std::uint32_t t, s
 
 } // namespace
 
-ScanRenderer::ScanRenderer(const Scene& scene, const Exposure& exposure, double left, double top, int dpi, int width,
-                           int height)
+ScanRenderer::ScanRenderer(
+    const Scene& scene, const Exposure& exposure, double left, double top, int dpi, int width, int height)
     : m_scene(scene)
     , m_exposure(exposure)
     , m_top(top)
@@ -50,8 +52,10 @@ ScanRenderer::ScanRenderer(const Scene& scene, const Exposure& exposure, double 
         m_spanBegin.resize(std::size_t(width));
         m_spanEnd.resize(std::size_t(width));
         for (int x = 0; x < width; ++x) {
-            const int begin = std::min(sceneWidth - 1, std::max(0, int(std::floor((left * dpi + x) * scale))));
-            const int end = std::min(sceneWidth, std::max(begin + 1, int(std::floor((left * dpi + x + 1) * scale))));
+            const int begin
+                = std::min(sceneWidth - 1, std::max(0, int(std::floor((left * dpi + x) * scale))));
+            const int end
+                = std::min(sceneWidth, std::max(begin + 1, int(std::floor((left * dpi + x + 1) * scale))));
             m_spanBegin[std::size_t(x)] = begin;
             m_spanEnd[std::size_t(x)] = end;
         }
@@ -109,9 +113,10 @@ void ScanRenderer::renderFine(int y, std::uint16_t* out)
     // Only the scene columns that this area uses would be enough; the whole row is
     // a few thousand samples, small beside the output row.
     for (std::size_t i = 0; i < samples; ++i)
-        vertical[i] = (std::int32_t(r0[i]) * 256 + (std::int32_t(r1[i]) - std::int32_t(r0[i])) * wy + 128) >> 8;
+        vertical[i]
+            = (std::int32_t(r0[i]) * 256 + (std::int32_t(r1[i]) - std::int32_t(r0[i])) * wy + 128) >> 8;
 
-    const std::uint32_t* tables[3] = {m_exposure.table(0), m_exposure.table(1), m_exposure.table(2)};
+    const std::uint32_t* tables[3] = { m_exposure.table(0), m_exposure.table(1), m_exposure.table(2) };
     const std::int16_t* noise = noiseTable();
     const std::uint32_t mask = kNoiseTableSize - 1;
     std::uint32_t n = rowNoiseOffset(y);
@@ -132,7 +137,8 @@ void ScanRenderer::renderCoarse(int y, std::uint16_t* out)
     const double scale = double(Scene::kDpi) / m_dpi;
     const int sceneHeight = m_scene.height();
     const int begin = std::min(sceneHeight - 1, std::max(0, int(std::floor((m_top * m_dpi + y) * scale))));
-    const int end = std::min(sceneHeight, std::max(begin + 1, int(std::floor((m_top * m_dpi + y + 1) * scale))));
+    const int end
+        = std::min(sceneHeight, std::max(begin + 1, int(std::floor((m_top * m_dpi + y + 1) * scale))));
     const std::size_t samples = std::size_t(m_scene.width()) * 3;
     std::int64_t* sums = m_rowSums.data();
     std::fill(sums, sums + samples + 3, 0);
@@ -146,7 +152,7 @@ void ScanRenderer::renderCoarse(int y, std::uint16_t* out)
         sums[i] += sums[i - 3];
 
     const std::int64_t rows = end - begin;
-    const std::uint32_t* tables[3] = {m_exposure.table(0), m_exposure.table(1), m_exposure.table(2)};
+    const std::uint32_t* tables[3] = { m_exposure.table(0), m_exposure.table(1), m_exposure.table(2) };
     const std::int16_t* noise = noiseTable();
     const std::uint32_t mask = kNoiseTableSize - 1;
     std::uint32_t n = rowNoiseOffset(y);

@@ -6,17 +6,19 @@
 #include <cstdint>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
 // Turns the scene into the lines of one scan: the requested area sampled at the
 // scan's resolution (bilinear where it is finer than the scene, averaged where it
 // is coarser), exposed and given the CCD's noise, as 16-bit R, G, B. It renders
 // block by block, so it never holds more than the caller's block.
-class ScanRenderer {
+class ScanRenderer
+{
 public:
     // Area in inches within the window; width and height are the pixels to deliver.
     ScanRenderer(const Scene& scene, const Exposure& exposure, double left, double top, int dpi, int width,
-                 int height);
+        int height);
 
     // Writes rows first .. first + count - 1 into out (width * 3 samples each).
     void render(int first, int count, std::uint16_t* out);

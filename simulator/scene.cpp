@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 enum class Region { Holder, Hole, Border, Picture };
 
@@ -25,12 +27,13 @@ struct Span {
 Span columnSpan(double x)
 {
     using namespace layout;
-    Span span{x >= kOpeningLeft && x < kOpeningRight, x >= kPictureLeft && x < kPictureRight, false, 0.0};
+    Span span { x >= kOpeningLeft && x < kOpeningRight, x >= kPictureLeft && x < kPictureRight, false, 0.0 };
     const double offset = x - kHoleFirstLeft;
     if (span.opening && offset >= 0) {
         const double inHole = std::fmod(offset, kHolePitch);
         span.hole = inHole < kHoleWidth;
-        span.corner = std::max({0.0, kHoleCornerRadius - inHole, inHole - (kHoleWidth - kHoleCornerRadius)});
+        span.corner
+            = std::max({ 0.0, kHoleCornerRadius - inHole, inHole - (kHoleWidth - kHoleCornerRadius) });
     }
     return span;
 }
@@ -38,9 +41,9 @@ Span columnSpan(double x)
 Span rowSpan(double y)
 {
     using namespace layout;
-    return {y >= kOpeningTop && y < kOpeningBottom, y >= kPictureTop && y < kPictureBottom,
-            y >= kHoleTop && y < kHoleBottom,
-            std::max({0.0, kHoleTop + kHoleCornerRadius - y, y - (kHoleBottom - kHoleCornerRadius)})};
+    return { y >= kOpeningTop && y < kOpeningBottom, y >= kPictureTop && y < kPictureBottom,
+        y >= kHoleTop && y < kHoleBottom,
+        std::max({ 0.0, kHoleTop + kHoleCornerRadius - y, y - (kHoleBottom - kHoleCornerRadius) }) };
 }
 
 Region regionAt(const Span& column, const Span& row)
@@ -49,7 +52,8 @@ Region regionAt(const Span& column, const Span& row)
         return Region::Holder;
     // Rounded corners, as punched.
     if (column.hole && row.hole
-        && column.corner * column.corner + row.corner * row.corner <= layout::kHoleCornerRadius * layout::kHoleCornerRadius)
+        && column.corner * column.corner + row.corner * row.corner
+            <= layout::kHoleCornerRadius * layout::kHoleCornerRadius)
         return Region::Hole;
     if (column.picture && row.picture)
         return Region::Picture;
@@ -89,8 +93,9 @@ Scene::Scene(FilmModel::Media media, const QString& imagePath)
     if (!imagePath.isEmpty()) {
         QString error;
         if (!loadPicture(imagePath, pictureWidth, pictureHeight, &picture, &error)) {
-            std::fprintf(stderr, "TQ4100 simulator: cannot use the picture %s (%s); scanning the built-in scene\n",
-                         qPrintable(imagePath), qPrintable(error));
+            std::fprintf(stderr,
+                "TQ4100 simulator: cannot use the picture %s (%s); scanning the built-in scene\n",
+                qPrintable(imagePath), qPrintable(error));
             picture = PictureRaster();
         }
     }
@@ -104,7 +109,7 @@ Scene::Scene(FilmModel::Media media, const QString& imagePath)
         for (int c = 0; c < 3; ++c)
             response[std::size_t(i) * 3 + c] = film.response(c, float(i) / kSteps);
     auto develop = [&](const float* radiance, float* t) {
-        float in[3] = {radiance[0], radiance[1], radiance[2]};
+        float in[3] = { radiance[0], radiance[1], radiance[2] };
         if (film.monochrome())
             in[0] = in[1] = in[2] = 0.2126f * radiance[0] + 0.7152f * radiance[1] + 0.0722f * radiance[2];
         for (int c = 0; c < 3; ++c) {
@@ -127,26 +132,34 @@ Scene::Scene(FilmModel::Media media, const QString& imagePath)
         const double cy = (y + 0.5) / kDpi;
         const double ny = (cy - kWindowHeight / 2) / (kWindowHeight / 2);
         const int py = std::min(pictureHeight - 1, std::max(0, y - pictureTop));
-        const Span rows[2] = {rowSpan((y + 0.25) / kDpi), rowSpan((y + 0.75) / kDpi)};
+        const Span rows[2] = { rowSpan((y + 0.25) / kDpi), rowSpan((y + 0.75) / kDpi) };
         for (int x = 0; x < m_width; ++x, out += 3) {
             const double cx = (x + 0.5) / kDpi;
             // Four samples per pixel smooth the edges of the holder, frame and holes.
             Region regions[4];
             for (int s = 0; s < 4; ++s)
                 regions[s] = regionAt(columns[std::size_t(2 * x + (s & 1))], rows[s >> 1]);
-            float picturePart[3] = {0, 0, 0};
+            float picturePart[3] = { 0, 0, 0 };
             if (std::find(regions, regions + 4, Region::Picture) != regions + 4) {
                 const int px = std::min(pictureWidth - 1, std::max(0, x - pictureLeft));
                 develop(picture.pixel(px, py), picturePart);
             }
-            float t[3] = {0, 0, 0};
+            float t[3] = { 0, 0, 0 };
             for (const Region region : regions) {
                 for (int c = 0; c < 3; ++c) {
                     switch (region) {
-                    case Region::Holder: t[c] += 0.25f * FilmModel::kHolder; break;
-                    case Region::Hole: t[c] += 0.25f * FilmModel::kHole; break;
-                    case Region::Border: t[c] += 0.25f * border[std::size_t(c)]; break;
-                    case Region::Picture: t[c] += 0.25f * picturePart[c]; break;
+                    case Region::Holder:
+                        t[c] += 0.25f * FilmModel::kHolder;
+                        break;
+                    case Region::Hole:
+                        t[c] += 0.25f * FilmModel::kHole;
+                        break;
+                    case Region::Border:
+                        t[c] += 0.25f * border[std::size_t(c)];
+                        break;
+                    case Region::Picture:
+                        t[c] += 0.25f * picturePart[c];
+                        break;
                     }
                 }
             }

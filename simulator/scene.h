@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
 // The light that the whole scanning window lets through, as the CCD would see it
 // with a perfectly even exposure: linear transmittance (65535 = all light) per
 // channel, at kDpi. Built once per film type and picture, then only read, so
 // several scans may share one.
-class Scene {
+class Scene
+{
 public:
     static constexpr int kDpi = 1200;
 

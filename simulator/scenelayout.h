@@ -4,7 +4,8 @@
 // The window shows one frame of a film strip in its holder: the holder's dark
 // mask all round, the film's unexposed border around the picture and a row of
 // sprocket holes along the bottom long edge.
-namespace sim::layout {
+namespace sim::layout
+{
 
 constexpr double kWindowWidth = 1.437;
 constexpr double kWindowHeight = 0.957;

@@ -12,9 +12,11 @@
 #include <thread>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 // Area edges may stray this far (inches) outside the window: the program computes
 // them in double precision and hands them over as floats.
@@ -50,24 +52,37 @@ SimulatedDevice::SimulatedDevice()
 int SimulatedDevice::command(int code, void* data)
 {
     switch (code) {
-    case device::CmdInitialise: return initialise();
+    case device::CmdInitialise:
+        return initialise();
     case device::CmdRelease: {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_sessionOpen = false;
         return 1;
     }
-    case device::CmdPrepareSession: return prepareSession(static_cast<device::PrepareSessionRecord*>(data));
-    case device::CmdOpenSession: return openSession(static_cast<const device::SessionRecord*>(data));
-    case device::CmdActivateSession: return activateSession(static_cast<const device::SessionRecord*>(data));
-    case device::CmdDeviceInfo: return deviceInfo(static_cast<device::DeviceInfoRecord*>(data));
-    case device::CmdStatus: return status(static_cast<device::StatusRecord*>(data));
-    case device::CmdScan: return scan(static_cast<device::ScanOptionRecord*>(data));
-    case device::CmdReadBalance: return readBalance(static_cast<device::BalanceRecord*>(data));
-    case device::CmdGetScanParameter: return getParameters(static_cast<std::uint8_t*>(data));
-    case device::CmdSetScanParameter: return setParameters(static_cast<const std::uint8_t*>(data));
-    case device::CmdServiceRecord: return 1; // the service record asks nothing of the simulator
-    case device::CmdFirmwareWrite: return writeFirmware(static_cast<const std::uint8_t*>(data));
-    default: return 0;
+    case device::CmdPrepareSession:
+        return prepareSession(static_cast<device::PrepareSessionRecord*>(data));
+    case device::CmdOpenSession:
+        return openSession(static_cast<const device::SessionRecord*>(data));
+    case device::CmdActivateSession:
+        return activateSession(static_cast<const device::SessionRecord*>(data));
+    case device::CmdDeviceInfo:
+        return deviceInfo(static_cast<device::DeviceInfoRecord*>(data));
+    case device::CmdStatus:
+        return status(static_cast<device::StatusRecord*>(data));
+    case device::CmdScan:
+        return scan(static_cast<device::ScanOptionRecord*>(data));
+    case device::CmdReadBalance:
+        return readBalance(static_cast<device::BalanceRecord*>(data));
+    case device::CmdGetScanParameter:
+        return getParameters(static_cast<std::uint8_t*>(data));
+    case device::CmdSetScanParameter:
+        return setParameters(static_cast<const std::uint8_t*>(data));
+    case device::CmdServiceRecord:
+        return 1; // the service record asks nothing of the simulator
+    case device::CmdFirmwareWrite:
+        return writeFirmware(static_cast<const std::uint8_t*>(data));
+    default:
+        return 0;
     }
 }
 
@@ -171,7 +186,8 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
     if (!record)
         return 0;
     const std::uint32_t option = record->dwOptionType;
-    if (option != device::kOptionNormal && option != device::kOptionMultipass && option != device::kOptionFilmBase)
+    if (option != device::kOptionNormal && option != device::kOptionMultipass
+        && option != device::kOptionFilmBase)
         return 0;
     const device::ScanInfo info = record->ScanInfoArray[0];
     const device::LineCallback callback = info.pLineCallback;
@@ -209,17 +225,17 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
     const Exposure exposure(info, option == device::kOptionMultipass, modelCode, memory);
     ScanRenderer renderer(*scene, exposure, std::max(0.0, left), std::max(0.0, top), dpi, width, height);
     const std::size_t rowSamples = std::size_t(width) * 3;
-    const int blockLines = int(std::min<std::size_t>(
-        {std::size_t(info.nMaxScanLine), std::size_t(height), std::max<std::size_t>(1, kMaxBlockBytes / (rowSamples * 2))}));
+    const int blockLines = int(std::min<std::size_t>({ std::size_t(info.nMaxScanLine), std::size_t(height),
+        std::max<std::size_t>(1, kMaxBlockBytes / (rowSamples * 2)) }));
     std::vector<std::uint16_t> block(rowSamples * std::size_t(blockLines));
 
-    device::LineRecord line{};
+    device::LineRecord line {};
     for (int first = 0; first < height; first += blockLines) {
         const int lines = std::min(blockLines, height - first);
         renderer.render(first, lines, block.data());
         if (blockDelayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(blockDelayMs));
-        line = device::LineRecord{};
+        line = device::LineRecord {};
         line.pixelFormat = device::PixelRgb16;
         line.pixelsPerLine = width;
         line.imageLines = height;
@@ -229,7 +245,7 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
         if (line.stopFlag == 1)
             return 0; // stopped by the program: the image is not complete
     }
-    line = device::LineRecord{};
+    line = device::LineRecord {};
     line.pixelFormat = device::PixelRgb16;
     line.pixelsPerLine = width;
     line.imageLines = height;
@@ -241,7 +257,7 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
         // device works it out from the border it has just seen.
         const FilmModel film(scene->media());
         const FilmModel::Rgb base = film.base();
-        std::array<std::uint16_t, 3> balance{};
+        std::array<std::uint16_t, 3> balance {};
         for (int c = 0; c < 3; ++c) {
             const double perBalance = exposure.signalPerBalance(c, base[std::size_t(c)]);
             const double value = perBalance > 0 ? Exposure::kBaseTarget / perBalance : 65535.0;
@@ -259,7 +275,8 @@ int SimulatedDevice::readBalance(device::BalanceRecord* record)
     if (!record)
         return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
-    const std::array<std::uint16_t, 3> balance = m_baseMeasured ? m_measuredBalance : Exposure::presetBalance(m_settings.modelCode);
+    const std::array<std::uint16_t, 3> balance
+        = m_baseMeasured ? m_measuredBalance : Exposure::presetBalance(m_settings.modelCode);
     record->red = balance[0];
     record->green = balance[1];
     record->blue = balance[2];

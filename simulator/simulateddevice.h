@@ -10,7 +10,8 @@
 #include <memory>
 #include <mutex>
 
-namespace sim {
+namespace sim
+{
 
 class Scene;
 
@@ -20,7 +21,8 @@ class Scene;
 // its user-interface thread at any time. m_mutex guards every member; a scan holds
 // it only to take its inputs and to record its film-base result, not while lines
 // are delivered, so a status poll or command 47 during a scan does not wait.
-class SimulatedDevice {
+class SimulatedDevice
+{
 public:
     static SimulatedDevice& instance();
 
@@ -49,9 +51,9 @@ private:
     bool m_initialised = false;
     bool m_sessionOpen = false;
     int m_polls = 0; // status polls since the last command 1
-    std::array<std::uint8_t, device::kSessionBufferSize> m_sessionToken{};
+    std::array<std::uint8_t, device::kSessionBufferSize> m_sessionToken {};
     bool m_baseMeasured = false;
-    std::array<std::uint16_t, 3> m_measuredBalance{};
+    std::array<std::uint16_t, 3> m_measuredBalance {};
     std::shared_ptr<const Scene> m_scene; // the last scene built, reused while film and picture stay
 };
 

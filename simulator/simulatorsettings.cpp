@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace sim {
+namespace sim
+{
 
-namespace {
+namespace
+{
 
 QString environment(const char* name)
 {
@@ -17,7 +19,7 @@ QString environment(const char* name)
 void reportBadValue(const char* name, const QString& value)
 {
     std::fprintf(stderr, "TQ4100 simulator: ignoring %s=\"%s\", which is not a valid value\n", name,
-                 value.toLocal8Bit().constData());
+        value.toLocal8Bit().constData());
 }
 
 // A whole non-negative number not above maximum, or the fallback.

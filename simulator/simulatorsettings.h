@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace sim {
+namespace sim
+{
 
 // What the simulated scanner is told through its environment. Read afresh at
 // every command 1, so that one process can link several differently set-up

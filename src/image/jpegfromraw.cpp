@@ -1,12 +1,14 @@
 #include "imagefiles.h"
 #include "imagelog.h"
 #include "rawfile.h"
+#include "writeopen.h"
 
 #include <QFile>
 
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 #include <jpeglib.h>
 
@@ -111,8 +113,11 @@ bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QStri
         qCWarning(lcImage) << sourcePath << "is shorter than" << width << "x" << height << "pixels";
         return false;
     }
-    std::FILE* out = std::fopen(QFile::encodeName(targetPath).constData(), "w+b");
+    const int fd = openForWriting(targetPath);
+    std::FILE* out = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
     if (!out) {
+        if (fd >= 0)
+            ::close(fd);
         qCWarning(lcImage) << "cannot create" << targetPath;
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // The numbered names of the output files: folder + "/" + prefix + four-digit
@@ -13,5 +14,9 @@ QString candidate(const QString& folder, const QString& prefix, int number, cons
 
 // The first candidate that does not exist, or empty when all 9998 do.
 QString nextFree(const QString& folder, const QString& prefix, const QString& extension);
+
+// The same choice among the names (without folder) listed in taken.
+QString nextFreeAmong(const QSet<QString>& taken, const QString& folder, const QString& prefix,
+                      const QString& extension);
 
 } // namespace OutputName

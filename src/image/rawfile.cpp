@@ -1,6 +1,7 @@
 #include "rawfile.h"
 
 #include "imagelog.h"
+#include "writeopen.h"
 
 #include <QFile>
 
@@ -15,8 +16,8 @@ RawFile::RawFile(const QString& path, Mode mode)
 {
     if (path.isEmpty())
         return;
-    const int flags = mode == Read ? O_RDONLY : O_RDWR | O_CREAT | O_TRUNC;
-    m_fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0666);
+    m_fd = mode == Read ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)
+                        : openForWriting(path);
     m_created = m_fd >= 0 && mode == Write;
     if (m_fd < 0)
         qCWarning(lcImage) << "cannot open" << path << (mode == Read ? "for reading" : "for writing");

@@ -14,7 +14,7 @@ STImage::STImage(const STImage& other)
     , m_resolution(other.m_resolution)
 {
     if (m_byteCount > 0) {
-        m_pixels.reset(new std::uint8_t[m_byteCount]);
+        m_pixels = PixelBuffer(m_byteCount);
         std::memcpy(m_pixels.get(), other.m_pixels.get(), m_byteCount);
     }
 }
@@ -41,11 +41,9 @@ STImage& STImage::operator=(const STImage& other)
 {
     if (this == &other)
         return *this;
-    std::unique_ptr<std::uint8_t[]> pixels;
-    if (other.m_byteCount > 0) {
-        pixels.reset(new std::uint8_t[other.m_byteCount]);
+    PixelBuffer pixels(other.m_byteCount);
+    if (other.m_byteCount > 0)
         std::memcpy(pixels.get(), other.m_pixels.get(), other.m_byteCount);
-    }
     m_pixels = std::move(pixels);
     m_byteCount = other.m_byteCount;
     m_width = other.m_width;
@@ -100,7 +98,7 @@ STImage STImage::zeroed(std::uint32_t width, std::uint32_t height, std::uint32_t
                         std::int32_t channels)
 {
     STImage image = allocated(width, height, bitsPerSample, channels);
-    if (image.m_byteCount > 0)
+    if (image.m_byteCount > 0 && !image.m_pixels.isZeroFilled())
         std::memset(image.m_pixels.get(), 0, image.m_byteCount);
     return image;
 }
@@ -118,7 +116,7 @@ STImage STImage::allocated(std::uint32_t width, std::uint32_t height, std::uint3
     image.m_channels = channels;
     image.m_byteCount = static_cast<std::size_t>(bytes);
     if (bytes > 0)
-        image.m_pixels.reset(new std::uint8_t[static_cast<std::size_t>(bytes)]);
+        image.m_pixels = PixelBuffer(static_cast<std::size_t>(bytes));
     return image;
 }
 
@@ -145,10 +143,7 @@ bool STImage::takeData(std::uint32_t width, std::uint32_t height, std::uint32_t 
         return false;
     if (width != m_width || height != m_height || bitsPerSample != m_bitsPerSample || channels != m_channels
         || static_cast<std::size_t>(bytes) != m_byteCount) {
-        std::unique_ptr<std::uint8_t[]> pixels;
-        if (bytes > 0)
-            pixels.reset(new std::uint8_t[static_cast<std::size_t>(bytes)]);
-        m_pixels = std::move(pixels);
+        m_pixels = PixelBuffer(static_cast<std::size_t>(bytes));
         m_byteCount = static_cast<std::size_t>(bytes);
         m_width = width;
         m_height = height;

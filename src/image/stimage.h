@@ -5,6 +5,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include "pixelbuffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -133,7 +135,7 @@ private:
     std::uint32_t m_height = 0;
     std::uint32_t m_bitsPerSample = 0;
     std::int32_t m_channels = 0;
-    std::unique_ptr<std::uint8_t[]> m_pixels;
+    PixelBuffer m_pixels;
     std::size_t m_byteCount = 0;
     std::unique_ptr<std::uint8_t[]> m_rowBuffer;
     std::size_t m_rowBufferSize = 0;

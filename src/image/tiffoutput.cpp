@@ -1,6 +1,7 @@
 #include "tiffoutput.h"
 
 #include "imagelog.h"
+#include "writeopen.h"
 
 #include <QFile>
 
@@ -107,7 +108,7 @@ TiffOutput::TiffOutput(const QString& path)
 {
     if (path.isEmpty())
         return;
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    m_fd = openForWriting(path);
     if (m_fd < 0) {
         qCWarning(lcImage) << "cannot create" << path;
         return;

@@ -1,6 +1,7 @@
 #include "manager.h"
 
 #include "cip_filmterms.h"
+#include "processingsteps.h"
 #include "scannersdk.h"
 #include "servicemodes.h"
 #include "stagedump.h"
@@ -60,6 +61,7 @@ void manager::release()
 
 manager::manager()
     : m_scanner(std::make_unique<ScannerSDK>())
+    , m_processing(std::make_unique<ProcessingSteps>())
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
@@ -68,6 +70,11 @@ manager::manager()
         m_filmTerms[size_t(table)] = CIP_FilmTerms::table(table);
     for (const std::string& file : CIP_FilmTerms::failedFiles())
         m_failedFilmTerms.append(QString::fromStdString(file));
+    std::array<const CIP_FilmTermTable*, ProcessingSteps::kFilmTermTables> tables {};
+    std::copy(m_filmTerms.begin(), m_filmTerms.end(), tables.begin());
+    m_processing->setFilmTermTables(tables);
+    // The worker is destroyed first (see the destructor), so the pointer never dangles.
+    m_scanner->setProcessing(m_processing.get());
     m_deviceInfo.fill(0);
 }
 
@@ -83,6 +90,11 @@ manager::~manager()
 ScannerSDK* manager::scanner()
 {
     return m_scanner.get();
+}
+
+ProcessingSteps* manager::processing()
+{
+    return m_processing.get();
 }
 
 QStringList manager::startupProblems() const

@@ -17,6 +17,7 @@
 class CIP_FilmTermTable;
 class QWidget;
 class STImage;
+class ProcessingSteps;
 class ScannerSDK;
 
 // The process-wide application data manager: folders, languages, the ten profile
@@ -87,6 +88,9 @@ public:
     const std::array<CIP_FilmTermTable*, kFilmTermCount>& filmTerms() const { return m_filmTerms; }
 
     ScannerSDK* scanner();
+    // The one processing-step object, holding the film-term tables; the pipelines and
+    // the filter previews all use it.
+    ProcessingSteps* processing();
 
     bool isEngineerMode() const;
     void setEngineerMode(bool on);
@@ -115,6 +119,7 @@ private:
     QWidget* m_mainWindow = nullptr;
     QVector<ScanProfile> m_slots;
     std::unique_ptr<ScannerSDK> m_scanner;
+    std::unique_ptr<ProcessingSteps> m_processing;
     QTranslator m_translator;
     QVector<QPair<QString, QString>> m_languages;
     std::array<char, 173> m_deviceInfo {};

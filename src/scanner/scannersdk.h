@@ -15,6 +15,8 @@
 #include <atomic>
 #include <memory>
 
+class ProcessingSteps;
+
 namespace device
 {
 struct ScanOptionRecord;
@@ -101,6 +103,11 @@ public:
     // it at another library folder before startLink().
     NVAScanner& device() { return *m_device; }
 
+    // The processing-step object the final scan runs its pipeline with (the manager's;
+    // not owned). Set before the worker starts; without one a scan is saved unprocessed.
+    void setProcessing(ProcessingSteps* steps) { m_processing = steps; }
+    ProcessingSteps* processing() const { return m_processing; }
+
     // The pause after a successful firmware write, for the device to restart
     // (8000 ms); tests shorten it.
     void setFirmwareSettleTime(int milliseconds) { m_firmwareSettleMs = milliseconds; }
@@ -142,9 +149,14 @@ private:
     void handleGetScanParameter();
     void handleSetScanParameter();
 
-    // Prescan and final scan (scannersdkscan.cpp).
+    // Prescan and final scan (prescanacquisition.cpp, finalscanacquisition.cpp).
     void handlePrescan();
     void handleFinalScan();
+    // The device colour balance preset of a model code; other codes keep current.
+    static std::array<quint16, 3> presetBalance(int modelCode, const std::array<quint16, 3>& current);
+    // Engineer gains and lightness, or the multipass balance.
+    void applyScanBalance(device::ScanOptionRecord& record);
+    int modelCode() const { return NVAScanner::modelCode(m_device->deviceInfo()); }
     // The one scan that makes the device settle its parameters before the first read.
     void runParameterScan();
 
@@ -168,5 +180,6 @@ private:
         std::array<qint32, 3> shadow { { 100, 100, 100 } };
     } m_balanceWork;
     bool m_scannedOnce = false;
+    ProcessingSteps* m_processing = nullptr;
     int m_firmwareSettleMs = 8000;
 };

@@ -18,22 +18,3 @@ void ScannerSDK::runParameterScan()
     // Only the device's settled state matters here, not the image or the result.
     m_device->startScan(&record);
 }
-
-// The acquisition handlers are built with the scan pipelines. Until then a prescan
-// or scan request ends with the failure result its wait dialog waits for, so that
-// no dialog hangs on a request that cannot be served.
-void ScannerSDK::handlePrescan()
-{
-    if (!scanRunning())
-        return;
-    qCWarning(lcWorker) << "prescan is not available in this build";
-    emit scannerPreScan_s(STImage());
-}
-
-void ScannerSDK::handleFinalScan()
-{
-    if (!scanRunning())
-        return;
-    qCWarning(lcWorker) << "final scan is not available in this build";
-    emit scannerScanImage_s(QString());
-}

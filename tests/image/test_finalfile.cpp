@@ -32,6 +32,7 @@ private slots:
         QTest::newRow("two taken") << QStringList { "Image0001.tif", "Image0002.tif" } << "Image0003.tif";
         QTest::newRow("a gap") << QStringList { "Image0002.tif" } << "Image0001.tif";
         QTest::newRow("other extension") << QStringList { "Image0001.jpg" } << "Image0001.tif";
+        QTest::newRow("a folder takes the name") << QStringList { "dir:Image0001.tif" } << "Image0002.tif";
     }
 
     void nextFreeName()
@@ -39,19 +40,25 @@ private slots:
         QFETCH(QStringList, present);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        for (const QString& name : present)
-            touch(dir.filePath(name));
+        for (const QString& name : present) {
+            if (name.startsWith("dir:"))
+                QVERIFY(QDir(dir.path()).mkdir(name.mid(4)));
+            else
+                touch(dir.filePath(name));
+        }
         QCOMPARE(OutputName::nextFree(dir.path(), "Image", ".tif"), dir.filePath(expected));
     }
 
     void numbersStopAt9998()
     {
-        QTemporaryDir dir;
+        QSet<QString> taken;
         for (int n = 1; n <= 9997; ++n)
-            touch(OutputName::candidate(dir.path(), "S", n, ".jpg"));
-        QCOMPARE(OutputName::nextFree(dir.path(), "S", ".jpg"), dir.filePath("S9998.jpg"));
-        touch(dir.filePath("S9998.jpg"));
-        QVERIFY(OutputName::nextFree(dir.path(), "S", ".jpg").isEmpty()); // 9999 is never used
+            taken.insert(QStringLiteral("S%1.jpg").arg(n, 4, 10, QLatin1Char('0')));
+        QCOMPARE(OutputName::nextFreeAmong(taken, "/f", "S", ".jpg"), QStringLiteral("/f/S9998.jpg"));
+        taken.insert(QStringLiteral("S9998.jpg"));
+        QVERIFY(OutputName::nextFreeAmong(taken, "/f", "S", ".jpg").isEmpty()); // 9999 is never used
+        taken.remove(QStringLiteral("S0500.jpg"));
+        QCOMPARE(OutputName::nextFreeAmong(taken, "/f", "S", ".jpg"), QStringLiteral("/f/S0500.jpg"));
     }
 
     void takenNameIsNotOverwritten()

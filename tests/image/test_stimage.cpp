@@ -297,6 +297,28 @@ private slots:
         QCOMPARE(STImage().setRow(0, three), 0u);
     }
 
+    // Large arrays reuse the mapping of the last one freed: a zeroed image must still
+    // be zero, and a copy must not share it.
+    void reusedLargeArrays()
+    {
+        const std::uint32_t side = 1200; // 8.6 MB at 16-bit RGB, past the mapping threshold
+        {
+            STImage filled = randomImage(side, side, 16, 3);
+            QVERIFY(filled.red(side - 1, side - 1) != 0 || filled.green(side - 1, side - 1) != 0);
+        }
+        const STImage zero = STImage::zeroed(side, side, 16, 3);
+        const std::vector<std::uint8_t> nothing(zero.byteCount(), 0);
+        QVERIFY(std::memcmp(zero.data(), nothing.data(), nothing.size()) == 0);
+        STImage first = randomImage(side, side, 16, 3, 1);
+        const STImage copy = first;
+        first = STImage();
+        const STImage second = randomImage(side, side, 16, 3, 2);
+        QVERIFY(samePixels(copy, randomImage(side, side, 16, 3, 1)));
+        QVERIFY(!samePixels(copy, second));
+        const STImage scaled = randomImage(side, side, 16, 4).scaled(side, side);
+        QCOMPARE(scaled.sample(side - 1, side - 1, 3), 0u); // the fourth sample is 0 in reused memory too
+    }
+
     void travelsThroughAQueuedConnection()
     {
         QVERIFY(STImage::registerMetaType() == QMetaType::type("STImage"));

@@ -49,23 +49,25 @@ class TestScanOptionRecord : public QObject
     Q_OBJECT
 
 private slots:
+    // The records are packed: fields are compared as values (+field), never bound to
+    // references, which could be misaligned.
     void filmBaseRecord()
     {
         const device::ScanOptionRecord record = ScanOptionRecords::filmBaseRecord(32, dummyCallback);
         const device::ScanInfo& info = record.ScanInfoArray[0];
-        QCOMPARE(record.dwOptionType, 8u);
-        QCOMPARE(info.nDPI, 300);
-        QCOMPARE(info.fScanAreaRight, 1.437f);
-        QCOMPARE(info.fScanAreaBottom, 0.957f);
-        QCOMPARE(info.nScanColorMode, 7);
-        QCOMPARE(info.wColorBalanceR, std::uint16_t(137));
-        QCOMPARE(info.wColorBalanceG, std::uint16_t(139));
-        QCOMPARE(info.wColorBalanceB, std::uint16_t(133));
+        QCOMPARE(+record.dwOptionType, 8u);
+        QCOMPARE(+info.nDPI, 300);
+        QCOMPARE(+info.fScanAreaRight, 1.437f);
+        QCOMPARE(+info.fScanAreaBottom, 0.957f);
+        QCOMPARE(+info.nScanColorMode, 7);
+        QCOMPARE(+info.wColorBalanceR, 137);
+        QCOMPARE(+info.wColorBalanceG, 139);
+        QCOMPARE(+info.wColorBalanceB, 133);
         QCOMPARE(int(info.bFilmMediaType), 32);
         QCOMPARE(int(info.bPrescan), 1);
-        QCOMPARE(info.wGainFactorR, std::uint16_t(0));
-        QCOMPARE(info.wLowColorBalanceB, std::uint16_t(100));
-        QCOMPARE(record.dwStatus, 1u);
+        QCOMPARE(+info.wGainFactorR, 0);
+        QCOMPARE(+info.wLowColorBalanceB, 100);
+        QCOMPARE(+record.dwStatus, 1u);
         QVERIFY(info.pLineCallback == &dummyCallback);
         QVERIFY(zeroOutside(record));
     }
@@ -74,21 +76,21 @@ private slots:
     {
         const ScanOptionRecords::Triple balance { { 136, 143, 135 } };
         const device::ScanOptionRecord prescan = prescanRecord(balance, 16, dummyCallback);
-        QCOMPARE(prescan.dwOptionType, 0u);
-        QCOMPARE(prescan.ScanInfoArray[0].wGainFactorG, std::uint16_t(100));
-        QCOMPARE(prescan.ScanInfoArray[0].wColorBalanceG, std::uint16_t(143));
+        QCOMPARE(+prescan.dwOptionType, 0u);
+        QCOMPARE(+prescan.ScanInfoArray[0].wGainFactorG, 100);
+        QCOMPARE(+prescan.ScanInfoArray[0].wColorBalanceG, 143);
         QCOMPARE(int(prescan.ScanInfoArray[0].bPrescan), 1);
         QVERIFY(zeroOutside(prescan));
 
         const device::ScanOptionRecord final = finalRecord(5000, 0.25, 0.125, 1.0, 0.5, balance, 48, dummyCallback);
         const device::ScanInfo& info = final.ScanInfoArray[0];
-        QCOMPARE(info.nDPI, 5000);
-        QCOMPARE(info.fScanAreaLeft, 0.25f);
-        QCOMPARE(info.fScanAreaTop, 0.125f);
-        QCOMPARE(info.fScanAreaRight, 1.25f);
-        QCOMPARE(info.fScanAreaBottom, 0.625f);
+        QCOMPARE(+info.nDPI, 5000);
+        QCOMPARE(+info.fScanAreaLeft, 0.25f);
+        QCOMPARE(+info.fScanAreaTop, 0.125f);
+        QCOMPARE(+info.fScanAreaRight, 1.25f);
+        QCOMPARE(+info.fScanAreaBottom, 0.625f);
         QCOMPARE(int(info.bPrescan), 0);
-        QCOMPARE(info.wGainFactorR, std::uint16_t(0)); // 0 outside engineer mode, unlike the prescan's 100
+        QCOMPARE(+info.wGainFactorR, 0); // 0 outside engineer mode, unlike the prescan's 100
         QCOMPARE(int(info.bFilmMediaType), 48);
         QVERIFY(zeroOutside(final));
     }
@@ -142,7 +144,7 @@ private slots:
         }
         device::ScanOptionRecord record = prescanRecord({ { 137, 139, 133 } }, 16, dummyCallback);
         applyMultipass(record, values);
-        QCOMPARE(record.dwOptionType, 4u);
+        QCOMPARE(+record.dwOptionType, 4u);
         QCOMPARE(int(record.ScanInfoArray[0].wHighColorBalanceR), highRed);
         QCOMPARE(int(record.ScanInfoArray[0].wLowColorBalanceR), lowRed);
         applyEngineer(record, { { 90, 95, 105 } });

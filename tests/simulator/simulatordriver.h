@@ -10,7 +10,8 @@
 #include <cstring>
 #include <vector>
 
-class SimulatorDriver {
+class SimulatorDriver
+{
 public:
     ~SimulatorDriver() { unload(); }
 
@@ -40,9 +41,9 @@ public:
     {
         call(device::CmdInitialise, nullptr);
         std::uint8_t session[device::kSessionBufferSize] = {};
-        device::PrepareSessionRecord prepare{session, std::uint8_t(device::kSessionBufferSize)};
+        device::PrepareSessionRecord prepare { session, std::uint8_t(device::kSessionBufferSize) };
         call(device::CmdPrepareSession, &prepare);
-        device::SessionRecord open{};
+        device::SessionRecord open {};
         open.sessionBuffer = session;
         const int opened = call(device::CmdOpenSession, &open);
         if (opened != 1)
@@ -61,7 +62,7 @@ public:
 
     std::uint8_t poll()
     {
-        device::StatusRecord status{9, 0, {}};
+        device::StatusRecord status { 9, 0, {} };
         call(device::CmdStatus, &status);
         return status.statusBits;
     }
@@ -123,7 +124,8 @@ extern "C" inline int collectLines(device::LineRecord* record)
         if (scan.width > 0 && scan.height > 0 && scan.width <= 20000 && scan.height <= 20000)
             scan.pixels.reserve(std::size_t(scan.width) * scan.height * 3);
     }
-    if (record->pixelsPerLine != scan.width || record->imageLines != scan.height || record->pixelFormat != scan.pixelFormat)
+    if (record->pixelsPerLine != scan.width || record->imageLines != scan.height
+        || record->pixelFormat != scan.pixelFormat)
         scan.inconsistent = true;
     if (record->linesDelivered == 0) {
         scan.endCall = true;
@@ -134,7 +136,8 @@ extern "C" inline int collectLines(device::LineRecord* record)
             scan.inconsistent = true;
         } else {
             const auto* samples = reinterpret_cast<const std::uint16_t*>(record->lines);
-            scan.pixels.insert(scan.pixels.end(), samples, samples + std::size_t(record->linesDelivered) * scan.width * 3);
+            scan.pixels.insert(
+                scan.pixels.end(), samples, samples + std::size_t(record->linesDelivered) * scan.width * 3);
         }
     }
     if (scan.calls == scan.stopAtCall)
@@ -144,8 +147,8 @@ extern "C" inline int collectLines(device::LineRecord* record)
 
 // The record of a scan as the program fills it for a prescan: 300 dpi, the whole
 // window, preset balance, no multipass.
-inline device::ScanOptionRecord scanRecord(std::uint8_t filmMediaType, int dpi = 300, double left = 0, double top = 0,
-                                           double right = 1.437, double bottom = 0.957)
+inline device::ScanOptionRecord scanRecord(std::uint8_t filmMediaType, int dpi = 300, double left = 0,
+    double top = 0, double right = 1.437, double bottom = 0.957)
 {
     device::ScanOptionRecord record;
     std::memset(&record, 0, sizeof record);

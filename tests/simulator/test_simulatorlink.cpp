@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class SimulatorLinkTest : public QObject {
+class SimulatorLinkTest : public QObject
+{
     Q_OBJECT
 
 private:
@@ -16,17 +17,21 @@ private:
 
     static void clearSettings()
     {
-        for (const char* name : {"KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_LINK", "KORVANE_SIM_FAIL_SCAN",
-                                 "KORVANE_SIM_PRESENT_FROM_POLL", "KORVANE_SIM_KEY_POLLS", "KORVANE_SIM_UNPLUG_AFTER_POLL",
-                                 "KORVANE_SIM_BLOCK_DELAY_MS", "KORVANE_SIM_STATE_DIR"})
+        for (const char* name : { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_LINK",
+                 "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_PRESENT_FROM_POLL", "KORVANE_SIM_KEY_POLLS",
+                 "KORVANE_SIM_UNPLUG_AFTER_POLL", "KORVANE_SIM_BLOCK_DELAY_MS", "KORVANE_SIM_STATE_DIR" })
             qunsetenv(name);
     }
 
-    static QString memoryFile(const QString& folder) { return folder + QStringLiteral("/scanner-memory.bin"); }
+    static QString memoryFile(const QString& folder)
+    {
+        return folder + QStringLiteral("/scanner-memory.bin");
+    }
 
     static QString userDataFolder()
     {
-        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Korvane/Data");
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            + QStringLiteral("/Korvane/Data");
     }
 
 private slots:
@@ -63,10 +68,10 @@ private slots:
     {
         QCOMPARE(m_driver.call(device::CmdInitialise, nullptr), 1);
         std::uint8_t session[device::kSessionBufferSize] = {};
-        device::PrepareSessionRecord prepare{session, std::uint8_t(device::kSessionBufferSize)};
+        device::PrepareSessionRecord prepare { session, std::uint8_t(device::kSessionBufferSize) };
         QCOMPARE(m_driver.call(device::CmdPrepareSession, &prepare), 1);
         std::uint8_t other[device::kSessionBufferSize] = {};
-        device::SessionRecord open{};
+        device::SessionRecord open {};
         open.sessionBuffer = other;
         QCOMPARE(m_driver.call(device::CmdOpenSession, &open), 0);
         QCOMPARE(m_driver.call(device::CmdActivateSession, &open), 0);
@@ -104,10 +109,14 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("expected"); // per poll: '-' absent, 'p' present, 'k' present with the key
         QTest::newRow("plain") << QByteArray() << QByteArray() << "pppppppp";
-        QTest::newRow("present from 3") << QByteArray("KORVANE_SIM_PRESENT_FROM_POLL") << QByteArray("3") << "--pppppp";
-        QTest::newRow("key polls") << QByteArray("KORVANE_SIM_KEY_POLLS") << QByteArray("2,4-6") << "pkpkkkpp";
-        QTest::newRow("unplugged after 5") << QByteArray("KORVANE_SIM_UNPLUG_AFTER_POLL") << QByteArray("5") << "ppppp---";
-        QTest::newRow("bad key list") << QByteArray("KORVANE_SIM_KEY_POLLS") << QByteArray("3-x") << "pppppppp";
+        QTest::newRow("present from 3")
+            << QByteArray("KORVANE_SIM_PRESENT_FROM_POLL") << QByteArray("3") << "--pppppp";
+        QTest::newRow("key polls") << QByteArray("KORVANE_SIM_KEY_POLLS") << QByteArray("2,4-6")
+                                   << "pkpkkkpp";
+        QTest::newRow("unplugged after 5")
+            << QByteArray("KORVANE_SIM_UNPLUG_AFTER_POLL") << QByteArray("5") << "ppppp---";
+        QTest::newRow("bad key list")
+            << QByteArray("KORVANE_SIM_KEY_POLLS") << QByteArray("3-x") << "pppppppp";
     }
 
     void statusPolls()
@@ -159,7 +168,8 @@ private slots:
         QCOMPARE(m_driver.link(), 1);
         std::uint8_t read[device::kScanParameterSize] = {};
         QCOMPARE(m_driver.call(device::CmdGetScanParameter, read), 1);
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(read), sizeof read), QByteArray(reinterpret_cast<char*>(record), sizeof record));
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(read), sizeof read),
+            QByteArray(reinterpret_cast<char*>(record), sizeof record));
         QVERIFY(QFile::remove(memoryFile(userDataFolder())));
     }
 
@@ -261,7 +271,8 @@ private slots:
         QCOMPARE(QByteArray(info.firmwareVersion, 4), QByteArray("3.1a"));
         QFile stored(folder.path() + QStringLiteral("/firmware.bin"));
         QVERIFY(stored.open(QIODevice::ReadOnly));
-        QCOMPARE(stored.readAll(), QByteArray(reinterpret_cast<const char*>(firmware.data()), int(firmware.size())));
+        QCOMPARE(stored.readAll(),
+            QByteArray(reinterpret_cast<const char*>(firmware.data()), int(firmware.size())));
 
         m_driver.unload();
         QVERIFY(m_driver.load());
@@ -279,9 +290,9 @@ private slots:
     void nullRecordsRefused_data()
     {
         QTest::addColumn<int>("command");
-        for (int command : {device::CmdPrepareSession, device::CmdOpenSession, device::CmdActivateSession,
-                            device::CmdDeviceInfo, device::CmdStatus, device::CmdScan, device::CmdReadBalance,
-                            device::CmdGetScanParameter, device::CmdSetScanParameter, device::CmdFirmwareWrite})
+        for (int command : { device::CmdPrepareSession, device::CmdOpenSession, device::CmdActivateSession,
+                 device::CmdDeviceInfo, device::CmdStatus, device::CmdScan, device::CmdReadBalance,
+                 device::CmdGetScanParameter, device::CmdSetScanParameter, device::CmdFirmwareWrite })
             QTest::newRow(qPrintable(QString::number(command))) << command;
         QTest::newRow("unknown command") << 999;
     }

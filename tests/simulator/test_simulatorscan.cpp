@@ -11,29 +11,34 @@
 #include <cmath>
 #include <tiffio.h>
 
-namespace {
+namespace
+{
 
 // Places in the built-in scene, inches from the window's top left corner.
 struct Place {
     double x;
     double y;
 };
-constexpr Place kHolder{0.018, 0.5};
-constexpr Place kBorder{0.077, 0.4}; // the film's unexposed border left of the picture
-constexpr Place kHole{0.114, 0.847}; // the first sprocket hole
-constexpr Place kSun{1.056, 0.195};
-constexpr Place kMeadow{0.236, 0.730};
-constexpr Place kPictureMiddle{0.72, 0.42};
+constexpr Place kHolder { 0.018, 0.5 };
+constexpr Place kBorder { 0.077, 0.4 }; // the film's unexposed border left of the picture
+constexpr Place kHole { 0.114, 0.847 }; // the first sprocket hole
+constexpr Place kSun { 1.056, 0.195 };
+constexpr Place kMeadow { 0.236, 0.730 };
+constexpr Place kPictureMiddle { 0.72, 0.42 };
 
 constexpr std::uint8_t kPositive = 16;
 constexpr std::uint8_t kColourNegative = 32;
 constexpr std::uint8_t kMonoNegative = 48;
 
-double level(const ScanResult& scan, Place place, int c, int dpi = 300) { return scan.mean(place.x, place.y, dpi, c); }
+double level(const ScanResult& scan, Place place, int c, int dpi = 300)
+{
+    return scan.mean(place.x, place.y, dpi, c);
+}
 
 } // namespace
 
-class SimulatorScanTest : public QObject {
+class SimulatorScanTest : public QObject
+{
     Q_OBJECT
 
 private:
@@ -47,7 +52,8 @@ private:
 private slots:
     void initTestCase()
     {
-        for (const char* name : {"KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS"})
+        for (const char* name : { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN",
+                 "KORVANE_SIM_BLOCK_DELAY_MS" })
             qunsetenv(name);
         QVERIFY2(m_driver.load(), qPrintable(m_driver.errorString()));
         QCOMPARE(m_driver.link(), 1);
@@ -55,7 +61,8 @@ private slots:
 
     void cleanup()
     {
-        for (const char* name : {"KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS"})
+        for (const char* name :
+            { "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS" })
             qunsetenv(name);
         QCOMPARE(m_driver.link(), 1);
     }
@@ -182,7 +189,7 @@ private slots:
         QFETCH(int, presetBlue);
         qputenv("KORVANE_SIM_MODEL", model);
         QCOMPARE(m_driver.link(), 1);
-        device::BalanceRecord balance{1, 2, 3};
+        device::BalanceRecord balance { 1, 2, 3 };
         QCOMPARE(m_driver.call(device::CmdReadBalance, &balance), 1);
         QCOMPARE(int(balance.red), presetRed);
         QCOMPARE(int(balance.green), presetGreen);
@@ -190,7 +197,8 @@ private slots:
 
         device::ScanOptionRecord base = scanRecord(kColourNegative);
         base.dwOptionType = device::kOptionFilmBase;
-        base.ScanInfoArray[0].wGainFactorR = base.ScanInfoArray[0].wGainFactorG = base.ScanInfoArray[0].wGainFactorB = 0;
+        base.ScanInfoArray[0].wGainFactorR = base.ScanInfoArray[0].wGainFactorG
+            = base.ScanInfoArray[0].wGainFactorB = 0;
         QCOMPARE(scan(base).result, 1);
         QCOMPARE(m_driver.call(device::CmdReadBalance, &balance), 1);
         // The orange mask lets least blue through, so blue needs the most exposure.
@@ -243,10 +251,18 @@ private slots:
             }
             // Only the red channel is changed.
             switch (field) {
-            case 0: info.wColorBalanceR = std::uint16_t(info.wColorBalanceR * percent / 100); break;
-            case 1: info.wGainFactorR = std::uint16_t(percent); break;
-            case 2: info.wHighColorBalanceR = std::uint16_t(info.wHighColorBalanceR * percent / 100); break;
-            case 3: info.wLowColorBalanceR = std::uint16_t(info.wLowColorBalanceR * percent / 100); break;
+            case 0:
+                info.wColorBalanceR = std::uint16_t(info.wColorBalanceR * percent / 100);
+                break;
+            case 1:
+                info.wGainFactorR = std::uint16_t(percent);
+                break;
+            case 2:
+                info.wHighColorBalanceR = std::uint16_t(info.wHighColorBalanceR * percent / 100);
+                break;
+            case 3:
+                info.wLowColorBalanceR = std::uint16_t(info.wLowColorBalanceR * percent / 100);
+                break;
             }
             return r;
         };
@@ -337,20 +353,49 @@ private slots:
         device::ScanOptionRecord record = scanRecord(kPositive);
         device::ScanInfo& info = record.ScanInfoArray[0];
         switch (fault) {
-        case 0: info.nDPI = 0; break;
-        case 1: info.nDPI = 10001; break;
-        case 2: info.nDPI = -300; break;
-        case 3: info.fScanAreaRight = 1.5f; break;
-        case 4: info.fScanAreaBottom = 1.0f; break;
-        case 5: info.fScanAreaLeft = -0.1f; break;
-        case 6: info.fScanAreaLeft = 1.0f; info.fScanAreaRight = 0.5f; break;
-        case 7: info.fScanAreaTop = info.fScanAreaBottom = 0.5f; break;
-        case 8: info.fScanAreaRight = std::nanf(""); break;
-        case 9: info.pLineCallback = nullptr; break;
-        case 10: info.nMaxScanLine = 0; break;
-        case 11: record.dwOptionType = 3; break;
-        case 12: info.nScanColorMode = device::PixelRgb8; break;
-        case 13: info.fScanAreaRight = 0.001f; break;
+        case 0:
+            info.nDPI = 0;
+            break;
+        case 1:
+            info.nDPI = 10001;
+            break;
+        case 2:
+            info.nDPI = -300;
+            break;
+        case 3:
+            info.fScanAreaRight = 1.5f;
+            break;
+        case 4:
+            info.fScanAreaBottom = 1.0f;
+            break;
+        case 5:
+            info.fScanAreaLeft = -0.1f;
+            break;
+        case 6:
+            info.fScanAreaLeft = 1.0f;
+            info.fScanAreaRight = 0.5f;
+            break;
+        case 7:
+            info.fScanAreaTop = info.fScanAreaBottom = 0.5f;
+            break;
+        case 8:
+            info.fScanAreaRight = std::nanf("");
+            break;
+        case 9:
+            info.pLineCallback = nullptr;
+            break;
+        case 10:
+            info.nMaxScanLine = 0;
+            break;
+        case 11:
+            record.dwOptionType = 3;
+            break;
+        case 12:
+            info.nScanColorMode = device::PixelRgb8;
+            break;
+        case 13:
+            info.fScanAreaRight = 0.001f;
+            break;
         }
         const ScanResult result = scan(record);
         QCOMPARE(result.result, 0);
@@ -439,8 +484,8 @@ private slots:
         QCOMPARE(m_driver.link(), 1);
         const ScanResult result = scan(scanRecord(kPositive));
         QCOMPARE(result.result, 1);
-        const Place leftHalf{0.4, 0.42};
-        const Place rightHalf{1.0, 0.42};
+        const Place leftHalf { 0.4, 0.42 };
+        const Place rightHalf { 1.0, 0.42 };
         QVERIFY(level(result, leftHalf, 0) > 5 * level(result, leftHalf, 2));
         QVERIFY(level(result, rightHalf, 2) > 5 * level(result, rightHalf, 0));
         // The holder and the film's border stay round the picture.

@@ -1,0 +1,652 @@
+#include "processingsteps.h"
+
+#include "cip_imageprocess.h"
+#include "cip_rawimg.h"
+#include "composedtables.h"
+#include "cip_filmterms.h"
+
+#include <stimage.h>
+
+#include <QElapsedTimer>
+#include <QStringList>
+
+namespace {
+
+std::vector<quint16>& channel(ProcessingSteps::ToneTables& tables, int c)
+{
+    return c == 0 ? tables.red : c == 1 ? tables.green : tables.blue;
+}
+
+// Keeps the raw image from freeing a buffer that belongs to an STImage.
+struct Borrowed {
+    CIP_RawImg& raw;
+    ~Borrowed() { raw.pixels = nullptr; }
+};
+
+bool isRgb(const STImage& image)
+{
+    return !image.isNull() && image.channels() == 3 && (image.bitsPerSample() == 8 || image.bitsPerSample() == 16);
+}
+
+std::size_t pixelCount(const STImage& image)
+{
+    return std::size_t(image.width()) * image.height();
+}
+
+} // namespace
+
+// Runs the steps of one pipeline on one image: times them, hands step images to the
+// dump, and, when no stage is dumped, gathers consecutive table steps into one pass.
+class ProcessingSteps::StepRunner
+{
+public:
+    StepRunner(STImage& image, const PipelineHooks& hooks)
+        : m_image(image)
+        , m_hooks(hooks)
+        , m_tables(int(image.bitsPerSample()))
+    {
+    }
+
+    bool keepGoing() const { return !m_hooks.keepGoing || m_hooks.keepGoing(); }
+
+    // A table step; a set whose analysis did not succeed changes nothing.
+    void tables(const QString& name, const ToneTables& set)
+    {
+        if (set.valid)
+            table(name, set.red.data(), set.green.data(), set.blue.data());
+        dump(name);
+    }
+
+    // A film-term step; skipped, without a step image, when the table is missing.
+    void filmTerm(const QString& name, const CIP_FilmTermTable* term)
+    {
+        if (!hasTable(term))
+            return;
+        table(name, term->red(), term->green(), term->blue());
+        dump(name);
+    }
+
+    // Any other step, after the pending table steps.
+    template<typename Step>
+    auto step(const QString& name, Step run, bool dumpIt = true)
+    {
+        flush();
+        QElapsedTimer timer;
+        timer.start();
+        struct Report {
+            const PipelineHooks& hooks;
+            const QString& name;
+            QElapsedTimer& timer;
+            ~Report()
+            {
+                if (hooks.stepTimed)
+                    hooks.stepTimed(name, timer.nsecsElapsed());
+            }
+        } report { m_hooks, name, timer };
+        if (dumpIt)
+            return runAndDump(name, run);
+        return run();
+    }
+
+    // Applies the table steps gathered so far in one pass.
+    void flush()
+    {
+        if (m_tables.steps() == 0)
+            return;
+        QElapsedTimer timer;
+        timer.start();
+        m_tables.apply(m_image.data(), m_image.data(), pixelCount(m_image));
+        if (m_hooks.stepTimed)
+            m_hooks.stepTimed(m_pendingNames.join(QStringLiteral(" + ")), timer.nsecsElapsed());
+        m_tables = ComposedTables(int(m_image.bitsPerSample()));
+        m_pendingNames.clear();
+    }
+
+private:
+    template<typename Step>
+    auto runAndDump(const QString& name, Step run)
+    {
+        struct Dump {
+            StepRunner& runner;
+            const QString& name;
+            ~Dump() { runner.dump(name); }
+        } dumpAfter { *this, name };
+        return run();
+    }
+
+    void table(const QString& name, const quint16* red, const quint16* green, const quint16* blue)
+    {
+        if (!isRgb(m_image))
+            return;
+        m_tables.append(red, green, blue);
+        m_pendingNames << name;
+        // Every stage that is dumped must hold its own step's result.
+        if (m_hooks.dumpStage)
+            flush();
+    }
+
+    void dump(const QString& name)
+    {
+        if (m_hooks.dumpStage)
+            m_hooks.dumpStage(m_image, name);
+    }
+
+    STImage& m_image;
+    const PipelineHooks& m_hooks;
+    ComposedTables m_tables;
+    QStringList m_pendingNames;
+};
+
+ProcessingSteps::ProcessingSteps()
+    : m_process(std::make_unique<CIP_ImageProcess>())
+{
+}
+
+ProcessingSteps::~ProcessingSteps() = default;
+
+void ProcessingSteps::setFilmTermTables(const std::array<const CIP_FilmTermTable*, kFilmTermTables>& tables)
+{
+    m_filmTerms = tables;
+}
+
+void ProcessingSteps::setSlideMode(bool slideMode)
+{
+    m_slideMode = slideMode;
+}
+
+void ProcessingSteps::setModelCode(int modelCode)
+{
+    if (modelCode == 82 || modelCode == 83)
+        m_process->modelIndex = 9;
+    else if (modelCode == 84)
+        m_process->modelIndex = 11;
+}
+
+int ProcessingSteps::modelIndex() const
+{
+    return m_process->modelIndex;
+}
+
+void ProcessingSteps::clearTables()
+{
+    m_autoColour.valid = false;
+    m_autoContrast.valid = false;
+    m_rgbBalance.valid = false;
+    m_gamma.valid = false;
+}
+
+PipelineHooks ProcessingSteps::withProgress(const PipelineHooks& hooks) const
+{
+    if (!m_progress)
+        return hooks;
+    PipelineHooks result = hooks;
+    result.stepTimed = [timed = hooks.stepTimed, progress = m_progress](const QString& step, qint64 nanoseconds) {
+        if (timed)
+            timed(step, nanoseconds);
+        progress(step);
+    };
+    return result;
+}
+
+// --- Film terms -------------------------------------------------------------------------
+
+bool ProcessingSteps::hasTable(const CIP_FilmTermTable* table)
+{
+    return table && table->isLoaded();
+}
+
+const CIP_FilmTermTable* ProcessingSteps::filmTermTable(int step) const
+{
+    const int index
+        = CIP_ImageProcess::filmTermTable(static_cast<CIP_ImageProcess::FilmTermStep>(step), m_process->modelIndex);
+    return index >= 0 && index < kFilmTermTables ? m_filmTerms[std::size_t(index)] : nullptr;
+}
+
+bool ProcessingSteps::applyFilmTerm(STImage& image, const CIP_FilmTermTable* table)
+{
+    if (!hasTable(table) || !isRgb(image))
+        return false;
+    ComposedTables tables(int(image.bitsPerSample()));
+    tables.append(table->red(), table->green(), table->blue());
+    tables.apply(image.data(), image.data(), pixelCount(image));
+    return true;
+}
+
+void ProcessingSteps::applyTables(STImage& image, const ToneTables& set)
+{
+    if (!set.valid || !isRgb(image))
+        return;
+    ComposedTables tables(int(image.bitsPerSample()));
+    tables.append(set.red.data(), set.green.data(), set.blue.data());
+    tables.apply(image.data(), image.data(), pixelCount(image));
+}
+
+// --- Analyses on a scan image -------------------------------------------------------------
+
+void ProcessingSteps::wrap(CIP_RawImg& raw, STImage& image)
+{
+    raw.width = std::int32_t(image.width());
+    raw.height = std::int32_t(image.height());
+    raw.bits = std::int32_t(image.bitsPerSample());
+    raw.channels = 3;
+    raw.pixels = image.data();
+}
+
+void ProcessingSteps::prepareAnalysis()
+{
+    m_process->rect = CIP_Rect { m_crop[0], m_crop[1], m_crop[2], m_crop[3] };
+    m_process->slideMode = m_slideMode ? 1 : 0;
+}
+
+void ProcessingSteps::keepWorkingTables(ToneTables& target, int bits)
+{
+    for (int c = 0; c < 3; ++c) {
+        const uint16_t* table = m_process->table(c);
+        channel(target, c).assign(table, table + CIP_ImageProcess::kTableSize);
+    }
+    target.valid = true;
+    target.bits = bits;
+}
+
+void ProcessingSteps::keepSixteenBitCopies(ToneTables& target, int bits)
+{
+    for (int c = 0; c < 3; ++c) {
+        const uint16_t* table = m_process->table16(c);
+        channel(target, c).assign(table, table + CIP_ImageProcess::kTableSize);
+    }
+    target.valid = true;
+    target.bits = bits;
+}
+
+bool ProcessingSteps::autoCrop(STImage& image, int filmType)
+{
+    if (!isRgb(image))
+        return false;
+    m_filmCode = CIP_ImageProcess::filmCodeForFilmType(filmType);
+    m_process->slideMode = m_slideMode ? 1 : 0;
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, image);
+    std::vector<CIP_Rect> found;
+    if (m_process->autoCrop(raw, 0, m_filmCode, 0, &found) != CIP_ImageProcess::kOk || found.empty())
+        return false;
+    const CIP_Rect& crop = found.front();
+    m_crop = { { crop.left, crop.top, crop.right, crop.bottom } };
+    return true;
+}
+
+bool ProcessingSteps::rgbBalance(STImage& image)
+{
+    if (!isRgb(image))
+        return false;
+    prepareAnalysis();
+    STImage work(image);
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, work);
+    if (m_process->rgbBalance(raw, m_filmCode) != 0)
+        return false;
+    keepWorkingTables(m_rgbBalance, raw.bits);
+    image = std::move(work);
+    return true;
+}
+
+bool ProcessingSteps::autoColour(const STImage& image)
+{
+    if (!isRgb(image))
+        return false;
+    prepareAnalysis();
+    STImage work(image);
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, work);
+    if (m_process->autoColor(raw, m_filmCode) != 0)
+        return false;
+    keepWorkingTables(m_autoColour, raw.bits);
+    return true;
+}
+
+bool ProcessingSteps::gamma(STImage& image, bool invert)
+{
+    if (!isRgb(image))
+        return false;
+    prepareAnalysis();
+    STImage work(image);
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, work);
+    if (m_process->gammaCurve(raw, m_filmCode, invert) != 0)
+        return false;
+    keepSixteenBitCopies(m_gamma, raw.bits);
+    image = std::move(work);
+    return true;
+}
+
+bool ProcessingSteps::autoContrast(STImage& image)
+{
+    if (!isRgb(image))
+        return false;
+    prepareAnalysis();
+    STImage work(image);
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, work);
+    if (m_process->autoContrast(raw, m_filmCode) != 0)
+        return false;
+    keepWorkingTables(m_autoContrast, raw.bits);
+    image = std::move(work);
+    return true;
+}
+
+// Brightness and saturation cannot fail, so they work on the image itself rather than
+// on a copy of it; the median keeps the image when it cannot get its second buffer.
+void ProcessingSteps::brightness(STImage& image, int value)
+{
+    if (!isRgb(image))
+        return;
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, image);
+    CIP_ImageProcess::brightness(raw, value);
+}
+
+void ProcessingSteps::saturation(STImage& image, int value)
+{
+    if (!isRgb(image))
+        return;
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, image);
+    CIP_ImageProcess::saturation(raw, value);
+}
+
+void ProcessingSteps::noiseReduction(STImage& image, int k)
+{
+    if (!isRgb(image))
+        return;
+    CIP_RawImg raw;
+    Borrowed borrowed { raw };
+    wrap(raw, image);
+    CIP_ImageProcess::noiseReduction(raw, k);
+}
+
+// --- Steps on a preview image ------------------------------------------------------------
+
+namespace {
+
+// A preview as an 8-bit scan image, whatever the stride of the QImage's rows.
+STImage fromPreview(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    STImage result = STImage::zeroed(std::uint32_t(rgb.width()), std::uint32_t(rgb.height()), 8, 3);
+    const std::size_t rowBytes = std::size_t(rgb.width()) * 3;
+    for (int y = 0; y < rgb.height(); ++y)
+        std::copy_n(rgb.constScanLine(y), rowBytes, result.data() + std::size_t(y) * rowBytes);
+    return result;
+}
+
+} // namespace
+
+bool ProcessingSteps::autoCrop(const QImage& image, int filmType)
+{
+    STImage work = fromPreview(image);
+    return autoCrop(work, filmType);
+}
+
+QImage ProcessingSteps::rgbBalance(const QImage& image)
+{
+    STImage work = fromPreview(image);
+    return rgbBalance(work) ? work.toQImage() : QImage();
+}
+
+QImage ProcessingSteps::autoColour(const QImage& image)
+{
+    STImage work = fromPreview(image);
+    if (!autoColour(work))
+        return QImage();
+    applyAutoColour(work);
+    return work.toQImage();
+}
+
+QImage ProcessingSteps::applyAutoColour(const QImage& image) const
+{
+    STImage work = fromPreview(image);
+    applyAutoColour(work);
+    return work.toQImage();
+}
+
+QImage ProcessingSteps::autoContrast(const QImage& image)
+{
+    STImage work = fromPreview(image);
+    autoContrast(work);
+    return work.toQImage();
+}
+
+QImage ProcessingSteps::brightness(const QImage& image, int value)
+{
+    if (value == 0)
+        return image;
+    STImage work = fromPreview(image);
+    brightness(work, value);
+    return work.toQImage();
+}
+
+QImage ProcessingSteps::saturation(const QImage& image, int value)
+{
+    if (value == 0)
+        return image;
+    STImage work = fromPreview(image);
+    saturation(work, value);
+    return work.toQImage();
+}
+
+QImage ProcessingSteps::noiseReduction(const QImage& image, int k)
+{
+    STImage work = fromPreview(image);
+    noiseReduction(work, k);
+    return work.toQImage();
+}
+
+// --- Pipelines -------------------------------------------------------------------------------
+
+void ProcessingSteps::filmTermSteps(StepRunner& runner, const ProcessingOptions& options, const char* prefix)
+{
+    const QString p = QLatin1String(prefix);
+    if (options.filmTypeValue == 16) {
+        runner.filmTerm(p + QLatin1String("positiveFilm"), filmTermTable(PositiveFilm));
+        runner.filmTerm(p + QLatin1String("positiveFilm2"), filmTermTable(PositiveFilm2));
+    } else if (options.filmTypeValue == 32 || options.filmTypeValue == 48) {
+        if (options.balance)
+            runner.filmTerm(p + QLatin1String("negativeGenericFilm"), filmTermTable(GenericNegative));
+        else
+            runner.filmTerm(p + QLatin1String("negativeDefaultFilm"), filmTermTable(DefaultNegative));
+    }
+}
+
+void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& options, const PipelineHooks& given)
+{
+    const PipelineHooks hooks = withProgress(given);
+    if (!isRgb(image))
+        return;
+    setSlideMode(!options.filmMode);
+    setModelCode(options.modelCode);
+    StepRunner runner(image, hooks);
+
+    if (options.filmMode) {
+        const bool cropped
+            = runner.step(QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, options.filmType); }, false);
+        if (cropped) {
+            if (options.balance)
+                runner.step(QStringLiteral("preScan_AutoBalance"), [&] { rgbBalance(image); });
+            if (options.colour) {
+                runner.step(QStringLiteral("preScan_AutoColor"), [&] {
+                    if (autoColour(image))
+                        applyAutoColour(image);
+                });
+            }
+            runner.step(QStringLiteral("preScan_GammaCurve"), [&] { gamma(image, !options.balance); });
+            filmTermSteps(runner, options, "preScan_");
+            if (options.contrast)
+                runner.step(QStringLiteral("preScan_AutoContrast"), [&] { autoContrast(image); });
+        }
+        if (options.noiseReduction)
+            runner.step(QStringLiteral("preScan_DigialnoiseRedution"), [&] { noiseReduction(image, 3); });
+        if (options.brightness != 0)
+            runner.step(QStringLiteral("preScan_Brightness"), [&] { brightness(image, options.brightness); });
+    } else {
+        runner.filmTerm(QStringLiteral("preScan_slideFilm"), filmTermTable(SlideFilm));
+        runner.filmTerm(QStringLiteral("preScan_slideFilm2"), filmTermTable(SlideFilm2));
+        if (options.contrast) {
+            const bool cropped
+                = runner.step(QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, 0); }, false);
+            if (cropped)
+                runner.step(QStringLiteral("preScan_AutoContrast"), [&] { autoContrast(image); });
+        }
+        if (options.saturation != 0)
+            runner.step(QStringLiteral("preScan_Saturation"), [&] { saturation(image, options.saturation); });
+        if (options.brightness != 0)
+            runner.step(QStringLiteral("preScan_Brightness"), [&] { brightness(image, options.brightness); });
+    }
+    runner.flush();
+}
+
+void ProcessingSteps::analyseReducedFilm(const STImage& image, const ProcessingOptions& options)
+{
+    STImage reduced = image.scaled(kReducedWidth, kReducedHeight);
+    if (!autoCrop(reduced, options.filmType))
+        return;
+    if (options.balance)
+        rgbBalance(reduced);
+    if (options.colour && autoColour(reduced))
+        applyAutoColour(reduced);
+    gamma(reduced, !options.balance);
+    PipelineHooks quiet;
+    StepRunner runner(reduced, quiet);
+    filmTermSteps(runner, options, "");
+    runner.flush();
+    if (options.contrast)
+        autoContrast(reduced);
+}
+
+bool ProcessingSteps::runFinalScan(STImage& image, const ProcessingOptions& options, const PipelineHooks& given)
+{
+    const PipelineHooks hooks = withProgress(given);
+    if (!isRgb(image))
+        return true;
+    setSlideMode(!options.filmMode);
+    setModelCode(options.modelCode);
+
+    // Tables index raw samples: those found at another depth would map the wrong values.
+    const int bits = int(image.bitsPerSample());
+    for (ToneTables* set : { &m_autoColour, &m_autoContrast, &m_rgbBalance, &m_gamma }) {
+        if (set->valid && set->bits != bits)
+            set->valid = false;
+    }
+
+    StepRunner runner(image, hooks);
+    if (options.filmMode) {
+        if (!m_gamma.valid) {
+            runner.step(QStringLiteral("Scan_Analysis"), [&] { analyseReducedFilm(image, options); }, false);
+            if (!runner.keepGoing())
+                return false;
+        }
+        if (options.balance)
+            runner.tables(QStringLiteral("Scan_AutoBalance"), m_rgbBalance);
+        if (options.colour)
+            runner.tables(QStringLiteral("Scan_AutoColor"), m_autoColour);
+        runner.tables(QStringLiteral("Scan_GammaCurve"), m_gamma);
+        filmTermSteps(runner, options, "Scan_");
+        if (options.contrast)
+            runner.tables(QStringLiteral("Scan_AutoContrast"), m_autoContrast);
+        runner.flush();
+        if (!runner.keepGoing())
+            return false;
+        if (options.noiseReduction) {
+            runner.step(QStringLiteral("Scan_DigitalNoiseRedution"), [&] { noiseReduction(image, 3); });
+            if (!runner.keepGoing())
+                return false;
+        }
+        if (options.brightness != 0)
+            runner.step(QStringLiteral("Scan_Brightness"), [&] { brightness(image, options.brightness); });
+    } else {
+        if (options.contrast && !m_autoContrast.valid) {
+            runner.step(
+                QStringLiteral("Scan_Analysis"),
+                [&] {
+                    STImage reduced = image.scaled(kReducedWidth, kReducedHeight);
+                    slideFilm(reduced);
+                    slideFilm2(reduced);
+                    if (autoCrop(reduced, 0)) {
+                        autoContrast(reduced);
+                        if (hooks.dumpStage)
+                            hooks.dumpStage(reduced, QStringLiteral("Scan_AutoContrast"));
+                    }
+                },
+                false);
+            if (!runner.keepGoing())
+                return false;
+        }
+        runner.filmTerm(QStringLiteral("Scan_slideFilm"), filmTermTable(SlideFilm));
+        runner.filmTerm(QStringLiteral("Scan_slideFilm2"), filmTermTable(SlideFilm2));
+        if (options.contrast)
+            runner.tables(QStringLiteral("Scan_ApplyAutoContrast"), m_autoContrast);
+        runner.flush();
+        if (!runner.keepGoing())
+            return false;
+        if (options.saturation != 0) {
+            runner.step(QStringLiteral("Scan_Saturation"), [&] { saturation(image, options.saturation); });
+            if (!runner.keepGoing())
+                return false;
+        }
+        if (options.brightness != 0)
+            runner.step(QStringLiteral("Scan_Brightness"), [&] { brightness(image, options.brightness); });
+    }
+    runner.flush();
+    return runner.keepGoing();
+}
+
+QImage ProcessingSteps::runFilmPreview(const QImage& image, const ProcessingOptions& options)
+{
+    setModelCode(options.modelCode);
+    QImage result = image.convertToFormat(QImage::Format_RGB888);
+    if (options.balance || options.contrast) {
+        setSlideMode(false);
+        if (autoCrop(result, options.filmType)) {
+            if (options.balance) {
+                const QImage balanced = rgbBalance(result);
+                if (!balanced.isNull())
+                    result = balanced;
+            }
+            if (options.colour) {
+                const QImage coloured = autoColour(result);
+                if (!coloured.isNull())
+                    result = coloured;
+            }
+            if (options.contrast)
+                result = autoContrast(result);
+        }
+        clearTables();
+    }
+    if (options.noiseReduction)
+        result = noiseReduction(result, 3);
+    if (options.brightness != 0)
+        result = brightness(result, options.brightness);
+    return result;
+}
+
+QImage ProcessingSteps::runSlidePreview(const QImage& image, const ProcessingOptions& options)
+{
+    setModelCode(options.modelCode);
+    QImage result = image.convertToFormat(QImage::Format_RGB888);
+    if (options.contrast) {
+        setSlideMode(true);
+        if (autoCrop(result, 0))
+            result = autoContrast(result);
+        clearTables();
+    }
+    if (options.saturation != 0)
+        result = saturation(result, options.saturation);
+    if (options.brightness != 0)
+        result = brightness(result, options.brightness);
+    return result;
+}

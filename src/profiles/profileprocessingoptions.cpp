@@ -1,0 +1,19 @@
+#include "profileprocessingoptions.h"
+
+#include "scanprofile.h"
+
+ProcessingOptions profileProcessingOptions(const ScanProfile& profile, int modelCode)
+{
+    ProcessingOptions options;
+    options.filmMode = !profile.isSlideMode();
+    options.filmType = profile.filmType();
+    options.filmTypeValue = profile.filmTypeCode();
+    options.balance = profile.autoColourOrBalance();
+    options.colour = profile.autoColour();
+    options.contrast = profile.autoContrast().enable;
+    options.noiseReduction = profile.noiseReduction();
+    options.brightness = profile.brightness();
+    options.saturation = profile.saturation();
+    options.modelCode = modelCode;
+    return options;
+}

@@ -1,0 +1,295 @@
+// korvane-process: its answers to bad input, and the same samples as the
+// application's own final file when given the RAW-mode dump of that scan.
+
+#include <manager.h>
+#include <processingsteps.h>
+#include <scannersdk.h>
+#include <servicemodes.h>
+#include <stimage.h>
+#include <userfolders.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <tiffio.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int kWaitMs = 60000;
+
+class Results : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Results(ScannerSDK* sdk)
+    {
+        connect(sdk, &ScannerSDK::scannerScanImage_s, this, &Results::scanImage, Qt::QueuedConnection);
+        connect(sdk, &ScannerSDK::scannerPreScan_s, this, &Results::preScan, Qt::QueuedConnection);
+        connect(sdk, &ScannerSDK::scannerLinkReady_s, this, &Results::linkReady, Qt::QueuedConnection);
+    }
+signals:
+    void scanImage(QString path);
+    void preScan(STImage image);
+    void linkReady();
+};
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run process(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(KORVANE_PROCESS_PATH), arguments);
+    Run run;
+    if (!tool.waitForFinished(kWaitMs))
+        return run;
+    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    run.out = QString::fromUtf8(tool.readAllStandardOutput());
+    run.err = QString::fromUtf8(tool.readAllStandardError());
+    return run;
+}
+
+// Width, height, bits and every sample of a TIFF, read with libtiff.
+struct Samples {
+    int width = 0;
+    int height = 0;
+    int bits = 0;
+    std::vector<unsigned char> bytes;
+};
+
+Samples readTiff(const QString& path)
+{
+    Samples samples;
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    if (!tiff)
+        return samples;
+    uint32_t width = 0, height = 0;
+    uint16_t bits = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    const std::size_t row = std::size_t(TIFFScanlineSize(tiff));
+    samples.bytes.resize(row * height);
+    for (uint32_t y = 0; y < height; ++y) {
+        if (TIFFReadScanline(tiff, samples.bytes.data() + row * y, y) < 0) {
+            TIFFClose(tiff);
+            return Samples();
+        }
+    }
+    TIFFClose(tiff);
+    samples.width = int(width);
+    samples.height = int(height);
+    samples.bits = int(bits);
+    return samples;
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+}
+
+} // namespace
+
+class TestKorvaneProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void badInput_data();
+    void badInput();
+    void sameSamplesAsTheApplication_data();
+    void sameSamplesAsTheApplication();
+    void prescanDump();
+
+private:
+    QTemporaryDir m_folder;
+    QTemporaryDir m_state;
+    std::unique_ptr<Results> m_results;
+    QString m_goodTiff;
+    QString m_goodProfile;
+};
+
+void TestKorvaneProcess::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    QVERIFY(m_state.isValid());
+    QVERIFY(QFile::exists(QStringLiteral(KORVANE_PROCESS_PATH)));
+    qputenv("KORVANE_SIM_STATE_DIR", m_state.path().toUtf8());
+    qputenv("KORVANE_SIM_MODEL", "82");
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    manager* data = manager::instance();
+    data->initProfiles();
+    m_results = std::make_unique<Results>(data->scanner());
+    QSignalSpy ready(m_results.get(), &Results::linkReady);
+    data->scanner()->startLink();
+    QVERIFY(ready.wait(kWaitMs));
+
+    // A small 16-bit RGB TIFF and a profile for the bad-input cases.
+    STImage image = STImage::zeroed(40, 30, 16, 3);
+    m_goodTiff = m_folder.path() + QStringLiteral("/good.tif");
+    QVERIFY(image.saveTiff(m_goodTiff));
+    m_goodProfile = m_folder.path() + QStringLiteral("/good.kor");
+    QVERIFY(data->profile(3).save(m_goodProfile));
+}
+
+void TestKorvaneProcess::cleanupTestCase()
+{
+    m_results.reset();
+    manager::release();
+}
+
+void TestKorvaneProcess::badInput_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("message");
+
+    const QString folder = m_folder.path();
+    writeText(folder + QStringLiteral("/text.tif"), "this is not a TIFF file\n");
+    STImage eight = STImage::zeroed(10, 10, 8, 3);
+    eight.saveTiff(folder + QStringLiteral("/eight.tif"));
+    writeText(folder + QStringLiteral("/broken.kor"), "<KorObject><SlideMode");
+    writeText(folder + QStringLiteral("/taken.tif"), "a user's file");
+    const QString good = m_goodTiff;
+    const QString profile = m_goodProfile;
+    const QString out = folder + QStringLiteral("/out.tif");
+
+    QTest::newRow("unreadable TIFF") << folder + "/text.tif" << profile << "82" << out << "not a readable TIFF";
+    QTest::newRow("missing TIFF") << folder + "/none.tif" << profile << "82" << out << "not a readable TIFF";
+    QTest::newRow("8-bit TIFF") << folder + "/eight.tif" << profile << "82" << out << "not a 16-bit RGB image";
+    QTest::newRow("damaged profile") << good << folder + "/broken.kor" << "82" << out << "not a Korvane profile";
+    QTest::newRow("missing profile") << good << folder + "/none.kor" << "82" << out << "does not exist";
+    QTest::newRow("unknown model") << good << profile << "85" << out << "unsupported model code";
+    QTest::newRow("output folder missing") << good << profile << "84" << folder + "/gone/out.tif"
+                                           << "output folder";
+    QTest::newRow("output exists") << good << profile << "83" << folder + "/taken.tif" << "not overwritten";
+}
+
+void TestKorvaneProcess::badInput()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, profile);
+    QFETCH(QString, model);
+    QFETCH(QString, output);
+    QFETCH(QString, message);
+    const QByteArray before = [&] {
+        QFile file(output);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const Run run = process({ QStringLiteral("--profile"), profile, QStringLiteral("--model"), model, input, output });
+    QVERIFY(run.exitCode > 0);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QFile result(output);
+    if (before.isEmpty()) {
+        QVERIFY(!result.exists());
+    } else {
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(result.readAll(), before);
+    }
+}
+
+void TestKorvaneProcess::sameSamplesAsTheApplication_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("negative colour, 16 bits") << 4 << 0;
+    QTest::newRow("aquatic organisms, 8 bits") << 2 << 1;
+}
+
+// The application's final scan in RAW mode leaves "Scan.tif" and "Scan.kor"; the tool
+// given those must write the same samples as the application's own file.
+void TestKorvaneProcess::sameSamplesAsTheApplication()
+{
+    QFETCH(int, slot);
+    QFETCH(int, depth);
+    manager* data = manager::instance();
+    ScanProfile profile = data->profile(slot);
+    if (profile.isSlideMode()) {
+        SlideSettings slide = profile.slideSettings();
+        slide.directory = m_folder.path();
+        slide.colourDepth = depth;
+        slide.resolution = 1;
+        profile.setSlideSettings(slide);
+    } else {
+        FilmSettings film = profile.filmSettings();
+        film.directory = m_folder.path();
+        film.colourDepth = depth;
+        film.resolution = 1;
+        film.autoContrast.enable = true;
+        film.noiseReduction.enable = true;
+        film.brightness = { true, 12 };
+        profile.setFilmSettings(film);
+    }
+    // As after a filter preview: the final scan analyses its own reduced copy, as the
+    // tool does.
+    data->processing()->clearTables();
+    ServiceModes::instance().setRawMode(true);
+    QSignalSpy done(m_results.get(), &Results::scanImage);
+    data->scanner()->settings = profile;
+    data->scanner()->setScanArea({ 0.1, 0.1, 0.5, 0.4 });
+    QVERIFY(data->scanner()->requestScan());
+    QVERIFY(done.wait(kWaitMs));
+    ServiceModes::instance().setRawMode(false);
+    const QString appFile = done.at(0).at(0).toString();
+    QVERIFY(!appFile.isEmpty());
+
+    const QString raw = UserFolders::rawImageFolder();
+    const QString output = m_folder.path() + QStringLiteral("/tool%1.tif").arg(slot);
+    const QString stages = m_folder.path() + QStringLiteral("/stages%1").arg(slot);
+    const Run run = process({ QStringLiteral("--stages"), stages, QStringLiteral("--profile"),
+                              raw + QStringLiteral("/Scan.kor"), QStringLiteral("--model"), QStringLiteral("82"),
+                              raw + QStringLiteral("/Scan.tif"), output });
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(run.out.contains(QStringLiteral("Scan_Analysis")));
+
+    const Samples expected = readTiff(appFile);
+    const Samples actual = readTiff(output);
+    QVERIFY(expected.width > 0);
+    QCOMPARE(actual.width, expected.width);
+    QCOMPARE(actual.height, expected.height);
+    QCOMPARE(actual.bits, depth == 1 ? 8 : 16);
+    QCOMPARE(actual.bits, expected.bits);
+    QVERIFY(actual.bytes == expected.bytes);
+    // Every stage the application would dump, and the final one.
+    QVERIFY(QFile::exists(stages + QStringLiteral("/Scan_Final.jpg")));
+    QVERIFY(!QDir(stages).entryList({ QStringLiteral("Scan_*.tif") }, QDir::Files).isEmpty());
+}
+
+// The prescan pipeline on the RAW-mode dump of a prescan.
+void TestKorvaneProcess::prescanDump()
+{
+    manager* data = manager::instance();
+    ServiceModes::instance().setRawMode(true);
+    QSignalSpy arrived(m_results.get(), &Results::preScan);
+    data->scanner()->settings = data->profile(4);
+    QVERIFY(data->scanner()->requestPrescan());
+    QVERIFY(arrived.wait(kWaitMs));
+    ServiceModes::instance().setRawMode(false);
+    const QString dump = UserFolders::rawImageFolder() + QStringLiteral("/preScan_432_287.tif");
+    const QString output = m_folder.path() + QStringLiteral("/preview.jpg");
+    const Run run = process({ QStringLiteral("--prescan"), QStringLiteral("--profile"), m_goodProfile,
+                              QStringLiteral("--model"), QStringLiteral("83"), dump, output });
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(run.out.contains(QStringLiteral("preScan_GammaCurve")));
+    QImage written(output);
+    const Samples source = readTiff(dump);
+    QCOMPARE(written.width(), source.width);
+    QCOMPARE(written.height(), source.height);
+}
+
+QTEST_GUILESS_MAIN(TestKorvaneProcess)
+#include "test_korvaneprocess.moc"

@@ -1,0 +1,85 @@
+#include "tiffinput.h"
+
+#include <stimage.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <tiffio.h>
+
+#include <memory>
+
+namespace {
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+
+// libtiff reports to stderr by default; the tool says in one line what went wrong.
+void quietHandler(const char*, const char*, va_list) { }
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("TiffInput", text);
+}
+
+} // namespace
+
+bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error)
+{
+    TIFFSetErrorHandler(quietHandler);
+    TIFFSetWarningHandler(quietHandler);
+    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(QFile::encodeName(path).constData(), "r"));
+    if (!tiff) {
+        error = tr("cannot read %1: not a readable TIFF file").arg(path);
+        return false;
+    }
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t bits = 0;
+    uint16_t samples = 0;
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    uint16_t photometric = 0;
+    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)
+        || width == 0 || height == 0) {
+        error = tr("cannot read %1: the TIFF file has no image size").arg(path);
+        return false;
+    }
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    if (bits != 16 || samples != 3 || photometric != PHOTOMETRIC_RGB) {
+        error = tr("%1 is not a 16-bit RGB image (%2 bits, %3 samples per pixel)").arg(path).arg(bits).arg(samples);
+        return false;
+    }
+    if (planar != PLANARCONFIG_CONTIG) {
+        error = tr("%1 stores its colours in separate planes, which is not supported").arg(path);
+        return false;
+    }
+    if (STImage::byteCountFor(width, height, 16, 3) < 0) {
+        error = tr("%1 is too large (%2 x %3 pixels)").arg(path).arg(width).arg(height);
+        return false;
+    }
+    const tmsize_t rowBytes = TIFFScanlineSize(tiff.get());
+    if (rowBytes != tmsize_t(width) * 6) {
+        error = tr("cannot read %1: unexpected row size").arg(path);
+        return false;
+    }
+    STImage result = STImage::zeroed(width, height, 16, 3);
+    if (result.isNull()) {
+        error = tr("not enough memory for %1").arg(path);
+        return false;
+    }
+    for (uint32_t y = 0; y < height; ++y) {
+        if (TIFFReadScanline(tiff.get(), result.data() + std::size_t(y) * std::size_t(rowBytes), y) < 0) {
+            error = tr("cannot read %1: the file is damaged at row %2").arg(path).arg(y);
+            return false;
+        }
+    }
+    float resolution = 0;
+    if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution) && resolution >= 1.0f)
+        result.setResolution(int(resolution));
+    image = std::move(result);
+    return true;
+}
