@@ -9,30 +9,45 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
     if (rect.isEmpty() || !image.pixels)
         return;
     const std::size_t n = std::size_t(rect.area());
-    m_hue.reserve(n);
-    m_saturation.reserve(n);
-    m_value.reserve(n);
-    m_red.reserve(n);
-    m_green.reserve(n);
-    m_blue.reserve(n);
+    m_hue.resize(n);
+    m_saturation.resize(n);
+    m_value.resize(n);
+    m_red.resize(n);
+    m_green.resize(n);
+    m_blue.resize(n);
     const bool wide = image.is16Bit();
+    const int top = image.maxValue();
+    const int channels = image.channels;
+    const bool blueFirst = image.channelOrder == 1;
+    // Row pointers instead of CIP_RawImg::rgb() per pixel; the samples are read as sample()
+    // reads them (16-bit words low byte first, clamped to the depth's maximum).
+    const auto read = [wide, top](const unsigned char *row, std::size_t index) {
+        if (!wide)
+            return int(row[index]);
+        const int v = int(row[index * 2]) | (int(row[index * 2 + 1]) << 8);
+        return v > top ? top : v;
+    };
+    std::size_t i = 0;
     for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            float r, g, b;
-            image.rgb(x, y, r, g, b);
-            m_red.push_back(r);
-            m_green.push_back(g);
-            m_blue.push_back(b);
+        const unsigned char *row = image.pixels
+                                   + std::size_t(y) * std::size_t(image.width) * std::size_t(channels) * (wide ? 2 : 1);
+        for (int x = rect.left; x < rect.right; ++x, ++i) {
+            const std::size_t index = std::size_t(x) * std::size_t(channels);
+            const int s0 = read(row, index);
+            const int s1 = read(row, index + 1);
+            const int s2 = read(row, index + 2);
+            const int ri = blueFirst ? s2 : s0;
+            const int bi = blueFirst ? s0 : s2;
+            m_red[i] = float(ri);
+            m_green[i] = float(s1);
+            m_blue[i] = float(bi);
+            float r = float(ri), g = float(s1), b = float(bi);
             if (wide) {
-                r = float(int(r) >> 8);
-                g = float(int(g) >> 8);
-                b = float(int(b) >> 8);
+                r = float(ri >> 8);
+                g = float(s1 >> 8);
+                b = float(bi >> 8);
             }
-            float h, s, v;
-            CIP_RawImg::RGBtoHSV(r, g, b, 8, h, s, v);
-            m_hue.push_back(h);
-            m_saturation.push_back(s);
-            m_value.push_back(v);
+            CIP_RawImg::RGBtoHSV(r, g, b, 8, m_hue[i], m_saturation[i], m_value[i]);
         }
     }
 }

@@ -77,7 +77,14 @@ void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind
     uint16_t *const wide[3] = {table16(0), table16(1), table16(2)};
     CIP_ToneCurve::buildTables(records16, 16, kind, wide);
     uint16_t *const working[3] = {table(0), table(1), table(2)};
-    if (image.is16Bit())
+    bool sameAs16 = image.is16Bit();
+    for (int c = 0; c < 4 && sameAs16; ++c)
+        sameAs16 = std::memcmp(&records[c], &records16[c], sizeof(CIP_CurveRecord)) == 0;
+    if (sameAs16) {
+        // The tables are a function of the records and the depth alone: building the same
+        // 16-bit records twice would give the same entries.
+        std::memcpy(table(0), table16(0), sizeof(uint16_t) * 3 * kTableSize);
+    } else if (image.is16Bit())
         CIP_ToneCurve::buildTables(records, 16, kind, working);
     else
         CIP_ToneCurve::buildTables(records, 8, kind, working);

@@ -58,7 +58,8 @@ void CIP_RawImg::rgb(int x, int y, float& r, float& g, float& b) const
 void CIP_RawImg::RGBtoHSV(float r, float g, float b, int nBits, float& hue, float& saturation,
                           float& value)
 {
-    const float full = float(std::ldexp(1.0, nBits) - 1.0);
+    // The two depths of this system without the library call; the same value either way.
+    const float full = nBits == 8 ? 255.0f : nBits == 16 ? 65535.0f : float(std::ldexp(1.0, nBits) - 1.0);
     float maximum;
     float minimum;
     if (g <= r && r >= b) {

@@ -5,29 +5,76 @@
 
 namespace {
 
+// CIP_ToneCurve::curveValue, inlined into the table loops.
+inline uint16_t entryValue(double v, int max, bool invert)
+{
+    if (v > max)
+        return static_cast<uint16_t>(invert ? 0 : max);
+    if (v < 0.0)
+        return static_cast<uint16_t>(invert ? max : 0);
+    // 0 <= v <= max here, so truncation is the floor (and cheaper than calling it).
+    const int rounded0 = static_cast<int>(v);
+    const double whole = rounded0;
+    int rounded = rounded0;
+    if (v - whole > 0.5)
+        ++rounded;
+    return static_cast<uint16_t>(invert ? max - rounded : rounded);
+}
+
 struct Point
 {
     double x;
     double y;
 };
 
-// Lagrange form through n points with distinct x. Each basis is num / den with both products
+// Lagrange form through N points with distinct x. Each basis is num / den with both products
 // formed the same way, so at a node it is exactly 1 and the curve passes exactly through it.
-double lagrange(const Point *points, int n, double x)
+// The denominators do not depend on x: they are formed once per curve, by the same products
+// in the same order, so every entry comes out as if they were formed for each x.
+template <int N>
+struct Lagrange
 {
-    double sum = 0.0;
-    for (int j = 0; j < n; ++j) {
-        double num = 1.0;
-        double den = 1.0;
-        for (int m = 0; m < n; ++m) {
-            if (m == j)
-                continue;
-            num *= x - points[m].x;
-            den *= points[j].x - points[m].x;
+    Point points[N];
+    double den[N];
+
+    explicit Lagrange(const Point *p)
+    {
+        for (int j = 0; j < N; ++j)
+            points[j] = p[j];
+        for (int j = 0; j < N; ++j) {
+            double d = 1.0;
+            for (int m = 0; m < N; ++m) {
+                if (m != j)
+                    d *= points[j].x - points[m].x;
+            }
+            den[j] = d;
         }
-        sum += points[j].y * (num / den);
     }
-    return sum;
+
+    // Unrolled, the m != j tests vanish; the operations and their order stay.
+    double operator()(double x) const
+    {
+        double sum = 0.0;
+#pragma GCC unroll 4
+        for (int j = 0; j < N; ++j) {
+            double num = 1.0;
+#pragma GCC unroll 4
+            for (int m = 0; m < N; ++m) {
+                if (m != j)
+                    num *= x - points[m].x;
+            }
+            sum += points[j].y * (num / den[j]);
+        }
+        return sum;
+    }
+};
+
+template <int N>
+void fillLagrange(const Point *points, int end, int max, bool invert, uint16_t *table)
+{
+    const Lagrange<N> curve(points);
+    for (int i = 0; i < end; ++i)
+        table[i] = entryValue(curve(i), max, invert);
 }
 
 bool distinct(const Point *points, int n, double x)
@@ -42,25 +89,34 @@ bool distinct(const Point *points, int n, double x)
 // Entries [0, end) from the curve through the points (1 point: constant).
 void fillCurve(const Point *points, int n, int end, int max, bool invert, uint16_t *table)
 {
-    for (int i = 0; i < end; ++i) {
-        const double v = n == 1 ? points[0].y : lagrange(points, n, i);
-        table[i] = CIP_ToneCurve::curveValue(v, max, invert);
+    switch (n) {
+    case 1:
+        for (int i = 0; i < end; ++i)
+            table[i] = entryValue(points[0].y, max, invert);
+        break;
+    case 2:
+        fillLagrange<2>(points, end, max, invert, table);
+        break;
+    case 3:
+        fillLagrange<3>(points, end, max, invert, table);
+        break;
+    default:
+        fillLagrange<4>(points, end, max, invert, table);
+        break;
     }
+}
+
+bool sameRecord(const CIP_CurveRecord &a, const CIP_CurveRecord &b)
+{
+    return a.blackIn == b.blackIn && a.blackOut == b.blackOut && a.midIn == b.midIn && a.midOut == b.midOut
+           && a.whiteIn == b.whiteIn && a.whiteOut == b.whiteOut;
 }
 
 } // namespace
 
 uint16_t CIP_ToneCurve::curveValue(double v, int max, bool invert)
 {
-    if (v > max)
-        return static_cast<uint16_t>(invert ? 0 : max);
-    if (v < 0.0)
-        return static_cast<uint16_t>(invert ? max : 0);
-    const double whole = std::floor(v);
-    int rounded = static_cast<int>(whole);
-    if (v - whole > 0.5)
-        ++rounded;
-    return static_cast<uint16_t>(invert ? max - rounded : rounded);
+    return entryValue(v, max, invert);
 }
 
 void CIP_ToneCurve::buildIdentity(int max, uint16_t *table)
@@ -125,6 +181,22 @@ void CIP_ToneCurve::buildTables(const CIP_CurveRecord records[4], int bits, Kind
     const bool invert = records[3].blackIn == 0 && records[3].blackOut == max;
     for (int c = 0; c < 3; ++c) {
         const CIP_CurveRecord &record = records[c];
+        const bool builds = record.blackOut == -1
+                            || (record.midIn > 0 && record.midIn <= max && record.midOut > 0 && record.midOut <= max);
+        if (!builds)
+            continue; // left as it was
+        // Most analyses give two or three channels the same curve: a table is a function of
+        // its record alone, so an earlier channel's table is copied rather than rebuilt.
+        int same = -1;
+        for (int e = 0; e < c && same < 0; ++e) {
+            if (sameRecord(records[e], record))
+                same = e;
+        }
+        if (same >= 0) {
+            if (tables[same] != tables[c])
+                std::copy(tables[same], tables[same] + max + 1, tables[c]);
+            continue;
+        }
         if (record.blackOut == -1) {
             buildIdentity(max, tables[c]);
         } else if (record.midIn > 0 && record.midIn <= max && record.midOut > 0 && record.midOut <= max) {

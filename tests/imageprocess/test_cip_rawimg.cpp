@@ -204,9 +204,12 @@ void TestCipRawImg::fastHistogramMatchesReference_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<bool>("thresholds");
-    QTest::newRow("8-bit small") << 8 << 97 << 61 << true;
-    QTest::newRow("16-bit threaded, thresholds") << 16 << 1500 << 1000 << true;
-    QTest::newRow("16-bit threaded") << 16 << 1500 << 1000 << false;
+    QTest::addColumn<int>("highest"); // largest sample value drawn; -1: the full range
+    QTest::newRow("8-bit small") << 8 << 97 << 61 << true << -1;
+    QTest::newRow("16-bit threaded, thresholds") << 16 << 1500 << 1000 << true << -1;
+    QTest::newRow("16-bit threaded") << 16 << 1500 << 1000 << false << -1;
+    // Five values over 1.5 Mpx: every counter passes 65535 several times in each thread.
+    QTest::newRow("16-bit counters past 65535") << 16 << 1500 << 1000 << true << 4;
 }
 
 void TestCipRawImg::fastHistogramMatchesReference()
@@ -215,8 +218,9 @@ void TestCipRawImg::fastHistogramMatchesReference()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(bool, thresholds);
+    QFETCH(int, highest);
     View v(width, height, bits);
-    fillRandom(v, 11, (1 << bits) - 1);
+    fillRandom(v, 11, highest < 0 ? (1 << bits) - 1 : highest);
     const int thr[3] = {100, (1 << bits) / 2, (1 << bits) - 10};
     const int* t = thresholds ? thr : nullptr;
     const int left = 3, top = 2, right = width - 5, bottom = height - 1;
