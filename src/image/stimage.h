@@ -110,11 +110,14 @@ public:
     // returns the pixels written.
     std::uint32_t setRow(std::uint32_t y, const STImage& rowImage);
 
-    // File output. Each writes a temporary file beside the target and renames it
-    // over the target only when complete; on failure the temporary file is removed,
-    // the target is left as it was and the result is false.
+    // File output. saveTiff and the two raw-file writers write a temporary file
+    // beside the target and rename it over the target only when complete; on
+    // failure the temporary file is removed, the target is left as it was and the
+    // result is false. (Final scans, which must never replace a file, go through
+    // finalfile.h.)
     bool saveTiff(const QString& path, const QString& description = QString());
-    // The pixel array as a headerless raw file.
+    // The pixel array as a headerless raw file, written in place (raw files are
+    // scratch files of the 10000 dpi path); a failed write removes it.
     bool dumpRaw(const QString& path) const;
     // Read the raw file enlarged by 2.0 from this image (width x 2, height x 2, three
     // channels of the given bits) and write the final file.

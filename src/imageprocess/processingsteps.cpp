@@ -1,14 +1,16 @@
 #include "processingsteps.h"
 
+#include "cip_filmterms.h"
 #include "cip_imageprocess.h"
 #include "cip_rawimg.h"
 #include "composedtables.h"
-#include "cip_filmterms.h"
 
 #include <stimage.h>
 
 #include <QElapsedTimer>
 #include <QStringList>
+
+#include <type_traits>
 
 namespace {
 
@@ -66,26 +68,21 @@ public:
         dump(name);
     }
 
-    // Any other step, after the pending table steps.
+    // Any other step, after the pending table steps. Its time excludes its stage dump.
     template<typename Step>
     auto step(const QString& name, Step run, bool dumpIt = true)
     {
         flush();
         QElapsedTimer timer;
         timer.start();
-        struct Report {
-            const PipelineHooks& hooks;
-            const QString& name;
-            QElapsedTimer& timer;
-            ~Report()
-            {
-                if (hooks.stepTimed)
-                    hooks.stepTimed(name, timer.nsecsElapsed());
-            }
-        } report { m_hooks, name, timer };
-        if (dumpIt)
-            return runAndDump(name, run);
-        return run();
+        if constexpr (std::is_void_v<decltype(run())>) {
+            run();
+            finish(name, timer, dumpIt);
+        } else {
+            const auto result = run();
+            finish(name, timer, dumpIt);
+            return result;
+        }
     }
 
     // Applies the table steps gathered so far in one pass.
@@ -103,15 +100,12 @@ public:
     }
 
 private:
-    template<typename Step>
-    auto runAndDump(const QString& name, Step run)
+    void finish(const QString& name, const QElapsedTimer& timer, bool dumpIt)
     {
-        struct Dump {
-            StepRunner& runner;
-            const QString& name;
-            ~Dump() { runner.dump(name); }
-        } dumpAfter { *this, name };
-        return run();
+        if (m_hooks.stepTimed)
+            m_hooks.stepTimed(name, timer.nsecsElapsed());
+        if (dumpIt)
+            dump(name);
     }
 
     void table(const QString& name, const quint16* red, const quint16* green, const quint16* blue)
@@ -248,16 +242,6 @@ void ProcessingSteps::keepWorkingTables(ToneTables& target, int bits)
     target.bits = bits;
 }
 
-void ProcessingSteps::keepSixteenBitCopies(ToneTables& target, int bits)
-{
-    for (int c = 0; c < 3; ++c) {
-        const uint16_t* table = m_process->table16(c);
-        channel(target, c).assign(table, table + CIP_ImageProcess::kTableSize);
-    }
-    target.valid = true;
-    target.bits = bits;
-}
-
 bool ProcessingSteps::autoCrop(STImage& image, int filmType)
 {
     if (!isRgb(image))
@@ -317,7 +301,9 @@ bool ProcessingSteps::gamma(STImage& image, bool invert)
     wrap(raw, work);
     if (m_process->gammaCurve(raw, m_filmCode, invert) != 0)
         return false;
-    keepSixteenBitCopies(m_gamma, raw.bits);
+    // At 16 bits the working tables are the 16-bit copies; on an 8-bit image only the
+    // working tables fit the samples they will be applied to.
+    keepWorkingTables(m_gamma, raw.bits);
     image = std::move(work);
     return true;
 }

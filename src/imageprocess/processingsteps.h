@@ -144,7 +144,6 @@ private:
     // Copies the crop and the microscope-slide flag into the image-processing object.
     void prepareAnalysis();
     void keepWorkingTables(ToneTables& target, int bits);
-    void keepSixteenBitCopies(ToneTables& target, int bits);
 
     void analyseReducedFilm(const STImage& image, const ProcessingOptions& options);
     void filmTermSteps(StepRunner& runner, const ProcessingOptions& options, const char* prefix);

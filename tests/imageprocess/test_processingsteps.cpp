@@ -396,6 +396,11 @@ void TestProcessingSteps::otherDepthIsAnalysedAgain()
     QVERIFY(recorder.timed.contains(QStringLiteral("Scan_Analysis")));
     QCOMPARE(steps.gammaTables().bits, 8);
     QCOMPARE(steps.rgbBalanceTables().bits, 8);
+    // The new tables map 8-bit samples to 8-bit samples.
+    for (const ProcessingSteps::ToneTables* set : { &steps.gammaTables(), &steps.rgbBalanceTables() }) {
+        QVERIFY(set->red[255] <= 255 && set->green[255] <= 255 && set->blue[255] <= 255);
+        QVERIFY(set->red[128] > 32 && set->green[128] > 32 && set->blue[128] > 32);
+    }
 }
 
 void TestProcessingSteps::modelIndexFollowsModelCode_data()
