@@ -19,6 +19,9 @@ constexpr std::uint32_t kMeanBlock = 20000;
 // Below this many pixels a second thread costs more than it saves.
 constexpr std::size_t kThreadedMinPixels = std::size_t(1) << 20;
 
+// Below this many pixels per thread 16-bit images are counted straight into 32-bit counters.
+constexpr std::size_t kNarrowMinPixels = std::size_t(1) << 19;
+
 struct Rect
 {
     int left, top, right, bottom;
@@ -199,9 +202,10 @@ void channelHistRangeDispatch(const CIP_RawImg& img, const Rect& rect, std::size
                               std::uint32_t* blockSums, std::uint32_t* above,
                               const int* thresholds)
 {
-    // Zeroed here, per thread, so that each core counts into its own cache.
+    // Zeroed here, per thread, so that each core counts into its own cache. On a small
+    // range zeroing and adding up the scratch costs more than the cache saves.
     std::unique_ptr<std::uint16_t[]> narrow;
-    if (sizeof(T) == 2)
+    if (sizeof(T) == 2 && end - first >= kNarrowMinPixels)
         narrow.reset(new (std::nothrow) std::uint16_t[std::size_t(3) * std::size_t(levels)]());
     std::uint16_t* n = narrow.get();
     if (n != nullptr && thresholds != nullptr)

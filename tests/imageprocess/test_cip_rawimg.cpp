@@ -206,6 +206,7 @@ void TestCipRawImg::fastHistogramMatchesReference_data()
     QTest::addColumn<bool>("thresholds");
     QTest::addColumn<int>("highest"); // largest sample value drawn; -1: the full range
     QTest::newRow("8-bit small") << 8 << 97 << 61 << true << -1;
+    QTest::newRow("16-bit small") << 16 << 97 << 61 << true << -1;
     QTest::newRow("16-bit threaded, thresholds") << 16 << 1500 << 1000 << true << -1;
     QTest::newRow("16-bit threaded") << 16 << 1500 << 1000 << false << -1;
     // Five values over 1.5 Mpx: every counter passes 65535 several times in each thread.
