@@ -155,6 +155,9 @@ void TestAutoCrop::simulatorHolder_data()
     QTest::newRow("positive") << 16 << int(CIP_ImageProcess::kPositive) << false;
     QTest::newRow("colour negative") << 32 << int(CIP_ImageProcess::kColourNegative) << false;
     QTest::newRow("positive, shipped parameters") << 16 << int(CIP_ImageProcess::kPositive) << true;
+    // As the prescan scans negatives: the film base measured first and brought to about 85 %.
+    QTest::newRow("colour negative, shipped parameters") << 32 << int(CIP_ImageProcess::kColourNegative) << true;
+    QTest::newRow("b/w negative, shipped parameters") << 48 << int(CIP_ImageProcess::kBlackWhiteNegative) << true;
 }
 
 void TestAutoCrop::simulatorHolder()
@@ -162,7 +165,19 @@ void TestAutoCrop::simulatorHolder()
     QFETCH(int, media);
     QFETCH(int, filmCode);
     QFETCH(bool, shipped);
-    const ScanResult scan = runScan(m_driver, scanRecord(std::uint8_t(media)));
+    device::ScanOptionRecord record = scanRecord(std::uint8_t(media));
+    if (shipped && media != 16) {
+        device::ScanOptionRecord base = record;
+        base.dwOptionType = device::kOptionFilmBase;
+        QCOMPARE(runScan(m_driver, base).result, 1);
+        device::BalanceRecord balance {};
+        QCOMPARE(m_driver.call(device::CmdReadBalance, &balance), 1);
+        device::ScanInfo& info = record.ScanInfoArray[0];
+        info.wColorBalanceR = balance.red;
+        info.wColorBalanceG = balance.green;
+        info.wColorBalanceB = balance.blue;
+    }
+    const ScanResult scan = runScan(m_driver, record);
     QCOMPARE(scan.result, 1);
     QVERIFY(scan.width > 400 && scan.height > 250);
 
