@@ -190,11 +190,20 @@ void oursPrescan(benchmark::State& state)
     const ProcessingOptions options = negativeEverySwitchOn();
     prescanFirst(steps, options);
     const STImage delivered = negativeFrame(431, 287);
+    QMap<QString, double> seconds;
+    double total = 0;
+    PipelineHooks hooks;
+    hooks.stepTimed = [&](const QString& step, qint64 ns) {
+        seconds[step] += double(ns) / 1e9;
+        total += double(ns) / 1e9;
+    };
     for (auto _ : state) {
         STImage image(delivered);
-        steps.runPrescan(image, options);
+        steps.runPrescan(image, options, hooks);
         benchmark::DoNotOptimize(image.data());
     }
+    for (auto it = seconds.cbegin(); it != seconds.cend(); ++it)
+        state.counters[QString(QStringLiteral("% ") + it.key()).toStdString()] = 100.0 * it.value() / total;
 }
 BENCHMARK(oursPrescan)->Name("ours/prescan_pipeline_431x287")->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -19,7 +19,8 @@ public:
     explicit ComposedTables(int bitsPerSample); // 8, or 16 for any deeper image
     virtual ~ComposedTables() = default;
 
-    // Appends one step; each table has 65536 entries indexed by the raw sample.
+    // Appends one step; each table has 65536 entries indexed by the raw sample and
+    // must stay alive until the last apply().
     void append(const quint16* red, const quint16* green, const quint16* blue);
     int steps() const { return m_steps; }
     int bitsPerSample() const { return m_bits; }
@@ -28,11 +29,9 @@ public:
     // may be the same buffer).
     void apply(const uchar* source, uchar* target, std::size_t pixels) const;
 
-    // The composed entry of a channel (0 red, 1 green, 2 blue) for a raw sample.
-    quint16 entry(int channel, int sample) const { return m_table[channel][sample]; }
-
 private:
     int m_bits;
     int m_steps = 0;
-    std::vector<quint16> m_table[3];
+    const quint16* m_single[3] = { nullptr, nullptr, nullptr }; // the first step's tables
+    std::vector<quint16> m_table[3]; // the composition, from the second step on
 };
