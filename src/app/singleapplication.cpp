@@ -5,7 +5,7 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcSingleApplication, "korvane.app.single")
+Q_LOGGING_CATEGORY(lcSingleApplication, "korvane.app.single", QtInfoMsg)
 
 static_assert(SingleApplication::kBlockSize == MessageBlock::kBlockSize, "one block size");
 

@@ -9,12 +9,14 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
     if (rect.isEmpty() || !image.pixels)
         return;
     const std::size_t n = std::size_t(rect.area());
-    m_hue.resize(n);
-    m_saturation.resize(n);
-    m_value.resize(n);
-    m_red.resize(n);
-    m_green.resize(n);
-    m_blue.resize(n);
+    m_data.reset(new float[6 * n]);
+    m_count = n;
+    m_hue = m_data.get();
+    m_saturation = m_hue + n;
+    m_value = m_saturation + n;
+    m_red = m_value + n;
+    m_green = m_red + n;
+    m_blue = m_green + n;
     const bool wide = image.is16Bit();
     const int top = image.maxValue();
     const int channels = image.channels;
@@ -54,7 +56,7 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
 
 bool CIP_GreySearch::lightnessRange(double &lo, double &hi, double &mid)
 {
-    const std::size_t n = m_value.size();
+    const std::size_t n = m_count;
     m_means[0] = m_means[1] = m_means[2] = 0.0;
     m_kept = 0;
     if (n == 0) {
@@ -83,7 +85,7 @@ bool CIP_GreySearch::lightnessRange(double &lo, double &hi, double &mid)
 
 double CIP_GreySearch::search(const Limits &l)
 {
-    const std::size_t n = m_value.size();
+    const std::size_t n = m_count;
     double sum[3] = {0, 0, 0};
     int kept = 0;
     const float maxSat = float(l.maxSaturation);

@@ -2,7 +2,8 @@
 
 #include "cip_rect.h"
 
-#include <vector>
+#include <cstddef>
+#include <memory>
 
 class CIP_RawImg;
 
@@ -30,7 +31,7 @@ public:
     // rect must lie inside the image (the caller clips it).
     CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect);
 
-    int pixelCount() const { return int(m_value.size()); }
+    int pixelCount() const { return int(m_count); }
 
     // Smallest value of all pixels and largest value of those with saturation below 0.4
     // (0 when none), each moved 0.01 inward; mid halfway between. Leaves the channel means of
@@ -46,8 +47,12 @@ public:
     int kept() const { return m_kept; }
 
 private:
-    std::vector<float> m_hue, m_saturation, m_value;
-    std::vector<float> m_red, m_green, m_blue; // colour order, image units
+    // One uninitialised block of six rows of m_count floats: every entry is written once by
+    // the constructor, so zero-filling them first would be a wasted pass.
+    std::unique_ptr<float[]> m_data;
+    std::size_t m_count = 0;
+    float *m_hue = nullptr, *m_saturation = nullptr, *m_value = nullptr;
+    float *m_red = nullptr, *m_green = nullptr, *m_blue = nullptr; // colour order, image units
     double m_means[3] = {0, 0, 0};
     int m_kept = 0;
 };

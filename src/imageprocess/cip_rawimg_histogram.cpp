@@ -2,6 +2,7 @@
 #include "cip_rawimg.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,8 +20,11 @@ constexpr std::uint32_t kMeanBlock = 20000;
 // Below this many pixels a second thread costs more than it saves.
 constexpr std::size_t kThreadedMinPixels = std::size_t(1) << 20;
 
-// Below this many pixels per thread 16-bit images are counted straight into 32-bit counters.
-constexpr std::size_t kNarrowMinPixels = std::size_t(1) << 19;
+// Below this many pixels 16-bit images are counted straight into 32-bit counters.
+constexpr std::size_t kNarrowMinPixels = std::size_t(1) << 20;
+
+// Pixels handed to a thread at a time, in blocks of kMeanBlock.
+constexpr std::size_t kChunkBlocks = 16;
 
 struct Rect
 {
@@ -130,16 +134,15 @@ struct Counter<std::uint16_t>
     }
 };
 
-// The unfiltered, unlimited channel histogram of three channels over pixel indices
-// [first, end) of the rectangle (row-major inside it). Block k's sums go to
-// blockSums[3k..3k+2]; callers split work at block boundaries so that every block is
-// summed by exactly one thread. narrow, when given, is a zeroed scratch of 3 * levels
-// 16-bit counters.
-template <typename T, bool kThresholds, typename C>
-void channelHistRange(const CIP_RawImg& img, const Rect& rect, std::size_t first,
-                      std::size_t end, std::uint32_t* hist, int levels,
-                      std::uint32_t* blockSums, std::uint32_t* above, const int* thresholds,
-                      C* narrow)
+// The unfiltered, unlimited channel histogram of three channels over the pixel index ranges
+// [first, end) of the rectangle (row-major inside it) that next() hands out, until it
+// returns false. Block k's sums go to blockSums[3k..3k+2]; ranges are whole blocks (the
+// last one may end early), so every block is summed by exactly one thread. narrow, when
+// given, is a zeroed scratch of 3 * levels 16-bit counters, added into hist at the end.
+template <typename T, bool kThresholds, typename C, typename Next>
+void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
+                       int levels, std::uint32_t* blockSums, std::uint32_t* above,
+                       const int* thresholds, C* narrow)
 {
     const std::size_t rw = std::size_t(rect.w());
     const unsigned char* base = img.pixels;
@@ -156,39 +159,42 @@ void channelHistRange(const CIP_RawImg& img, const Rect& rect, std::size_t first
     const int t2 = kThresholds ? thresholds[2] : 0;
     std::uint32_t a0 = 0, a1 = 0, a2 = 0;
 
-    std::size_t p = first;
-    while (p < end) {
-        const std::size_t block = p / kMeanBlock;
-        const std::size_t blockEnd = std::min(end, (block + 1) * kMeanBlock);
-        std::uint32_t s0 = 0, s1 = 0, s2 = 0;
-        while (p < blockEnd) {
-            const std::size_t row = p / rw;
-            const std::size_t col = p % rw;
-            const std::size_t run = std::min(rw - col, blockEnd - p);
-            const unsigned char* s = base
-                + ((std::size_t(rect.top) + row) * std::size_t(img.width) + std::size_t(rect.left)
-                   + col) * 3 * sizeof(T);
-            for (std::size_t i = 0; i < run; ++i, s += 3 * sizeof(T)) {
-                const unsigned v0 = load<T>(s);
-                const unsigned v1 = load<T>(s + sizeof(T));
-                const unsigned v2 = load<T>(s + 2 * sizeof(T));
-                h0.count(v0);
-                h1.count(v1);
-                h2.count(v2);
-                s0 += v0;
-                s1 += v1;
-                s2 += v2;
-                if (kThresholds) {
-                    a0 += int(v0) >= t0;
-                    a1 += int(v1) >= t1;
-                    a2 += int(v2) >= t2;
+    std::size_t p = 0;
+    std::size_t end = 0;
+    while (next(p, end)) {
+        while (p < end) {
+            const std::size_t block = p / kMeanBlock;
+            const std::size_t blockEnd = std::min(end, (block + 1) * kMeanBlock);
+            std::uint32_t s0 = 0, s1 = 0, s2 = 0;
+            while (p < blockEnd) {
+                const std::size_t row = p / rw;
+                const std::size_t col = p % rw;
+                const std::size_t run = std::min(rw - col, blockEnd - p);
+                const unsigned char* s = base
+                    + ((std::size_t(rect.top) + row) * std::size_t(img.width)
+                       + std::size_t(rect.left) + col) * 3 * sizeof(T);
+                for (std::size_t i = 0; i < run; ++i, s += 3 * sizeof(T)) {
+                    const unsigned v0 = load<T>(s);
+                    const unsigned v1 = load<T>(s + sizeof(T));
+                    const unsigned v2 = load<T>(s + 2 * sizeof(T));
+                    h0.count(v0);
+                    h1.count(v1);
+                    h2.count(v2);
+                    s0 += v0;
+                    s1 += v1;
+                    s2 += v2;
+                    if (kThresholds) {
+                        a0 += int(v0) >= t0;
+                        a1 += int(v1) >= t1;
+                        a2 += int(v2) >= t2;
+                    }
                 }
+                p += run;
             }
-            p += run;
+            blockSums[block * 3 + 0] += s0;
+            blockSums[block * 3 + 1] += s1;
+            blockSums[block * 3 + 2] += s2;
         }
-        blockSums[block * 3 + 0] += s0;
-        blockSums[block * 3 + 1] += s1;
-        blockSums[block * 3 + 2] += s2;
     }
     above[0] += a0;
     above[1] += a1;
@@ -196,28 +202,27 @@ void channelHistRange(const CIP_RawImg& img, const Rect& rect, std::size_t first
     h0.flush(std::size_t(3) * std::size_t(levels)); // the three blocks are contiguous
 }
 
-template <typename T>
-void channelHistRangeDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t first,
-                              std::size_t end, std::uint32_t* hist, int levels,
-                              std::uint32_t* blockSums, std::uint32_t* above,
-                              const int* thresholds)
+template <typename T, typename Next>
+void channelHistDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t pixels, Next& next,
+                         std::uint32_t* hist, int levels, std::uint32_t* blockSums,
+                         std::uint32_t* above, const int* thresholds)
 {
     // Zeroed here, per thread, so that each core counts into its own cache. On a small
-    // range zeroing and adding up the scratch costs more than the cache saves.
+    // image zeroing and adding up the scratch costs more than the cache saves.
     std::unique_ptr<std::uint16_t[]> narrow;
-    if (sizeof(T) == 2 && end - first >= kNarrowMinPixels)
+    if (sizeof(T) == 2 && pixels >= kNarrowMinPixels)
         narrow.reset(new (std::nothrow) std::uint16_t[std::size_t(3) * std::size_t(levels)]());
     std::uint16_t* n = narrow.get();
     if (n != nullptr && thresholds != nullptr)
-        channelHistRange<T, true>(img, rect, first, end, hist, levels, blockSums, above, thresholds, n);
+        channelHistRanges<T, true>(img, rect, next, hist, levels, blockSums, above, thresholds, n);
     else if (n != nullptr)
-        channelHistRange<T, false>(img, rect, first, end, hist, levels, blockSums, above, nullptr, n);
+        channelHistRanges<T, false>(img, rect, next, hist, levels, blockSums, above, nullptr, n);
     else if (thresholds != nullptr)
-        channelHistRange<T, true, std::uint32_t>(img, rect, first, end, hist, levels, blockSums, above,
-                                                 thresholds, nullptr);
+        channelHistRanges<T, true, std::uint32_t>(img, rect, next, hist, levels, blockSums, above,
+                                                  thresholds, nullptr);
     else
-        channelHistRange<T, false, std::uint32_t>(img, rect, first, end, hist, levels, blockSums, above,
-                                                  nullptr, nullptr);
+        channelHistRanges<T, false, std::uint32_t>(img, rect, next, hist, levels, blockSums, above,
+                                                   nullptr, nullptr);
 }
 
 } // namespace
@@ -246,44 +251,53 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
     const std::size_t blocks = (n + kMeanBlock - 1) / kMeanBlock;
     std::vector<std::uint32_t> blockSums(blocks * 3, 0);
     const bool wide = bits == 16;
-    auto run = [&](std::size_t first, std::size_t end, std::uint32_t* hist, std::uint32_t* above) {
+    // The pixels go out in chunks of whole blocks to whichever thread asks next: a helper
+    // that gets no core on a busy machine then holds up nothing but its current chunk.
+    // Every block is still summed by one thread alone, and counts are integers, so the
+    // results are the same whoever counted what.
+    std::atomic<std::size_t> nextChunk{0};
+    const std::size_t chunkPixels = kChunkBlocks * kMeanBlock;
+    auto next = [&](std::size_t& first, std::size_t& end) {
+        const std::size_t chunk = nextChunk.fetch_add(1, std::memory_order_relaxed);
+        if (chunk >= (n + chunkPixels - 1) / chunkPixels)
+            return false;
+        first = chunk * chunkPixels;
+        end = std::min(n, first + chunkPixels);
+        return true;
+    };
+    auto run = [&](std::uint32_t* hist, std::uint32_t* above) {
         if (wide)
-            channelHistRangeDispatch<std::uint16_t>(*this, rect, first, end, hist, lv,
-                                                    blockSums.data(), above, thresholds);
+            channelHistDispatch<std::uint16_t>(*this, rect, n, next, hist, lv, blockSums.data(),
+                                               above, thresholds);
         else
-            channelHistRangeDispatch<std::uint8_t>(*this, rect, first, end, hist, lv,
-                                                   blockSums.data(), above, thresholds);
+            channelHistDispatch<std::uint8_t>(*this, rect, n, next, hist, lv, blockSums.data(),
+                                              above, thresholds);
     };
 
-    bool done = false;
-    if (n >= kThreadedMinPixels && std::thread::hardware_concurrency() >= 2) {
-        // The second half starts on a block boundary, so both halves sum whole blocks and
-        // the means come out bit for bit as in one pass.
-        const std::size_t split = (n / 2 / kMeanBlock) * kMeanBlock;
-        std::uint32_t* second = new (std::nothrow) std::uint32_t[std::size_t(3) * std::size_t(lv)]();
-        if (second != nullptr && split > 0) {
-            std::uint32_t above2[3] = {0, 0, 0};
-            try {
-                std::thread worker(run, split, n, second, above2);
-                run(0, split, channelHist, countAbove);
-                worker.join();
-                const std::size_t entries = std::size_t(3) * std::size_t(lv);
-                for (std::size_t i = 0; i < entries; ++i)
-                    channelHist[i] += second[i];
-                for (int c = 0; c < 3; ++c)
-                    countAbove[c] += above2[c];
-                done = true;
-            } catch (const std::system_error&) {
-                // No thread to be had: fall through to the single pass below.
-                std::memset(channelHist, 0, std::size_t(3) * std::size_t(lv) * sizeof *channelHist);
-                std::fill(blockSums.begin(), blockSums.end(), 0u);
-                countAbove[0] = countAbove[1] = countAbove[2] = 0;
-            }
+    const std::size_t entries = std::size_t(3) * std::size_t(lv);
+    std::unique_ptr<std::uint32_t[]> second;
+    if (n >= kThreadedMinPixels && std::thread::hardware_concurrency() >= 2)
+        second.reset(new (std::nothrow) std::uint32_t[entries]());
+    std::uint32_t above2[3] = {0, 0, 0};
+    bool helped = false;
+    if (second) {
+        try {
+            std::thread helper(run, second.get(), above2);
+            run(channelHist, countAbove);
+            helper.join();
+            helped = true;
+        } catch (const std::system_error&) {
+            // No thread to be had: this thread takes every chunk below.
         }
-        delete[] second;
     }
-    if (!done)
-        run(0, n, channelHist, countAbove);
+    if (!helped)
+        run(channelHist, countAbove);
+    else {
+        for (std::size_t i = 0; i < entries; ++i)
+            channelHist[i] += second[i];
+        for (int c = 0; c < 3; ++c)
+            countAbove[c] += above2[c];
+    }
 
     for (std::size_t c = 0; c < 3; ++c)
         mean[c] = meanFromBlocks(blockSums, 3, c, std::int64_t(n));

@@ -19,10 +19,21 @@ std::vector<quint16>& channel(ProcessingSteps::ToneTables& tables, int c)
     return c == 0 ? tables.red : c == 1 ? tables.green : tables.blue;
 }
 
-// Keeps the raw image from freeing a buffer that belongs to an STImage.
-struct Borrowed {
-    CIP_RawImg& raw;
-    ~Borrowed() { raw.pixels = nullptr; }
+// A raw-image view of an STImage's pixels that never frees them: the STImage owns them.
+struct BorrowedRaw {
+    explicit BorrowedRaw(STImage& image)
+    {
+        raw.width = std::int32_t(image.width());
+        raw.height = std::int32_t(image.height());
+        raw.bits = std::int32_t(image.bitsPerSample());
+        raw.channels = 3;
+        raw.pixels = image.data();
+    }
+    ~BorrowedRaw() { raw.pixels = nullptr; }
+    BorrowedRaw(const BorrowedRaw&) = delete;
+    BorrowedRaw& operator=(const BorrowedRaw&) = delete;
+
+    CIP_RawImg raw;
 };
 
 bool isRgb(const STImage& image)
@@ -217,15 +228,6 @@ void ProcessingSteps::applyTables(STImage& image, const ToneTables& set)
 
 // --- Analyses on a scan image -------------------------------------------------------------
 
-void ProcessingSteps::wrap(CIP_RawImg& raw, STImage& image)
-{
-    raw.width = std::int32_t(image.width());
-    raw.height = std::int32_t(image.height());
-    raw.bits = std::int32_t(image.bitsPerSample());
-    raw.channels = 3;
-    raw.pixels = image.data();
-}
-
 void ProcessingSteps::prepareAnalysis()
 {
     m_process->rect = CIP_Rect { m_crop[0], m_crop[1], m_crop[2], m_crop[3] };
@@ -248,11 +250,9 @@ bool ProcessingSteps::autoCrop(STImage& image, int filmType)
         return false;
     m_filmCode = CIP_ImageProcess::filmCodeForFilmType(filmType);
     m_process->slideMode = m_slideMode ? 1 : 0;
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, image);
+    BorrowedRaw view(image);
     std::vector<CIP_Rect> found;
-    if (m_process->autoCrop(raw, 0, m_filmCode, 0, &found) != CIP_ImageProcess::kOk || found.empty())
+    if (m_process->autoCrop(view.raw, 0, m_filmCode, 0, &found) != CIP_ImageProcess::kOk || found.empty())
         return false;
     const CIP_Rect& crop = found.front();
     m_crop = { { crop.left, crop.top, crop.right, crop.bottom } };
@@ -265,12 +265,10 @@ bool ProcessingSteps::rgbBalance(STImage& image)
         return false;
     prepareAnalysis();
     STImage work(image);
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, work);
-    if (m_process->rgbBalance(raw, m_filmCode) != 0)
+    BorrowedRaw view(work);
+    if (m_process->rgbBalance(view.raw, m_filmCode) != 0)
         return false;
-    keepWorkingTables(m_rgbBalance, raw.bits);
+    keepWorkingTables(m_rgbBalance, view.raw.bits);
     image = std::move(work);
     return true;
 }
@@ -281,12 +279,10 @@ bool ProcessingSteps::autoColour(const STImage& image)
         return false;
     prepareAnalysis();
     STImage work(image);
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, work);
-    if (m_process->autoColor(raw, m_filmCode) != 0)
+    BorrowedRaw view(work);
+    if (m_process->autoColor(view.raw, m_filmCode) != 0)
         return false;
-    keepWorkingTables(m_autoColour, raw.bits);
+    keepWorkingTables(m_autoColour, view.raw.bits);
     return true;
 }
 
@@ -296,14 +292,12 @@ bool ProcessingSteps::gamma(STImage& image, bool invert)
         return false;
     prepareAnalysis();
     STImage work(image);
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, work);
-    if (m_process->gammaCurve(raw, m_filmCode, invert) != 0)
+    BorrowedRaw view(work);
+    if (m_process->gammaCurve(view.raw, m_filmCode, invert) != 0)
         return false;
     // At 16 bits the working tables are the 16-bit copies; on an 8-bit image only the
     // working tables fit the samples they will be applied to.
-    keepWorkingTables(m_gamma, raw.bits);
+    keepWorkingTables(m_gamma, view.raw.bits);
     image = std::move(work);
     return true;
 }
@@ -314,12 +308,10 @@ bool ProcessingSteps::autoContrast(STImage& image)
         return false;
     prepareAnalysis();
     STImage work(image);
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, work);
-    if (m_process->autoContrast(raw, m_filmCode) != 0)
+    BorrowedRaw view(work);
+    if (m_process->autoContrast(view.raw, m_filmCode) != 0)
         return false;
-    keepWorkingTables(m_autoContrast, raw.bits);
+    keepWorkingTables(m_autoContrast, view.raw.bits);
     image = std::move(work);
     return true;
 }
@@ -330,30 +322,24 @@ void ProcessingSteps::brightness(STImage& image, int value)
 {
     if (!isRgb(image))
         return;
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, image);
-    CIP_ImageProcess::brightness(raw, value);
+    BorrowedRaw view(image);
+    CIP_ImageProcess::brightness(view.raw, value);
 }
 
 void ProcessingSteps::saturation(STImage& image, int value)
 {
     if (!isRgb(image))
         return;
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, image);
-    CIP_ImageProcess::saturation(raw, value);
+    BorrowedRaw view(image);
+    CIP_ImageProcess::saturation(view.raw, value);
 }
 
 void ProcessingSteps::noiseReduction(STImage& image, int k)
 {
     if (!isRgb(image))
         return;
-    CIP_RawImg raw;
-    Borrowed borrowed { raw };
-    wrap(raw, image);
-    CIP_ImageProcess::noiseReduction(raw, k);
+    BorrowedRaw view(image);
+    CIP_ImageProcess::noiseReduction(view.raw, k);
 }
 
 // --- Steps on a preview image ------------------------------------------------------------

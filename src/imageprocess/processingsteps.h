@@ -140,7 +140,6 @@ private:
     PipelineHooks withProgress(const PipelineHooks& hooks) const;
 
     // Wraps an image's pixels in a raw image for one algorithm call.
-    static void wrap(CIP_RawImg& raw, STImage& image);
     // Copies the crop and the microscope-slide flag into the image-processing object.
     void prepareAnalysis();
     void keepWorkingTables(ToneTables& target, int bits);

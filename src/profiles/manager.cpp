@@ -18,7 +18,7 @@
 #include <cstring>
 #include <string>
 
-Q_LOGGING_CATEGORY(lcManager, "korvane.manager")
+Q_LOGGING_CATEGORY(lcManager, "korvane.manager", QtInfoMsg)
 
 namespace
 {

@@ -9,7 +9,7 @@
 
 #include <pugixml.hpp>
 
-Q_LOGGING_CATEGORY(lcProfileFile, "korvane.profiles.file")
+Q_LOGGING_CATEGORY(lcProfileFile, "korvane.profiles.file", QtInfoMsg)
 
 namespace
 {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <limits>
 
-Q_LOGGING_CATEGORY(lcDevice, "korvane.scanner.device")
+Q_LOGGING_CATEGORY(lcDevice, "korvane.scanner.device", QtInfoMsg)
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <QLoggingCategory>
 #include <QMutexLocker>
 
-Q_LOGGING_CATEGORY(lcWorker, "korvane.scanner.worker")
+Q_LOGGING_CATEGORY(lcWorker, "korvane.scanner.worker", QtInfoMsg)
 
 namespace
 {

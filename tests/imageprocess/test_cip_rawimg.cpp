@@ -209,7 +209,7 @@ void TestCipRawImg::fastHistogramMatchesReference_data()
     QTest::newRow("16-bit small") << 16 << 97 << 61 << true << -1;
     QTest::newRow("16-bit threaded, thresholds") << 16 << 1500 << 1000 << true << -1;
     QTest::newRow("16-bit threaded") << 16 << 1500 << 1000 << false << -1;
-    // Five values over 1.5 Mpx: every counter passes 65535 several times in each thread.
+    // Five values over 1.5 Mpx: the 16-bit counters pass 65535 several times.
     QTest::newRow("16-bit counters past 65535") << 16 << 1500 << 1000 << true << 4;
 }
 

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "workersignals.h"
+
 #include <cstdio>
 #include <jpeglib.h>
 #include <tiffio.h>
@@ -23,21 +25,6 @@ namespace {
 
 constexpr int kWaitMs = 60000;
 
-class Results : public QObject
-{
-    Q_OBJECT
-public:
-    explicit Results(ScannerSDK* sdk)
-    {
-        connect(sdk, &ScannerSDK::scannerPreScan_s, this, &Results::preScan, Qt::QueuedConnection);
-        connect(sdk, &ScannerSDK::scannerScanImage_s, this, &Results::scanImage, Qt::QueuedConnection);
-        connect(sdk, &ScannerSDK::scannerLinkReady_s, this, &Results::linkReady, Qt::QueuedConnection);
-    }
-signals:
-    void preScan(STImage image);
-    void scanImage(QString path);
-    void linkReady();
-};
 
 struct FileFacts {
     bool read = false;
@@ -129,7 +116,7 @@ private:
 
     QTemporaryDir m_state;
     QTemporaryDir m_output;
-    std::unique_ptr<Results> m_results;
+    std::unique_ptr<WorkerSignals> m_results;
     int m_model = 0;
     QStringList m_steps;
 };
@@ -173,8 +160,8 @@ void TestFinalScan::link(int model)
     qputenv("KORVANE_SIM_MODEL", QByteArray::number(model));
     manager* data = manager::instance();
     data->initProfiles();
-    m_results = std::make_unique<Results>(data->scanner());
-    QSignalSpy ready(m_results.get(), &Results::linkReady);
+    m_results = std::make_unique<WorkerSignals>(data->scanner());
+    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
     data->scanner()->startLink();
     QVERIFY(ready.wait(kWaitMs));
     m_model = model;
@@ -205,7 +192,7 @@ ScanProfile TestFinalScan::profileFor(int slot, int resolution, int depth, int f
 QString TestFinalScan::scan(const ScanProfile& profile, double width, double height)
 {
     ScannerSDK* sdk = manager::instance()->scanner();
-    QSignalSpy done(m_results.get(), &Results::scanImage);
+    QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
     sdk->settings = profile;
     sdk->setScanArea({ 0.2, 0.1, width, height });
     if (!sdk->requestScan() || !done.wait(kWaitMs))
@@ -287,7 +274,7 @@ void TestFinalScan::tablesCarryOverFromPrescan()
     steps->setProgress([this](const QString& step) { m_steps << step; });
     const ScanProfile profile = profileFor(4, 1, 0, 0);
 
-    QSignalSpy prescanned(m_results.get(), &Results::preScan);
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
     manager::instance()->scanner()->settings = profile;
     QVERIFY(manager::instance()->scanner()->requestPrescan());
     QVERIFY(prescanned.wait(kWaitMs));

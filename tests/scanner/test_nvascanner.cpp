@@ -6,22 +6,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "simulatorsettings.h"
+
 #include <cstring>
 #include <vector>
 
 namespace
 {
 
-const char* const kSimVariables[] = {
-    "KORVANE_SIM_MODEL",
-    "KORVANE_SIM_FAIL_LINK",
-    "KORVANE_SIM_FAIL_SCAN",
-    "KORVANE_SIM_PRESENT_FROM_POLL",
-    "KORVANE_SIM_KEY_POLLS",
-    "KORVANE_SIM_UNPLUG_AFTER_POLL",
-    "KORVANE_SIM_BLOCK_DELAY_MS",
-    "KORVANE_SIM_IMAGE",
-};
 
 device::LineRecord lineRecord(std::int32_t format, std::int32_t pixels, std::int32_t lines,
     std::int32_t delivered, const std::uint8_t* data)
@@ -105,9 +97,7 @@ void TestNVAScanner::initTestCase()
 
 void TestNVAScanner::init()
 {
-    for (const char* name : kSimVariables)
-        qunsetenv(name);
-    qputenv("KORVANE_SIM_STATE_DIR", m_stateDir.path().toLocal8Bit());
+    SimulatorSettings::reset(m_stateDir.path().toLocal8Bit().constData());
 }
 
 void TestNVAScanner::missingLibraryFailsEveryCall()

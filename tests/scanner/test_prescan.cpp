@@ -15,26 +15,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "workersignals.h"
+
 #include <array>
 
 namespace {
 
 constexpr int kWaitMs = 20000;
 
-// Receives the worker's results on the test thread, as the interface does.
-class Results : public QObject
-{
-    Q_OBJECT
-public:
-    explicit Results(ScannerSDK* sdk)
-    {
-        connect(sdk, &ScannerSDK::scannerPreScan_s, this, &Results::preScan, Qt::QueuedConnection);
-        connect(sdk, &ScannerSDK::scannerLinkReady_s, this, &Results::linkReady, Qt::QueuedConnection);
-    }
-signals:
-    void preScan(STImage image);
-    void linkReady();
-};
 
 struct ChannelStats {
     double clippedLow = 0; // share of samples at 0
@@ -101,7 +89,7 @@ private:
     STImage prescan(const ScanProfile& profile);
 
     QTemporaryDir m_state;
-    std::unique_ptr<Results> m_results;
+    std::unique_ptr<WorkerSignals> m_results;
 };
 
 void TestPrescan::initTestCase()
@@ -112,8 +100,8 @@ void TestPrescan::initTestCase()
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     manager* data = manager::instance();
     data->initProfiles();
-    m_results = std::make_unique<Results>(data->scanner());
-    QSignalSpy ready(m_results.get(), &Results::linkReady);
+    m_results = std::make_unique<WorkerSignals>(data->scanner());
+    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
     data->scanner()->startLink();
     QVERIFY(ready.wait(kWaitMs));
 }
@@ -127,7 +115,7 @@ void TestPrescan::cleanup()
 STImage TestPrescan::prescan(const ScanProfile& profile)
 {
     ScannerSDK* sdk = manager::instance()->scanner();
-    QSignalSpy arrived(m_results.get(), &Results::preScan);
+    QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
     sdk->settings = profile;
     if (!sdk->requestPrescan() || !arrived.wait(kWaitMs))
         return STImage();

@@ -1,24 +1,17 @@
 #include "scannersdk.h"
+#include "workersignals.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "simulatorsettings.h"
 
 #include <memory>
 
 namespace
 {
 
-const char* const kSimVariables[] = {
-    "KORVANE_SIM_MODEL",
-    "KORVANE_SIM_FAIL_LINK",
-    "KORVANE_SIM_FAIL_SCAN",
-    "KORVANE_SIM_PRESENT_FROM_POLL",
-    "KORVANE_SIM_KEY_POLLS",
-    "KORVANE_SIM_UNPLUG_AFTER_POLL",
-    "KORVANE_SIM_BLOCK_DELAY_MS",
-    "KORVANE_SIM_IMAGE",
-};
 
 constexpr int kWaitMs = 5000;
 
@@ -31,87 +24,6 @@ QByteArray firmwareImage(const char* version)
 }
 
 } // namespace
-
-// Receives the worker's signals on the test's own thread (queued, as the interface
-// does) and hands them on, so the spies are only ever touched by one thread.
-class WorkerSignals : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit WorkerSignals(ScannerSDK* sdk)
-    {
-        clock.start();
-        connect(sdk, &ScannerSDK::scannerPreScan_s, this, [this](const STImage& image) {
-            note("preScan");
-            emit preScan(image);
-        });
-        connect(sdk, &ScannerSDK::scannerScanImage_s, this, [this](const QString& path) {
-            note("scanImage");
-            emit scanImage(path);
-        });
-        connect(sdk, &ScannerSDK::scannerLinkReady_s, this, [this] {
-            note("ready");
-            emit linkReady();
-        });
-        connect(sdk, &ScannerSDK::scannerLinkFailure_s, this, [this] {
-            note("failure");
-            emit linkFailure();
-        });
-        connect(sdk, &ScannerSDK::scannerDisconnect_s, this, [this] {
-            note("disconnect");
-            emit disconnected();
-        });
-        connect(sdk, &ScannerSDK::scanKey_s, this, [this] {
-            note("key");
-            emit scanKey();
-        });
-        connect(sdk, &ScannerSDK::scannerInquiry_s, this, [this](const QByteArray& info) {
-            note("inquiry");
-            emit inquiry(info);
-        });
-        connect(sdk, &ScannerSDK::scannerGetScanParameter_s, this, [this](const QByteArray& record) {
-            note("getParameters");
-            emit gotParameters(record);
-        });
-        connect(sdk, &ScannerSDK::scannerSetScanParameter_s, this, [this] {
-            note("setParameters");
-            emit setParameters();
-        });
-        connect(sdk, &ScannerSDK::scannerFWUpdateSucess_s, this, [this] {
-            note("firmwareDone");
-            emit firmwareDone();
-        });
-        connect(sdk, &ScannerSDK::scannerFWUpdateFailure_s, this, [this] {
-            note("firmwareFailed");
-            emit firmwareFailed();
-        });
-    }
-
-    QStringList order;
-    QList<qint64> times;
-    QElapsedTimer clock;
-
-signals:
-    void preScan(STImage image);
-    void scanImage(QString path);
-    void linkReady();
-    void linkFailure();
-    void disconnected();
-    void scanKey();
-    void inquiry(QByteArray info);
-    void gotParameters(QByteArray record);
-    void setParameters();
-    void firmwareDone();
-    void firmwareFailed();
-
-private:
-    void note(const QString& name)
-    {
-        order << name;
-        times << clock.elapsed();
-    }
-};
 
 class TestScannerSDK : public QObject
 {
@@ -156,9 +68,7 @@ void TestScannerSDK::initTestCase()
 
 void TestScannerSDK::init()
 {
-    for (const char* name : kSimVariables)
-        qunsetenv(name);
-    qputenv("KORVANE_SIM_STATE_DIR", m_stateDir.path().toLocal8Bit());
+    SimulatorSettings::reset(m_stateDir.path().toLocal8Bit().constData());
     ScannerSDK::forgetDeviceSeenForTests();
 }
 

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "workersignals.h"
+
 #include <tiffio.h>
 
 #include <vector>
@@ -22,21 +24,6 @@ namespace {
 
 constexpr int kWaitMs = 60000;
 
-class Results : public QObject
-{
-    Q_OBJECT
-public:
-    explicit Results(ScannerSDK* sdk)
-    {
-        connect(sdk, &ScannerSDK::scannerScanImage_s, this, &Results::scanImage, Qt::QueuedConnection);
-        connect(sdk, &ScannerSDK::scannerPreScan_s, this, &Results::preScan, Qt::QueuedConnection);
-        connect(sdk, &ScannerSDK::scannerLinkReady_s, this, &Results::linkReady, Qt::QueuedConnection);
-    }
-signals:
-    void scanImage(QString path);
-    void preScan(STImage image);
-    void linkReady();
-};
 
 struct Run {
     int exitCode = -1;
@@ -116,7 +103,7 @@ private slots:
 private:
     QTemporaryDir m_folder;
     QTemporaryDir m_state;
-    std::unique_ptr<Results> m_results;
+    std::unique_ptr<WorkerSignals> m_results;
     QString m_goodTiff;
     QString m_goodProfile;
 };
@@ -131,8 +118,8 @@ void TestKorvaneProcess::initTestCase()
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     manager* data = manager::instance();
     data->initProfiles();
-    m_results = std::make_unique<Results>(data->scanner());
-    QSignalSpy ready(m_results.get(), &Results::linkReady);
+    m_results = std::make_unique<WorkerSignals>(data->scanner());
+    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
     data->scanner()->startLink();
     QVERIFY(ready.wait(kWaitMs));
 
@@ -238,7 +225,7 @@ void TestKorvaneProcess::sameSamplesAsTheApplication()
     // tool does.
     data->processing()->clearTables();
     ServiceModes::instance().setRawMode(true);
-    QSignalSpy done(m_results.get(), &Results::scanImage);
+    QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
     data->scanner()->settings = profile;
     data->scanner()->setScanArea({ 0.1, 0.1, 0.5, 0.4 });
     QVERIFY(data->scanner()->requestScan());
@@ -274,7 +261,7 @@ void TestKorvaneProcess::prescanDump()
 {
     manager* data = manager::instance();
     ServiceModes::instance().setRawMode(true);
-    QSignalSpy arrived(m_results.get(), &Results::preScan);
+    QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
     data->scanner()->settings = data->profile(4);
     QVERIFY(data->scanner()->requestPrescan());
     QVERIFY(arrived.wait(kWaitMs));

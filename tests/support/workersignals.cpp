@@ -1,0 +1,50 @@
+#include "workersignals.h"
+
+WorkerSignals::WorkerSignals(ScannerSDK* sdk)
+{
+    clock.start();
+    connect(sdk, &ScannerSDK::scannerPreScan_s, this, [this](const STImage& image) {
+        note("preScan");
+        emit preScan(image);
+    });
+    connect(sdk, &ScannerSDK::scannerScanImage_s, this, [this](const QString& path) {
+        note("scanImage");
+        emit scanImage(path);
+    });
+    connect(sdk, &ScannerSDK::scannerLinkReady_s, this, [this] {
+        note("ready");
+        emit linkReady();
+    });
+    connect(sdk, &ScannerSDK::scannerLinkFailure_s, this, [this] {
+        note("failure");
+        emit linkFailure();
+    });
+    connect(sdk, &ScannerSDK::scannerDisconnect_s, this, [this] {
+        note("disconnect");
+        emit disconnected();
+    });
+    connect(sdk, &ScannerSDK::scanKey_s, this, [this] {
+        note("key");
+        emit scanKey();
+    });
+    connect(sdk, &ScannerSDK::scannerInquiry_s, this, [this](const QByteArray& info) {
+        note("inquiry");
+        emit inquiry(info);
+    });
+    connect(sdk, &ScannerSDK::scannerGetScanParameter_s, this, [this](const QByteArray& record) {
+        note("getParameters");
+        emit gotParameters(record);
+    });
+    connect(sdk, &ScannerSDK::scannerSetScanParameter_s, this, [this] {
+        note("setParameters");
+        emit setParameters();
+    });
+    connect(sdk, &ScannerSDK::scannerFWUpdateSucess_s, this, [this] {
+        note("firmwareDone");
+        emit firmwareDone();
+    });
+    connect(sdk, &ScannerSDK::scannerFWUpdateFailure_s, this, [this] {
+        note("firmwareFailed");
+        emit firmwareFailed();
+    });
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <scannersdk.h>
+#include <stimage.h>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+
+// Receives the worker's signals on the test's own thread (queued, as the interface
+// does) and hands them on, so the spies are only ever touched by one thread.
+class WorkerSignals : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WorkerSignals(ScannerSDK* sdk);
+
+    QStringList order;
+    QList<qint64> times;
+    QElapsedTimer clock;
+
+signals:
+    void preScan(STImage image);
+    void scanImage(QString path);
+    void linkReady();
+    void linkFailure();
+    void disconnected();
+    void scanKey();
+    void inquiry(QByteArray info);
+    void gotParameters(QByteArray record);
+    void setParameters();
+    void firmwareDone();
+    void firmwareFailed();
+
+private:
+    void note(const QString& name)
+    {
+        order << name;
+        times << clock.elapsed();
+    }
+};
+
