@@ -86,6 +86,23 @@ bool distinct(const Point *points, int n, double x)
     return true;
 }
 
+// Whether the cubic through the four points (sorted by x, from (0, 0) to (max, max)) stays
+// within an eighth of the range around [0, max]. A slight overshoot only clips a few levels
+// at an end, as any of these curves may; a far swing clips much of the picture. Sampled at up
+// to 1024 inputs, between which a cubic cannot swing unseen by that much.
+bool staysNearRange(const Point *points, int max)
+{
+    const Lagrange<4> curve(points);
+    const double margin = max / 8.0;
+    const int step = std::max(1, max / 1024);
+    for (int x = 0; x <= max; x += step) {
+        const double v = curve(x);
+        if (v < -margin || v > max + margin)
+            return false;
+    }
+    return true;
+}
+
 // Entries [0, end) from the curve through the points (1 point: constant).
 void fillCurve(const Point *points, int n, int end, int max, bool invert, uint16_t *table)
 {
@@ -170,6 +187,15 @@ void CIP_ToneCurve::buildFourPoint(const CIP_CurveRecord &record, int max, bool 
     if (distinct(points, n, record.blackIn))
         points[n++] = {double(record.blackIn), double(record.blackOut)};
     std::sort(points, points + n, [](const Point &a, const Point &b) { return a.x < b.x; });
+
+    // A black point close to the middle point makes the cubic swing far outside the
+    // output range and back, clipping much of the picture: the black point is then
+    // dropped as if the two coincided.
+    if (n == 4 && !staysNearRange(points, max)) {
+        const Point kept[3] = {{0.0, 0.0}, {double(record.midIn), double(record.midOut)}, {double(max), double(max)}};
+        std::copy(kept, kept + 3, points);
+        n = 3;
+    }
 
     fillCurve(points, n, max, max, invert, table);
     table[max] = static_cast<uint16_t>(invert ? 0 : max);

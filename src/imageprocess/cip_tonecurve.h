@@ -27,7 +27,8 @@ public:
 
     // Cubic through (0, 0), the black point, the middle point and (max, max). When two of
     // those share an x value the cubic does not exist: the coinciding black point is dropped
-    // first, then the middle point, and the lower-degree curve through the rest is used.
+    // first, then the middle point, and the lower-degree curve through the rest is used. A
+    // cubic that would swing far outside the output range drops its black point too.
     static void buildFourPoint(const CIP_CurveRecord &record, int max, bool invert, uint16_t *table);
 
     // Builds red, green and blue tables of a record set (records[3] carries the inversion

@@ -83,6 +83,14 @@ void TestToneSteps::fourPointFallsBackWhenXCoincide()
     QCOMPARE(int(four[255]), 255);
     for (int i = 0; i < 256; ++i)
         QVERIFY(four[i] <= 255);
+    // A black point just below the middle point (a dense negative: e = 47, first point
+    // (50, 136)) would make the cubic swing out of range and clip a third of the picture:
+    // the quadratic through (0,0), the middle point and (255,255) is used.
+    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 136, 47, 109, 255, 255}, 255, false, four.data());
+    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord{0, 0, 47, 109, 255, 255}, 255, false, three.data());
+    QVERIFY(four == three);
+    QCOMPARE(int(four[47]), 109);
+    QVERIFY(four[10] > 0);
     // A regular cubic passes through all four points.
     CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 30, 120, 140, 255, 255}, 255, false, four.data());
     QCOMPARE(int(four[0]), 0);
