@@ -5,14 +5,21 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <fcntl.h>
+#include <system_error>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// Blocks of a few megabytes: large writes, small enough that a block just filled is
+// still in the cache when the kernel copies it.
+constexpr std::size_t kBlockBytes = std::size_t(2) << 20;
 
 TiffOutput* outputOf(thandle_t handle)
 {
@@ -145,4 +152,42 @@ bool TiffOutput::close()
         return !m_failed;
     }
     return false;
+}
+
+bool TiffOutput::writeRowsInBlocks(std::size_t rowBytes, std::uint32_t height,
+                                   const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill)
+{
+    if (!m_tiff || rowBytes == 0)
+        return false;
+    // Each block is handed to libtiff as its write buffer and the rows are passed at
+    // the buffer's own positions, so uncompressed rows are not copied again; libtiff
+    // writes a block when it is full, and the last, shorter one on close.
+    const std::uint32_t blockRows = std::uint32_t(std::max<std::size_t>(1, kBlockBytes / rowBytes));
+    const std::size_t blockBytes = rowBytes * blockRows;
+    for (auto& block : m_blocks)
+        block.reset(new std::uint8_t[blockBytes]);
+    auto rowsOf = [&](std::uint32_t first) { return std::min(blockRows, height - first); };
+    bool ok = height == 0 || fill(m_blocks[0].get(), 0, rowsOf(0));
+    for (std::uint32_t first = 0, index = 0; first < height && ok; first += blockRows, index ^= 1) {
+        const std::uint32_t next = first + blockRows;
+        bool nextFilled = true;
+        std::thread filler;
+        if (next < height) {
+            auto fillNext = [&] { nextFilled = fill(m_blocks[index ^ 1].get(), next, rowsOf(next)); };
+            try {
+                filler = std::thread(fillNext);
+            } catch (const std::system_error&) {
+                fillNext(); // no thread to be had: fill before writing
+            }
+        }
+        std::uint8_t* block = m_blocks[index].get();
+        TIFFWriteBufferSetup(m_tiff, block, tmsize_t(blockBytes));
+        const std::uint32_t rows = rowsOf(first);
+        for (std::uint32_t y = 0; y < rows && ok; ++y)
+            ok = TIFFWriteScanline(m_tiff, block + y * rowBytes, first + y, 0) == 1;
+        if (filler.joinable())
+            filler.join();
+        ok = ok && nextFilled;
+    }
+    return ok;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include <tiffio.h>
 
@@ -22,6 +24,14 @@ public:
     // Writes the directory and closes; false when anything was not written.
     bool close();
 
+    // Writes the single strip of an uncompressed image of height rows in blocks of
+    // a few megabytes, in two stages: fill(block, firstRow, rows) puts the rows of the
+    // next block in place on a second thread while this one writes the block before.
+    // fill runs on one thread at a time and must not touch the TIFF. False when a
+    // fill or a write failed.
+    bool writeRowsInBlocks(std::size_t rowBytes, std::uint32_t height,
+                           const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill);
+
     // Internal to the I/O callbacks.
     int descriptor() const { return m_fd; }
     void markFailed() { m_failed = true; }
@@ -30,4 +40,6 @@ private:
     TIFF* m_tiff = nullptr;
     int m_fd = -1;
     bool m_failed = false;
+    // The blocks of writeRowsInBlocks: libtiff writes the last one on close.
+    std::unique_ptr<std::uint8_t[]> m_blocks[2];
 };
