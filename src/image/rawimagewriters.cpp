@@ -8,7 +8,18 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <memory>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Blocks of a few megabytes: large writes and reads, small enough that a block read
+// is still in the cache when it is written.
+constexpr std::uint64_t kBlockBytes = std::uint64_t(2) << 20;
+
+} // namespace
 
 namespace ImageFiles {
 
@@ -68,11 +79,39 @@ bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, 
         TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
         TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, 0);
-        TIFFWriteBufferSetup(tiff, nullptr, tmsize_t(rowBytes));
-        std::unique_ptr<std::uint8_t[]> row(new std::uint8_t[rowBytes]);
-        bool ok = true;
-        for (std::uint32_t y = 0; y < height && ok; ++y)
-            ok = source.read(row.get(), rowBytes) && TIFFWriteScanline(tiff, row.get(), y, 0) == 1;
+        // Two stages over blocks of rows: a second thread reads the next block from
+        // the raw file while this one writes the block before. Each block is handed to
+        // libtiff as its write buffer and the rows are passed at the buffer's own
+        // positions, so uncompressed rows are not copied again; libtiff writes the
+        // block when it is full (the last, shorter one on close, hence two buffers
+        // that both outlive the close).
+        const std::uint32_t blockRows = std::uint32_t(std::max<std::uint64_t>(1, kBlockBytes / rowBytes));
+        const std::uint64_t blockBytes = rowBytes * blockRows;
+        std::unique_ptr<std::uint8_t[]> blocks[2] = { std::unique_ptr<std::uint8_t[]>(new std::uint8_t[blockBytes]),
+                                                      std::unique_ptr<std::uint8_t[]>(new std::uint8_t[blockBytes]) };
+        auto rowsOf = [&](std::uint32_t first) { return std::min(blockRows, height - first); };
+        bool ok = source.read(blocks[0].get(), rowBytes * rowsOf(0));
+        for (std::uint32_t first = 0, index = 0; first < height && ok; first += blockRows, index ^= 1) {
+            const std::uint32_t next = first + blockRows;
+            bool nextRead = true;
+            std::thread reader;
+            if (next < height) {
+                auto readNext = [&] { nextRead = source.read(blocks[index ^ 1].get(), rowBytes * rowsOf(next)); };
+                try {
+                    reader = std::thread(readNext);
+                } catch (const std::system_error&) {
+                    readNext(); // no thread to be had: read before writing
+                }
+            }
+            std::uint8_t* block = blocks[index].get();
+            TIFFWriteBufferSetup(tiff, block, tmsize_t(blockBytes));
+            const std::uint32_t rows = rowsOf(first);
+            for (std::uint32_t y = 0; y < rows && ok; ++y)
+                ok = TIFFWriteScanline(tiff, block + y * rowBytes, first + y, 0) == 1;
+            if (reader.joinable())
+                reader.join();
+            ok = ok && nextRead;
+        }
         written = output.close() && ok;
     }
     if (!written) {

@@ -14,9 +14,37 @@
 
 namespace {
 
+// From here the target is far larger than the cache, and streamed stores pay.
+constexpr std::size_t kStreamingBytes = std::size_t(32) << 20;
+
 bool hasSamples(const STImage& image)
 {
     return image.bitsPerSample() == 8 || image.bitsPerSample() == 16;
+}
+
+// A row copy whose stores bypass the cache: for an image far larger than the cache
+// the target's lines need not be read in before they are written, which saves a
+// third of the memory traffic of a plain copy.
+void copyRowStreaming(std::uint8_t* target, const std::uint8_t* source, std::size_t bytes)
+{
+#ifdef __SSE2__
+    const std::size_t head = std::min(bytes, (16 - (reinterpret_cast<std::uintptr_t>(target) & 15)) & 15);
+    std::memcpy(target, source, head);
+    target += head;
+    source += head;
+    bytes -= head;
+    for (; bytes >= 64; bytes -= 64, target += 64, source += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 48));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target + 16), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target + 32), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(target + 48), d);
+    }
+#endif
+    std::memcpy(target, source, bytes);
 }
 
 template <std::size_t PixelBytes>
@@ -140,9 +168,18 @@ STImage STImage::flipped() const
     if (result.isNull())
         return result;
     const std::size_t stride = bytesPerLine();
+    std::uint8_t* target = result.data();
     // One thread: row copies are bound by memory.
+    if (m_byteCount < kStreamingBytes) {
+        for (std::uint32_t y = 0; y < m_height; ++y)
+            std::memcpy(target + std::size_t(m_height - 1 - y) * stride, data() + y * stride, stride);
+        return result;
+    }
     for (std::uint32_t y = 0; y < m_height; ++y)
-        std::memcpy(result.data() + std::size_t(m_height - 1 - y) * stride, data() + y * stride, stride);
+        copyRowStreaming(target + std::size_t(m_height - 1 - y) * stride, data() + y * stride, stride);
+#ifdef __SSE2__
+    _mm_sfence(); // the streamed stores are seen before the image is handed on
+#endif
     return result;
 }
 

@@ -44,14 +44,13 @@ bool writeTiff(const STImage& image, const QString& path, const QString& descrip
         if (!image.xmlPacket().isEmpty())
             TIFFSetField(tiff, TIFFTAG_XMLPACKET, std::uint32_t(image.xmlPacket().size()),
                          image.xmlPacket().constData());
-        // A one-row write buffer: the single strip goes out row by row.
-        TIFFWriteBufferSetup(tiff, nullptr, tmsize_t(rowBytes));
-        bool rowsWritten = true;
-        for (std::uint32_t y = 0; y < image.height() && rowsWritten; ++y) {
-            // libtiff takes a non-const row but only reads it when nothing is swapped.
-            auto* row = const_cast<std::uint8_t*>(image.data() + std::size_t(y) * rowBytes);
-            rowsWritten = TIFFWriteScanline(tiff, row, y, 0) == 1;
-        }
+        // The single strip goes out in one write straight from the pixels: libtiff's
+        // scanline path would copy every row into its buffer first, and the file is
+        // written in host byte order, so nothing is swapped. The layout (header, strip
+        // at offset 8, directory last) is the one the scanline path gives.
+        auto* pixels = const_cast<std::uint8_t*>(image.data()); // only read by libtiff
+        const tmsize_t stripBytes = tmsize_t(rowBytes * image.height());
+        const bool rowsWritten = TIFFWriteRawStrip(tiff, 0, pixels, stripBytes) == stripBytes;
         written = output.close() && rowsWritten;
     }
     if (!written) {

@@ -238,6 +238,33 @@ private slots:
         QCOMPARE(image.toQImage(), STImageReference::toQImage(image));
     }
 
+    // An image over the cache size takes the streamed row copy; odd row lengths put
+    // the rows at every alignment. Compared row by row, as the reference is slow here.
+    void flipOfALargeImage_data()
+    {
+        QTest::addColumn<quint32>("width");
+        QTest::addColumn<quint32>("bits");
+        QTest::newRow("16-bit RGB, odd width") << 4001u << 16u;
+        QTest::newRow("8-bit RGB") << 8003u << 8u;
+    }
+
+    void flipOfALargeImage()
+    {
+        QFETCH(quint32, width);
+        QFETCH(quint32, bits);
+        const std::uint32_t height = 1500;
+        const STImage image = randomImage(width, height, bits, 3, 41);
+        QVERIFY(image.byteCount() > (std::size_t(32) << 20));
+        const STImage flipped = image.flipped();
+        QCOMPARE(flipped.width(), width);
+        QCOMPARE(flipped.height(), height);
+        const std::size_t stride = image.bytesPerLine();
+        for (std::uint32_t y = 0; y < height; ++y) {
+            if (std::memcmp(flipped.data() + y * stride, image.data() + (height - 1 - y) * stride, stride) != 0)
+                QFAIL(qPrintable(QStringLiteral("row %1 differs").arg(y)));
+        }
+    }
+
     void resolutionOfTheResults()
     {
         STImage image = randomImage(8, 6, 16, 3);

@@ -176,6 +176,38 @@ private slots:
         checkWithTiffinfo(path);
     }
 
+    // Sizes whose rows fill several of the writer's 2 MB blocks, the last one short,
+    // and one whose rows are larger than a block.
+    void tiffFromRawInSeveralBlocks_data()
+    {
+        QTest::addColumn<quint32>("bits");
+        QTest::addColumn<quint32>("width");
+        QTest::addColumn<quint32>("height");
+        QTest::newRow("16 bits, three blocks") << 16u << 1500u << 500u;
+        QTest::newRow("8 bits, two blocks") << 8u << 1000u << 800u;
+        QTest::newRow("16 bits, rows over a block") << 16u << 400000u << 3u;
+    }
+
+    void tiffFromRawInSeveralBlocks()
+    {
+        QFETCH(quint32, bits);
+        QFETCH(quint32, width);
+        QFETCH(quint32, height);
+        const STImage enlarged = randomImage(width, height, bits, 3, 23);
+        const QString raw = m_dir.filePath(QStringLiteral("blocks.raw"));
+        QVERIFY(enlarged.dumpRaw(raw));
+        const QString path = m_dir.filePath(QStringLiteral("blocks.tif"));
+        QVERIFY(ImageFiles::writeTiffFromRawWithLibtiff(bits, raw, path, width, height, 600, QString()));
+        const TiffContents tiff = readTiff(path);
+        QVERIFY(tiff.ok);
+        QCOMPARE(tiff.width, width);
+        QCOMPARE(tiff.height, height);
+        QCOMPARE(tiff.stripOffset, std::uint64_t(8));
+        QVERIFY(tiff.pixels == rawOf(enlarged)); // QCOMPARE would print megabytes
+        QVERIFY(QFile::remove(raw));
+        QVERIFY(QFile::remove(path));
+    }
+
     void tiffFromRawRefusesAShortSource()
     {
         const STImage enlarged = randomImage(34, 21, 16, 3);
