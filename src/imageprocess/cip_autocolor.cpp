@@ -54,7 +54,7 @@ void CIP_AutoColorParams::read(int modelIndex, int filmCode)
     hueYellowMulti = IPReadIniFloat(section, "IDC_HUE_YELLOW_MULTI", 2.0f, path.text());
 }
 
-int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode)
+int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode, bool applyToImage)
 {
     CIP_AutoColorParams &p = process.autoColorParams;
     p.read(process.modelIndex, filmCode);
@@ -67,7 +67,7 @@ int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCod
     const auto finish = [&](int result) {
         for (int c = 0; c < 4; ++c)
             process.records16[c] = image.is16Bit() ? process.records[c] : CIP_ImageProcess::to16(process.records[c]);
-        process.buildAndApply(image, CIP_ToneCurve::Kind::ThreePoint);
+        process.buildAndApply(image, CIP_ToneCurve::Kind::ThreePoint, applyToImage);
         return result;
     };
 

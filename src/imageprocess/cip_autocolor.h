@@ -23,6 +23,7 @@ class CIP_AutoColor
 {
 public:
     // Fills the object's records, builds the three-point tables and applies them (identity
-    // curves for 1303). Returns 0, 1303 (no usable grey), 603 or 605 (empty rectangle).
-    static int run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode);
+    // curves for 1303); with applyToImage false the image is only read. Returns 0, 1303 (no
+    // usable grey), 603 or 605 (empty rectangle).
+    static int run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode, bool applyToImage = true);
 };

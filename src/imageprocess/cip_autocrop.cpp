@@ -54,13 +54,31 @@ CIP_AutoCrop::Plane CIP_AutoCrop::valuePlane(const CIP_RawImg &image)
     plane.width = image.width;
     plane.height = image.height;
     plane.percent.resize(std::size_t(std::max(0, image.width)) * std::max(0, image.height));
-    std::size_t i = 0;
+    if (plane.percent.empty() || !image.pixels || image.channels < 3)
+        return plane;
+    // The HSV value is the largest channel over full scale in every branch of RGBtoHSV, so
+    // only that is formed, with the same float operations; row pointers instead of
+    // sample() per channel, samples read as sample() reads them.
+    const float full = image.bits == 8 ? 255.0f
+                       : image.bits == 16 ? 65535.0f
+                                          : float(std::ldexp(1.0, image.bits) - 1.0);
+    const bool wide = image.is16Bit();
+    const int top = image.maxValue();
+    const std::size_t channels = std::size_t(image.channels);
+    const std::size_t rowBytes = std::size_t(image.width) * channels * (wide ? 2 : 1);
+    float *out = plane.percent.data();
     for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            float r, g, b, h, s, v;
-            image.rgb(x, y, r, g, b);
-            CIP_RawImg::RGBtoHSV(r, g, b, image.bits, h, s, v);
-            plane.percent[i++] = v * 100.0f;
+        const unsigned char *row = image.pixels + std::size_t(y) * rowBytes;
+        if (wide) {
+            for (int x = 0; x < image.width; ++x, row += 2 * channels) {
+                int m = std::max({int(row[0]) | (int(row[1]) << 8), int(row[2]) | (int(row[3]) << 8),
+                                  int(row[4]) | (int(row[5]) << 8)});
+                m = std::min(m, top);
+                *out++ = float(m) / full * 100.0f;
+            }
+        } else {
+            for (int x = 0; x < image.width; ++x, row += channels)
+                *out++ = float(std::max({row[0], row[1], row[2]})) / full * 100.0f;
         }
     }
     return plane;

@@ -71,7 +71,7 @@ CIP_CurveRecord CIP_ImageProcess::to16(const CIP_CurveRecord &r)
     return w;
 }
 
-void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind)
+void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind, bool applyToImage)
 {
     // Every analysis starts from identity tables: a channel whose curve cannot be built
     // must not inherit the previous image's correction.
@@ -90,7 +90,8 @@ void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind
         CIP_ToneCurve::buildTables(records, 16, kind, working);
     else
         CIP_ToneCurve::buildTables(records, 8, kind, working);
-    applyTables(image);
+    if (applyToImage)
+        applyTables(image);
 }
 
 void CIP_ImageProcess::applyTables(CIP_RawImg &image) const
@@ -165,9 +166,9 @@ int CIP_ImageProcess::autoCrop(CIP_RawImg &image, int filmFormat, int filmCode, 
     return result;
 }
 
-int CIP_ImageProcess::autoColor(CIP_RawImg &image, int filmCode)
+int CIP_ImageProcess::autoColor(CIP_RawImg &image, int filmCode, bool applyToImage)
 {
-    return CIP_AutoColor::run(*this, image, filmCode);
+    return CIP_AutoColor::run(*this, image, filmCode, applyToImage);
 }
 
 int CIP_ImageProcess::rgbBalance(CIP_RawImg &image, int filmCode, bool skipCrop)

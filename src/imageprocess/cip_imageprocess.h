@@ -79,15 +79,16 @@ public:
     // the fallback) is appended to cropList when given and becomes the analysis rectangle.
     int autoCrop(CIP_RawImg &image, int filmFormat, int filmCode, int optionFlag,
                  std::vector<CIP_Rect> *cropList = nullptr);
-    int autoColor(CIP_RawImg &image, int filmCode);
+    int autoColor(CIP_RawImg &image, int filmCode, bool applyToImage = true);
     int rgbBalance(CIP_RawImg &image, int filmCode, bool skipCrop = false);
     int gammaCurve(CIP_RawImg &image, int filmCode, bool invert);
     int autoContrast(CIP_RawImg &image, int filmCode);
 
     // --- Curves and tables ------------------------------------------------------------------
     // Builds the 16-bit tables from records16 (copied into the 16-bit copies), then the
-    // working tables from records at the image's depth, and applies them to the image.
-    void buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind);
+    // working tables from records at the image's depth, and applies them to the image
+    // unless applyToImage is false (an analysis that only wants the tables).
+    void buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind, bool applyToImage = true);
     // 16-bit record set of an 8-bit record set: every value times 256, 255 written as 65535.
     static CIP_CurveRecord to16(const CIP_CurveRecord &record8);
     void applyTables(CIP_RawImg &image) const;

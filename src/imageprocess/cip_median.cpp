@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -136,6 +137,87 @@ __attribute__((target_clones("avx2", "default"))) void medianRows8(const uint8_t
     medianRows<Vec8>(src, dst, rowSamples, step, firstRow, endRow);
 }
 
+// In place: rows [firstRow, endRow) of the image, given the original rows just above and
+// just below the range (another part of the image may already have overwritten them). The
+// original of the row above and of the current row are kept in two rolling row buffers, so
+// the kernel reads exactly what it would read from an untouched copy.
+template <typename V, typename T>
+inline __attribute__((always_inline)) void medianRowsInPlace(T *pixels, std::size_t rowSamples, std::size_t step,
+                                                             std::size_t firstRow, std::size_t endRow,
+                                                             const T *aboveOriginal, const T *belowOriginal,
+                                                             T *previous, T *current)
+{
+    T lo[kChunk + 64], mid[kChunk + 64], hi[kChunk + 64];
+    std::memcpy(previous, aboveOriginal, rowSamples * sizeof(T));
+    for (std::size_t y = firstRow; y < endRow; ++y) {
+        T *row = pixels + y * rowSamples;
+        std::memcpy(current, row, rowSamples * sizeof(T));
+        const T *below = y + 1 < endRow ? row + rowSamples : belowOriginal;
+        // The first and last pixel of the row keep their values: they are already there.
+        medianRow<V>(previous, current, below, row, step, rowSamples - step, step, lo, mid, hi);
+        std::swap(previous, current);
+    }
+}
+
+__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace16(
+    uint16_t *pixels, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
+    const uint16_t *aboveOriginal, const uint16_t *belowOriginal, uint16_t *previous, uint16_t *current)
+{
+    medianRowsInPlace<Vec16>(pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous,
+                             current);
+}
+
+__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace8(
+    uint8_t *pixels, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
+    const uint8_t *aboveOriginal, const uint8_t *belowOriginal, uint8_t *previous, uint8_t *current)
+{
+    medianRowsInPlace<Vec8>(pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous,
+                            current);
+}
+
+// The 3x3 median in place, split into contiguous row parts as CIP_Parallel splits rows.
+// Each part keeps copies of the two original rows bordering it (taken before any part
+// starts) and two rolling rows: four rows per part instead of a copy of the whole image.
+// false when the row buffers cannot be allocated (the image is then unchanged).
+template <typename T>
+bool medianInPlace(T *pixels, int width, int height, int channels, int threads)
+{
+    const std::size_t rowSamples = std::size_t(width) * channels;
+    const std::size_t interior = std::size_t(height - 2);
+    std::size_t parts = std::size_t(threads > 0 ? threads : CIP_Parallel::defaultThreads());
+    parts = std::max<std::size_t>(1, std::min(parts, interior));
+    const std::size_t perPart = (interior + parts - 1) / parts;
+    parts = (interior + perPart - 1) / perPart;
+    std::unique_ptr<T[]> rows(new (std::nothrow) T[parts * 4 * rowSamples]);
+    if (!rows)
+        return false;
+    const auto part = [&](std::size_t p, std::size_t &first, std::size_t &end) {
+        first = 1 + p * perPart;
+        end = 1 + std::min(interior, (p + 1) * perPart);
+    };
+    for (std::size_t p = 0; p < parts; ++p) {
+        std::size_t first, end;
+        part(p, first, end);
+        T *block = rows.get() + p * 4 * rowSamples;
+        std::memcpy(block, pixels + (first - 1) * rowSamples, rowSamples * sizeof(T));
+        std::memcpy(block + rowSamples, pixels + end * rowSamples, rowSamples * sizeof(T));
+    }
+    CIP_Parallel::run(parts, interior / parts * rowSamples, int(parts), [&](std::size_t firstPart, std::size_t endPart) {
+        for (std::size_t p = firstPart; p < endPart; ++p) {
+            std::size_t first, end;
+            part(p, first, end);
+            T *block = rows.get() + p * 4 * rowSamples;
+            if constexpr (sizeof(T) == 2)
+                medianRowsInPlace16(pixels, rowSamples, std::size_t(channels), first, end, block, block + rowSamples,
+                                    block + 2 * rowSamples, block + 3 * rowSamples);
+            else
+                medianRowsInPlace8(pixels, rowSamples, std::size_t(channels), first, end, block, block + rowSamples,
+                                   block + 2 * rowSamples, block + 3 * rowSamples);
+        }
+    });
+    return true;
+}
+
 template <typename T>
 void referenceFilter(const T *src, T *dst, int width, int height, int channels, int k)
 {
@@ -205,6 +287,12 @@ bool CIP_Median::apply(void *pixels, int width, int height, int bits, int channe
 {
     if (width <= 0 || height <= 0 || channels <= 0 || k < 2)
         return true;
+    if (k == 3 && width >= 3 && height >= 3 && channels <= 16) {
+        // The outermost rows and columns keep their values, so only the interior is written.
+        if (bits > 8)
+            return medianInPlace(static_cast<uint16_t *>(pixels), width, height, channels, threads);
+        return medianInPlace(static_cast<uint8_t *>(pixels), width, height, channels, threads);
+    }
     const std::size_t bytes = std::size_t(width) * height * channels * (bits > 8 ? 2 : 1);
     std::unique_ptr<char[]> copy(new (std::nothrow) char[bytes]);
     if (!copy)

@@ -18,7 +18,9 @@ public:
     static void filterReference(const void *src, void *dst, int width, int height, int bits, int channels,
                                 int k);
 
-    // In place through a copy, as the pipeline steps use it. Returns false when the copy
+    // In place, as the pipeline steps use it: the same samples as filter(). The 3x3 route
+    // keeps four rows per thread instead of a copy of the image (which on a final scan cost
+    // more than the filtering); other k go through a copy. Returns false when the buffers
     // cannot be allocated (the image is then unchanged).
     static bool apply(void *pixels, int width, int height, int bits, int channels, int k, int threads = 0);
 };

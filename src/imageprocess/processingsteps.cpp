@@ -22,12 +22,17 @@ std::vector<quint16>& channel(ProcessingSteps::ToneTables& tables, int c)
 // A raw-image view of an STImage's pixels that never frees them: the STImage owns them.
 struct BorrowedRaw {
     explicit BorrowedRaw(STImage& image)
+        : BorrowedRaw(static_cast<const STImage&>(image))
+    {
+    }
+    // For an analysis that only reads the pixels.
+    explicit BorrowedRaw(const STImage& image)
     {
         raw.width = std::int32_t(image.width());
         raw.height = std::int32_t(image.height());
         raw.bits = std::int32_t(image.bitsPerSample());
         raw.channels = 3;
-        raw.pixels = image.data();
+        raw.pixels = const_cast<std::uint8_t*>(image.data());
     }
     ~BorrowedRaw() { raw.pixels = nullptr; }
     BorrowedRaw(const BorrowedRaw&) = delete;
@@ -259,17 +264,27 @@ bool ProcessingSteps::autoCrop(STImage& image, int filmType)
     return true;
 }
 
+// The analyses leave the image as it was when they fail (they apply their tables last),
+// so they work on the image itself instead of on a whole copy of it.
 bool ProcessingSteps::rgbBalance(STImage& image)
+{
+    return rgbBalance(image, false);
+}
+
+bool ProcessingSteps::rgbBalanceAfterCrop(STImage& image)
+{
+    return rgbBalance(image, true);
+}
+
+bool ProcessingSteps::rgbBalance(STImage& image, bool cropFound)
 {
     if (!isRgb(image))
         return false;
     prepareAnalysis();
-    STImage work(image);
-    BorrowedRaw view(work);
-    if (m_process->rgbBalance(view.raw, m_filmCode) != 0)
+    BorrowedRaw view(image);
+    if (m_process->rgbBalance(view.raw, m_filmCode, cropFound) != 0)
         return false;
     keepWorkingTables(m_rgbBalance, view.raw.bits);
-    image = std::move(work);
     return true;
 }
 
@@ -278,9 +293,9 @@ bool ProcessingSteps::autoColour(const STImage& image)
     if (!isRgb(image))
         return false;
     prepareAnalysis();
-    STImage work(image);
-    BorrowedRaw view(work);
-    if (m_process->autoColor(view.raw, m_filmCode) != 0)
+    // Only the tables are wanted: the analysis reads the pixels and leaves them alone.
+    BorrowedRaw view(image);
+    if (m_process->autoColor(view.raw, m_filmCode, false) != 0)
         return false;
     keepWorkingTables(m_autoColour, view.raw.bits);
     return true;
@@ -291,14 +306,12 @@ bool ProcessingSteps::gamma(STImage& image, bool invert)
     if (!isRgb(image))
         return false;
     prepareAnalysis();
-    STImage work(image);
-    BorrowedRaw view(work);
+    BorrowedRaw view(image);
     if (m_process->gammaCurve(view.raw, m_filmCode, invert) != 0)
         return false;
     // At 16 bits the working tables are the 16-bit copies; on an 8-bit image only the
     // working tables fit the samples they will be applied to.
     keepWorkingTables(m_gamma, view.raw.bits);
-    image = std::move(work);
     return true;
 }
 
@@ -307,12 +320,10 @@ bool ProcessingSteps::autoContrast(STImage& image)
     if (!isRgb(image))
         return false;
     prepareAnalysis();
-    STImage work(image);
-    BorrowedRaw view(work);
+    BorrowedRaw view(image);
     if (m_process->autoContrast(view.raw, m_filmCode) != 0)
         return false;
     keepWorkingTables(m_autoContrast, view.raw.bits);
-    image = std::move(work);
     return true;
 }
 
@@ -449,7 +460,7 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
             = runner.step(QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, options.filmType); }, false);
         if (cropped) {
             if (options.balance)
-                runner.step(QStringLiteral("preScan_AutoBalance"), [&] { rgbBalance(image); });
+                runner.step(QStringLiteral("preScan_AutoBalance"), [&] { rgbBalanceAfterCrop(image); });
             if (options.colour) {
                 runner.step(QStringLiteral("preScan_AutoColor"), [&] {
                     if (autoColour(image))
@@ -488,7 +499,7 @@ void ProcessingSteps::analyseReducedFilm(const STImage& image, const ProcessingO
     if (!autoCrop(reduced, options.filmType))
         return;
     if (options.balance)
-        rgbBalance(reduced);
+        rgbBalanceAfterCrop(reduced);
     if (options.colour && autoColour(reduced))
         applyAutoColour(reduced);
     gamma(reduced, !options.balance);

@@ -143,6 +143,10 @@ private:
     // Copies the crop and the microscope-slide flag into the image-processing object.
     void prepareAnalysis();
     void keepWorkingTables(ToneTables& target, int bits);
+    // RGB balance straight after a successful autoCrop() of the same, unchanged image:
+    // its own crop would find the same rectangle again.
+    bool rgbBalanceAfterCrop(STImage& image);
+    bool rgbBalance(STImage& image, bool cropFound);
 
     void analyseReducedFilm(const STImage& image, const ProcessingOptions& options);
     void filmTermSteps(StepRunner& runner, const ProcessingOptions& options, const char* prefix);
