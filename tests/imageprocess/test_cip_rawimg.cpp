@@ -1,4 +1,5 @@
 #include "cip_rawimg.h"
+#include "rawimage_fixture.h"
 
 #include <QtTest>
 
@@ -9,35 +10,13 @@
 
 namespace {
 
-// A raw image over a buffer the test owns; pixels is handed back before destruction.
-struct View
-{
-    std::vector<unsigned char> bytes;
-    CIP_RawImg img;
-    View(int w, int h, int bits)
-        : bytes(std::size_t(w) * std::size_t(h) * 3 * (bits > 8 ? 2 : 1), 0)
-    {
-        img.width = w;
-        img.height = h;
-        img.bits = bits;
-        img.channels = 3;
-        img.pixels = bytes.data();
-    }
-    ~View() { img.pixels = nullptr; }
-    void set(int x, int y, int r, int g, int b)
-    {
-        img.setSample(x, y, 0, r);
-        img.setSample(x, y, 1, g);
-        img.setSample(x, y, 2, b);
-    }
-};
 
-void fillRandom(View& v, unsigned seed, int maxValue)
+void fillRandom(RawImageFixture& v, unsigned seed, int maxValue)
 {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> dist(0, maxValue);
-    for (int y = 0; y < v.img.height; ++y)
-        for (int x = 0; x < v.img.width; ++x)
+    for (int y = 0; y < v.view.height; ++y)
+        for (int x = 0; x < v.view.width; ++x)
             v.set(x, y, dist(rng), dist(rng), dist(rng));
 }
 
@@ -150,10 +129,10 @@ void TestCipRawImg::colourFilter()
     QFETCH(float, hueWeight);
     QFETCH(bool, keepSaturated);
     QFETCH(bool, keepPale);
-    View v(2, 1, 8);
+    RawImageFixture v(2, 1, 8);
     v.set(0, 0, 200, 100, 0);
     v.set(1, 0, 200, 150, 100);
-    CIP_RawImg& img = v.img;
+    CIP_RawImg& img = v.view;
     img.hueMin = hueMin;
     img.hueMax = hueMax;
     img.satMin = satMin;
@@ -171,30 +150,30 @@ void TestCipRawImg::colourFilter()
 
 void TestCipRawImg::sixteenBitLowByteFirst()
 {
-    View v(1, 1, 16);
+    RawImageFixture v(1, 1, 16);
     const unsigned char raw[6] = {0x34, 0x12, 0x01, 0x00, 0x00, 0xff};
     std::memcpy(v.bytes.data(), raw, 6);
-    QCOMPARE(v.img.sample(0, 0, 0), 0x1234);
-    QCOMPARE(v.img.sample(0, 0, 1), 1);
-    QCOMPARE(v.img.sample(0, 0, 2), 0xff00);
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 1, 1, false, nullptr, nullptr, 1), 0);
-    QCOMPARE(v.img.channelHist[0x1234], 1u);
-    QCOMPARE(v.img.channelHist[65536 + 1], 1u);
-    QCOMPARE(v.img.channelHist[2 * 65536 + 0xff00], 1u);
-    QCOMPARE(v.img.mean[0], float(0x1234));
+    QCOMPARE(v.view.sample(0, 0, 0), 0x1234);
+    QCOMPARE(v.view.sample(0, 0, 1), 1);
+    QCOMPARE(v.view.sample(0, 0, 2), 0xff00);
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 1, 1, false, nullptr, nullptr, 1), 0);
+    QCOMPARE(v.view.channelHist[0x1234], 1u);
+    QCOMPARE(v.view.channelHist[65536 + 1], 1u);
+    QCOMPARE(v.view.channelHist[2 * 65536 + 0xff00], 1u);
+    QCOMPARE(v.view.mean[0], float(0x1234));
 }
 
 void TestCipRawImg::noFilterCountsEveryPixel()
 {
-    View v(40, 30, 8);
+    RawImageFixture v(40, 30, 8);
     fillRandom(v, 7, 255);
-    v.img.satMin = 0.2f; // a window without the filter flag has no effect
-    v.img.satMax = 0.3f;
-    QCOMPARE(v.img.ChannelHistogram(5, 4, 25, 14, false, nullptr, nullptr, 1), 0);
-    QCOMPARE(v.img.pixelsCounted, 200u);
+    v.view.satMin = 0.2f; // a window without the filter flag has no effect
+    v.view.satMax = 0.3f;
+    QCOMPARE(v.view.ChannelHistogram(5, 4, 25, 14, false, nullptr, nullptr, 1), 0);
+    QCOMPARE(v.view.pixelsCounted, 200u);
     std::uint32_t sum = 0;
     for (int i = 0; i < 256; ++i)
-        sum += v.img.channelHist[256 + i];
+        sum += v.view.channelHist[256 + i];
     QCOMPARE(sum, 200u);
 }
 
@@ -220,13 +199,13 @@ void TestCipRawImg::fastHistogramMatchesReference()
     QFETCH(int, height);
     QFETCH(bool, thresholds);
     QFETCH(int, highest);
-    View v(width, height, bits);
+    RawImageFixture v(width, height, bits);
     fillRandom(v, 11, highest < 0 ? (1 << bits) - 1 : highest);
     const int thr[3] = {100, (1 << bits) / 2, (1 << bits) - 10};
     const int* t = thresholds ? thr : nullptr;
     const int left = 3, top = 2, right = width - 5, bottom = height - 1;
 
-    CIP_RawImg& img = v.img;
+    CIP_RawImg& img = v.view;
     QCOMPARE(img.ChannelHistogramReference(left, top, right, bottom, false, t, nullptr, 1), 0);
     const int levels = 1 << bits;
     std::vector<std::uint32_t> hist(img.channelHist, img.channelHist + 3 * levels);
@@ -245,7 +224,7 @@ void TestCipRawImg::fastHistogramMatchesReference()
 void TestCipRawImg::blockMeansMatchDoubleMean()
 {
     // 5 Mpx of bright 16-bit samples: a plain 32-bit sum would overflow long before.
-    View v(2500, 2000, 16);
+    RawImageFixture v(2500, 2000, 16);
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> dist(40000, 65535);
     double sums[3] = {0, 0, 0};
@@ -257,58 +236,58 @@ void TestCipRawImg::blockMeansMatchDoubleMean()
                 sums[c] += s[c];
         }
     }
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 2500, 2000, false, nullptr, nullptr, 1), 0);
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 2500, 2000, false, nullptr, nullptr, 1), 0);
     for (int c = 0; c < 3; ++c) {
         const double expected = sums[c] / 5e6;
-        QVERIFY2(std::fabs(v.img.mean[c] - expected) < expected * 2e-5,
-                 qPrintable(QString("channel %1: %2 vs %3").arg(c).arg(v.img.mean[c]).arg(expected)));
+        QVERIFY2(std::fabs(v.view.mean[c] - expected) < expected * 2e-5,
+                 qPrintable(QString("channel %1: %2 vs %3").arg(c).arg(v.view.mean[c]).arg(expected)));
     }
-    QCOMPARE(v.img.BrightnessHistogram(0, 0, 2500, 2000, false, 0, false), 0);
-    QVERIFY(v.img.mean[3] > 20000.f && v.img.mean[3] < 30000.f);
+    QCOMPARE(v.view.BrightnessHistogram(0, 0, 2500, 2000, false, 0, false), 0);
+    QVERIFY(v.view.mean[3] > 20000.f && v.view.mean[3] < 30000.f);
 }
 
 void TestCipRawImg::filteredHistogramAndNegative()
 {
     // Two dark-blue pixels and two near-white ones; as a negative the filter sees their
     // inverses (near-yellow and near-black).
-    View v(4, 1, 8);
+    RawImageFixture v(4, 1, 8);
     v.set(0, 0, 10, 10, 200);
     v.set(1, 0, 10, 10, 200);
     v.set(2, 0, 240, 240, 250);
     v.set(3, 0, 250, 250, 250);
-    v.img.hueMin = 200;
-    v.img.hueMax = 260;
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 4, 1, true, nullptr, nullptr, CIP_RawImg::kPositive), 0);
-    QCOMPARE(v.img.pixelsCounted, 3u); // blue, blue and the bluish white; grey has hue 0
-    QCOMPARE(v.img.mean[2], (200.f + 200.f + 250.f) / 3.f);
+    v.view.hueMin = 200;
+    v.view.hueMax = 260;
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, true, nullptr, nullptr, CIP_RawImg::kPositive), 0);
+    QCOMPARE(v.view.pixelsCounted, 3u); // blue, blue and the bluish white; grey has hue 0
+    QCOMPARE(v.view.mean[2], (200.f + 200.f + 250.f) / 3.f);
 
-    v.img.hueMin = 40; // inverted blue (245, 245, 55) is yellow: hue 60
-    v.img.hueMax = 80;
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 4, 1, true, nullptr, nullptr, CIP_RawImg::kNegative), 0);
-    QCOMPARE(v.img.pixelsCounted, 3u);
-    QCOMPARE(v.img.channelHist[10], 2u); // the histogram counts the raw samples
+    v.view.hueMin = 40; // inverted blue (245, 245, 55) is yellow: hue 60
+    v.view.hueMax = 80;
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, true, nullptr, nullptr, CIP_RawImg::kNegative), 0);
+    QCOMPARE(v.view.pixelsCounted, 3u);
+    QCOMPARE(v.view.channelHist[10], 2u); // the histogram counts the raw samples
 }
 
 void TestCipRawImg::limitsTakePixelsOut()
 {
-    View v(4, 1, 8);
+    RawImageFixture v(4, 1, 8);
     v.set(0, 0, 10, 20, 30);
     v.set(1, 0, 200, 20, 30); // red above the limit: green and blue skipped
     v.set(2, 0, 10, 20, 30);
     v.set(3, 0, 10, 20, 30);
     const int limits[3] = {100, -1, -1};
     const int thresholds[3] = {0, 0, 0};
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 4, 1, false, thresholds, limits, CIP_RawImg::kPositive), 0);
-    QCOMPARE(v.img.channelHist[200], 1u);
-    QCOMPARE(v.img.channelHist[256 + 20], 3u);
-    QCOMPARE(v.img.countAbove[1], 3u);
-    QCOMPARE(v.img.mean[0], 30.f / 3.f); // three red samples summed over a total of 4 - 1
-    QCOMPARE(v.img.mean[1], 60.f / 3.f);
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, false, thresholds, limits, CIP_RawImg::kPositive), 0);
+    QCOMPARE(v.view.channelHist[200], 1u);
+    QCOMPARE(v.view.channelHist[256 + 20], 3u);
+    QCOMPARE(v.view.countAbove[1], 3u);
+    QCOMPARE(v.view.mean[0], 30.f / 3.f); // three red samples summed over a total of 4 - 1
+    QCOMPARE(v.view.mean[1], 60.f / 3.f);
 
     const int negLimits[3] = {-1, -1, 25}; // a negative cuts below the limit
-    QCOMPARE(v.img.ChannelHistogram(0, 0, 4, 1, false, nullptr, negLimits, CIP_RawImg::kNegative), 0);
-    QCOMPARE(v.img.channelHist[2 * 256 + 30], 4u);
-    QCOMPARE(v.img.mean[2], 30.f);
+    QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, false, nullptr, negLimits, CIP_RawImg::kNegative), 0);
+    QCOMPARE(v.view.channelHist[2 * 256 + 30], 4u);
+    QCOMPARE(v.view.mean[2], 30.f);
 }
 
 void TestCipRawImg::brightnessHistogram_data()
@@ -323,54 +302,54 @@ void TestCipRawImg::brightnessHistogram()
 {
     QFETCH(bool, luminance);
     QFETCH(int, expected);
-    View v(3, 2, 8);
+    RawImageFixture v(3, 2, 8);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             v.set(x, y, 200, 100, 50);
-    QCOMPARE(v.img.BrightnessHistogram(0, 0, 3, 2, false, expected, luminance), 0);
-    QCOMPARE(v.img.brightnessHist[expected], 6u);
-    QCOMPARE(v.img.countAbove[0], 6u);
-    QCOMPARE(v.img.mean[3], float(expected));
-    QCOMPARE(v.img.BrightnessHistogram(0, 0, 3, 2, false, expected + 1, luminance), 0);
-    QCOMPARE(v.img.countAbove[0], 0u);
+    QCOMPARE(v.view.BrightnessHistogram(0, 0, 3, 2, false, expected, luminance), 0);
+    QCOMPARE(v.view.brightnessHist[expected], 6u);
+    QCOMPARE(v.view.countAbove[0], 6u);
+    QCOMPARE(v.view.mean[3], float(expected));
+    QCOMPARE(v.view.BrightnessHistogram(0, 0, 3, 2, false, expected + 1, luminance), 0);
+    QCOMPARE(v.view.countAbove[0], 0u);
 }
 
 void TestCipRawImg::hueWindowResetAfterAnalysis()
 {
-    View v(2, 2, 8);
+    RawImageFixture v(2, 2, 8);
     fillRandom(v, 5, 255);
     for (int op = 0; op < 3; ++op) {
-        v.img.hueMin = 10;
-        v.img.hueMax = 300;
-        v.img.satMin = 0.0f;
-        v.img.satMax = 1.0f;
-        v.img.refHue = 50.f;
+        v.view.hueMin = 10;
+        v.view.hueMax = 300;
+        v.view.satMin = 0.0f;
+        v.view.satMax = 1.0f;
+        v.view.refHue = 50.f;
         if (op == 0)
-            v.img.ChannelHistogram(0, 0, 2, 2, true, nullptr, nullptr, 1);
+            v.view.ChannelHistogram(0, 0, 2, 2, true, nullptr, nullptr, 1);
         else if (op == 1)
-            v.img.ChannelHistogram(0, 0, 2, 2, false, nullptr, nullptr, 1);
+            v.view.ChannelHistogram(0, 0, 2, 2, false, nullptr, nullptr, 1);
         else
-            v.img.BrightnessHistogram(0, 0, 2, 2, true, 0, true);
-        QCOMPARE(v.img.hueMin, -1);
-        QCOMPARE(v.img.hueMax, -1);
-        QCOMPARE(v.img.satMin, 0.0f);
-        QCOMPARE(v.img.satMax, 1.0f);
-        QCOMPARE(v.img.refHue, 50.f);
+            v.view.BrightnessHistogram(0, 0, 2, 2, true, 0, true);
+        QCOMPARE(v.view.hueMin, -1);
+        QCOMPARE(v.view.hueMax, -1);
+        QCOMPARE(v.view.satMin, 0.0f);
+        QCOMPARE(v.view.satMax, 1.0f);
+        QCOMPARE(v.view.refHue, 50.f);
     }
 }
 
 void TestCipRawImg::emptyAndOutsideRectangles()
 {
-    View v(10, 10, 16);
+    RawImageFixture v(10, 10, 16);
     fillRandom(v, 9, 65535);
-    QCOMPARE(v.img.ChannelHistogram(5, 5, 5, 9, false, nullptr, nullptr, 1), 0);
-    QCOMPARE(v.img.pixelsCounted, 0u);
-    QCOMPARE(v.img.mean[0], 0.f);
-    QCOMPARE(v.img.BrightnessHistogram(3, 3, 3, 3, true, 0, false), 0);
-    QCOMPARE(v.img.mean[3], 0.f);
+    QCOMPARE(v.view.ChannelHistogram(5, 5, 5, 9, false, nullptr, nullptr, 1), 0);
+    QCOMPARE(v.view.pixelsCounted, 0u);
+    QCOMPARE(v.view.mean[0], 0.f);
+    QCOMPARE(v.view.BrightnessHistogram(3, 3, 3, 3, true, 0, false), 0);
+    QCOMPARE(v.view.mean[3], 0.f);
     // A rectangle reaching outside the image is clipped to it, never read past it.
-    QCOMPARE(v.img.ChannelHistogram(-4, 8, 30, 40, false, nullptr, nullptr, 1), 0);
-    QCOMPARE(v.img.pixelsCounted, 20u);
+    QCOMPARE(v.view.ChannelHistogram(-4, 8, 30, 40, false, nullptr, nullptr, 1), 0);
+    QCOMPARE(v.view.pixelsCounted, 20u);
 }
 
 QTEST_APPLESS_MAIN(TestCipRawImg)
