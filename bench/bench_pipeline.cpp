@@ -241,21 +241,35 @@ void oursTablePass(benchmark::State& state)
 BENCHMARK(oursTablePass)->Name("ours/table_pass_16bit")->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(oursTablePass)->Name("ours/five_table_passes_16bit")->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void oursMedian(benchmark::State& state)
-{
-    const bench::Image16& source = image3600();
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::vector<std::uint16_t> pixels = source.samples;
-        CIP_RawImg raw;
+// A fresh copy of the standard image under a raw view, so each iteration starts from
+// the same samples; the view hands the pixels back before the copy frees them.
+struct FreshCopy {
+    explicit FreshCopy(const bench::Image16& source)
+        : pixels(source.samples)
+    {
         raw.width = source.width;
         raw.height = source.height;
         raw.bits = 16;
         raw.channels = 3;
         raw.pixels = reinterpret_cast<unsigned char*>(pixels.data());
+    }
+    ~FreshCopy() { raw.pixels = nullptr; }
+    FreshCopy(const FreshCopy&) = delete;
+    FreshCopy& operator=(const FreshCopy&) = delete;
+
+    std::vector<std::uint16_t> pixels;
+    CIP_RawImg raw;
+};
+
+void oursMedian(benchmark::State& state)
+{
+    const bench::Image16& source = image3600();
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshCopy copy(source);
+        CIP_RawImg& raw = copy.raw;
         state.ResumeTiming();
         CIP_ImageProcess::noiseReduction(raw, 3);
-        raw.pixels = nullptr;
     }
 }
 BENCHMARK(oursMedian)->Name("ours/median3_16bit")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -265,16 +279,10 @@ void oursHsvRoundTrip(benchmark::State& state)
     const bench::Image16& source = image3600();
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<std::uint16_t> pixels = source.samples;
-        CIP_RawImg raw;
-        raw.width = source.width;
-        raw.height = source.height;
-        raw.bits = 16;
-        raw.channels = 3;
-        raw.pixels = reinterpret_cast<unsigned char*>(pixels.data());
+        FreshCopy copy(source);
+        CIP_RawImg& raw = copy.raw;
         state.ResumeTiming();
         CIP_ImageProcess::brightness(raw, 10);
-        raw.pixels = nullptr;
     }
 }
 BENCHMARK(oursHsvRoundTrip)->Name("ours/hsv_round_trip_16bit")->Unit(benchmark::kMillisecond)->UseRealTime();
