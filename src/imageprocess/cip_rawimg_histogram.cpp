@@ -8,7 +8,6 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -103,61 +102,70 @@ inline unsigned load(const unsigned char* p)
     return v;
 }
 
-// Counting into 32-bit counters directly, or (16-bit images) into 16-bit counters that
-// carry into the 32-bit ones when they wrap: three channels of 65536 16-bit counters fit a
-// core's 512 KiB second-level cache, 32-bit ones do not.
-template <typename C>
-struct Counter;
-
-template <>
-struct Counter<std::uint32_t>
+// Counts n interleaved three-channel pixels into three blocks of 32-bit counters.
+template <typename T>
+void countRun(const unsigned char* s, std::size_t n, std::uint32_t* hist)
 {
-    std::uint32_t* wide;
-    void count(std::size_t i) { ++wide[i]; }
-    void flush(std::size_t) {}
-};
+    constexpr std::size_t kLevels = std::size_t(1) << (8 * sizeof(T));
+    for (std::size_t i = 0; i < n; ++i, s += 3 * sizeof(T)) {
+        ++hist[load<T>(s)];
+        ++hist[kLevels + load<T>(s + sizeof(T))];
+        ++hist[2 * kLevels + load<T>(s + 2 * sizeof(T))];
+    }
+}
 
-template <>
-struct Counter<std::uint16_t>
+// The same for 16-bit samples into 16-bit counters that carry into the 32-bit ones when
+// they wrap: three channels of 65536 16-bit counters stay in a core's second-level cache
+// where 32-bit ones may not, and touch half as many lines of the first-level cache.
+void countRunNarrow(const unsigned char* s, std::size_t n, std::uint16_t* narrow,
+                    std::uint32_t* hist)
 {
-    std::uint32_t* wide;
-    std::uint16_t* narrow = nullptr;
-    void count(std::size_t i)
-    {
+    constexpr std::size_t kLevels = 65536;
+    auto bump = [narrow, hist](std::size_t i) {
         if (__builtin_expect(++narrow[i] == 0, 0))
-            wide[i] += 65536u;
+            hist[i] += 65536u;
+    };
+    for (std::size_t i = 0; i < n; ++i, s += 6) {
+        bump(load<std::uint16_t>(s));
+        bump(kLevels + load<std::uint16_t>(s + 2));
+        bump(2 * kLevels + load<std::uint16_t>(s + 4));
     }
-    void flush(std::size_t entries)
-    {
-        for (std::size_t i = 0; i < entries; ++i)
-            wide[i] += narrow[i];
-    }
-};
+}
+
+// Per-channel sums of n interleaved three-channel pixels. The 24 lanes (eight pixels) are
+// independent, so the compiler turns the loop into vector adds; a run never spans more than
+// one mean block, so a lane holds at most kMeanBlock / 8 samples and cannot overflow.
+template <typename T>
+void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
+{
+    constexpr std::size_t kLanes = 24;
+    std::uint32_t lane[kLanes] = {};
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8, s += kLanes * sizeof(T))
+        for (std::size_t k = 0; k < kLanes; ++k)
+            lane[k] += load<T>(s + k * sizeof(T));
+    for (; i < n; ++i, s += 3 * sizeof(T))
+        for (std::size_t c = 0; c < 3; ++c)
+            lane[c] += load<T>(s + c * sizeof(T));
+    for (std::size_t k = 0; k < kLanes; ++k)
+        sums[k % 3] += lane[k];
+}
 
 // The unfiltered, unlimited channel histogram of three channels over the pixel index ranges
 // [first, end) of the rectangle (row-major inside it) that next() hands out, until it
 // returns false. Block k's sums go to blockSums[3k..3k+2]; ranges are whole blocks (the
 // last one may end early), so every block is summed by exactly one thread. narrow, when
 // given, is a zeroed scratch of 3 * levels 16-bit counters, added into hist at the end.
-template <typename T, bool kThresholds, typename C, typename Next>
+//
+// The counting loop does nothing but count: a counter increment is a load and a store, and
+// the store port is what limits a histogram, so the sums are taken in a second, vectorised
+// pass over the run while it is still in the first-level cache.
+template <typename T, typename Next>
 void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
-                       int levels, std::uint32_t* blockSums, std::uint32_t* above,
-                       const int* thresholds, C* narrow)
+                       int levels, std::uint32_t* blockSums, std::uint16_t* narrow)
 {
     const std::size_t rw = std::size_t(rect.w());
     const unsigned char* base = img.pixels;
-    Counter<C> h0{hist};
-    Counter<C> h1{hist + levels};
-    Counter<C> h2{hist + 2 * levels};
-    if constexpr (std::is_same<C, std::uint16_t>::value) {
-        h0.narrow = narrow;
-        h1.narrow = narrow + levels;
-        h2.narrow = narrow + 2 * levels;
-    }
-    const int t0 = kThresholds ? thresholds[0] : 0;
-    const int t1 = kThresholds ? thresholds[1] : 0;
-    const int t2 = kThresholds ? thresholds[2] : 0;
-    std::uint32_t a0 = 0, a1 = 0, a2 = 0;
 
     std::size_t p = 0;
     std::size_t end = 0;
@@ -165,64 +173,51 @@ void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std:
         while (p < end) {
             const std::size_t block = p / kMeanBlock;
             const std::size_t blockEnd = std::min(end, (block + 1) * kMeanBlock);
-            std::uint32_t s0 = 0, s1 = 0, s2 = 0;
             while (p < blockEnd) {
                 const std::size_t row = p / rw;
                 const std::size_t col = p % rw;
                 const std::size_t run = std::min(rw - col, blockEnd - p);
-                const unsigned char* s = base
+                const unsigned char* first = base
                     + ((std::size_t(rect.top) + row) * std::size_t(img.width)
                        + std::size_t(rect.left) + col) * 3 * sizeof(T);
-                for (std::size_t i = 0; i < run; ++i, s += 3 * sizeof(T)) {
-                    const unsigned v0 = load<T>(s);
-                    const unsigned v1 = load<T>(s + sizeof(T));
-                    const unsigned v2 = load<T>(s + 2 * sizeof(T));
-                    h0.count(v0);
-                    h1.count(v1);
-                    h2.count(v2);
-                    s0 += v0;
-                    s1 += v1;
-                    s2 += v2;
-                    if (kThresholds) {
-                        a0 += int(v0) >= t0;
-                        a1 += int(v1) >= t1;
-                        a2 += int(v2) >= t2;
-                    }
-                }
+                if (sizeof(T) == 2 && narrow != nullptr)
+                    countRunNarrow(first, run, narrow, hist);
+                else
+                    countRun<T>(first, run, hist);
+                channelSums<T>(first, run, blockSums + block * 3);
                 p += run;
             }
-            blockSums[block * 3 + 0] += s0;
-            blockSums[block * 3 + 1] += s1;
-            blockSums[block * 3 + 2] += s2;
         }
     }
-    above[0] += a0;
-    above[1] += a1;
-    above[2] += a2;
-    h0.flush(std::size_t(3) * std::size_t(levels)); // the three blocks are contiguous
+    if (narrow != nullptr)
+        for (std::size_t i = 0; i < std::size_t(3) * std::size_t(levels); ++i)
+            hist[i] += narrow[i];
 }
 
 template <typename T, typename Next>
 void channelHistDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t pixels, Next& next,
-                         std::uint32_t* hist, int levels, std::uint32_t* blockSums,
-                         std::uint32_t* above, const int* thresholds)
+                         std::uint32_t* hist, int levels, std::uint32_t* blockSums)
 {
     // Zeroed here, per thread, so that each core counts into its own cache. On a small
     // image zeroing and adding up the scratch costs more than the cache saves.
     std::unique_ptr<std::uint16_t[]> narrow;
     if (sizeof(T) == 2 && pixels >= kNarrowMinPixels)
         narrow.reset(new (std::nothrow) std::uint16_t[std::size_t(3) * std::size_t(levels)]());
-    std::uint16_t* n = narrow.get();
-    if (n != nullptr && thresholds != nullptr)
-        channelHistRanges<T, true>(img, rect, next, hist, levels, blockSums, above, thresholds, n);
-    else if (n != nullptr)
-        channelHistRanges<T, false>(img, rect, next, hist, levels, blockSums, above, nullptr, n);
-    else if (thresholds != nullptr)
-        channelHistRanges<T, true, std::uint32_t>(img, rect, next, hist, levels, blockSums, above,
-                                                  thresholds, nullptr);
-    else
-        channelHistRanges<T, false, std::uint32_t>(img, rect, next, hist, levels, blockSums, above,
-                                                   nullptr, nullptr);
+    channelHistRanges<T>(img, rect, next, hist, levels, blockSums, narrow.get());
+}
+
+// Samples at or above each channel's threshold, read off the finished histogram: with
+// every pixel counted that is the same as testing each sample, at no cost per sample.
+void countAboveFromHistogram(const std::uint32_t* hist, int levels, const int* thresholds,
+                             std::uint32_t* above)
+{
+    for (int c = 0; c < 3; ++c) {
+        const std::uint32_t* h = hist + std::size_t(c) * std::size_t(levels);
+        std::uint32_t n = 0;
+        for (int v = std::max(thresholds[c], 0); v < levels; ++v)
+            n += h[v];
+        above[c] = n;
+    }
 }
 
 } // namespace
@@ -265,25 +260,22 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
         end = std::min(n, first + chunkPixels);
         return true;
     };
-    auto run = [&](std::uint32_t* hist, std::uint32_t* above) {
+    auto run = [&](std::uint32_t* hist) {
         if (wide)
-            channelHistDispatch<std::uint16_t>(*this, rect, n, next, hist, lv, blockSums.data(),
-                                               above, thresholds);
+            channelHistDispatch<std::uint16_t>(*this, rect, n, next, hist, lv, blockSums.data());
         else
-            channelHistDispatch<std::uint8_t>(*this, rect, n, next, hist, lv, blockSums.data(),
-                                              above, thresholds);
+            channelHistDispatch<std::uint8_t>(*this, rect, n, next, hist, lv, blockSums.data());
     };
 
     const std::size_t entries = std::size_t(3) * std::size_t(lv);
     std::unique_ptr<std::uint32_t[]> second;
     if (n >= kThreadedMinPixels && std::thread::hardware_concurrency() >= 2)
         second.reset(new (std::nothrow) std::uint32_t[entries]());
-    std::uint32_t above2[3] = {0, 0, 0};
     bool helped = false;
     if (second) {
         try {
-            std::thread helper(run, second.get(), above2);
-            run(channelHist, countAbove);
+            std::thread helper(run, second.get());
+            run(channelHist);
             helper.join();
             helped = true;
         } catch (const std::system_error&) {
@@ -291,13 +283,13 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
         }
     }
     if (!helped)
-        run(channelHist, countAbove);
+        run(channelHist);
     else {
         for (std::size_t i = 0; i < entries; ++i)
             channelHist[i] += second[i];
-        for (int c = 0; c < 3; ++c)
-            countAbove[c] += above2[c];
     }
+    if (thresholds != nullptr)
+        countAboveFromHistogram(channelHist, lv, thresholds, countAbove);
 
     for (std::size_t c = 0; c < 3; ++c)
         mean[c] = meanFromBlocks(blockSums, 3, c, std::int64_t(n));
