@@ -114,22 +114,34 @@ void countRun(const unsigned char* s, std::size_t n, std::uint32_t* hist)
     }
 }
 
-// The same for 16-bit samples into 16-bit counters that carry into the 32-bit ones when
-// they wrap: three channels of 65536 16-bit counters stay in a core's second-level cache
-// where 32-bit ones may not, and touch half as many lines of the first-level cache.
+// 16-bit samples can also be counted into 16-bit counters that carry into the 32-bit ones
+// when they wrap: three channels of 65536 16-bit counters stay in a core's second-level
+// cache where 32-bit ones may not, and touch half as many lines of the first-level cache.
+// Each channel's block is one cache line longer than 65536 counters: at a whole multiple of
+// 4 KiB apart, the three counters of a grey pixel would share their low address bits, and
+// the processor then holds each load back behind the other channels' stores.
+constexpr std::size_t kNarrowStride = 65536 + 32;
+constexpr std::size_t kNarrowEntries = 3 * kNarrowStride;
+
 void countRunNarrow(const unsigned char* s, std::size_t n, std::uint16_t* narrow,
                     std::uint32_t* hist)
 {
-    constexpr std::size_t kLevels = 65536;
     auto bump = [narrow, hist](std::size_t i) {
         if (__builtin_expect(++narrow[i] == 0, 0))
-            hist[i] += 65536u;
+            hist[i / kNarrowStride * 65536 + i % kNarrowStride] += 65536u;
     };
     for (std::size_t i = 0; i < n; ++i, s += 6) {
         bump(load<std::uint16_t>(s));
-        bump(kLevels + load<std::uint16_t>(s + 2));
-        bump(2 * kLevels + load<std::uint16_t>(s + 4));
+        bump(kNarrowStride + load<std::uint16_t>(s + 2));
+        bump(2 * kNarrowStride + load<std::uint16_t>(s + 4));
     }
+}
+
+void addNarrowCounts(const std::uint16_t* narrow, std::uint32_t* hist)
+{
+    for (std::size_t c = 0; c < 3; ++c)
+        for (std::size_t v = 0; v < 65536; ++v)
+            hist[c * 65536 + v] += narrow[c * kNarrowStride + v];
 }
 
 // Per-channel sums of n interleaved three-channel pixels. The 24 lanes (eight pixels) are
@@ -155,14 +167,14 @@ void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
 // [first, end) of the rectangle (row-major inside it) that next() hands out, until it
 // returns false. Block k's sums go to blockSums[3k..3k+2]; ranges are whole blocks (the
 // last one may end early), so every block is summed by exactly one thread. narrow, when
-// given, is a zeroed scratch of 3 * levels 16-bit counters, added into hist at the end.
+// given, is a zeroed scratch of kNarrowEntries 16-bit counters, added into hist at the end.
 //
 // The counting loop does nothing but count: a counter increment is a load and a store, and
 // the store port is what limits a histogram, so the sums are taken in a second, vectorised
 // pass over the run while it is still in the first-level cache.
 template <typename T, typename Next>
 void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
-                       int levels, std::uint32_t* blockSums, std::uint16_t* narrow)
+                       std::uint32_t* blockSums, std::uint16_t* narrow)
 {
     const std::size_t rw = std::size_t(rect.w());
     const unsigned char* base = img.pixels;
@@ -189,21 +201,20 @@ void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std:
             }
         }
     }
-    if (narrow != nullptr)
-        for (std::size_t i = 0; i < std::size_t(3) * std::size_t(levels); ++i)
-            hist[i] += narrow[i];
+    if (sizeof(T) == 2 && narrow != nullptr)
+        addNarrowCounts(narrow, hist);
 }
 
 template <typename T, typename Next>
 void channelHistDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t pixels, Next& next,
-                         std::uint32_t* hist, int levels, std::uint32_t* blockSums)
+                         std::uint32_t* hist, std::uint32_t* blockSums)
 {
     // Zeroed here, per thread, so that each core counts into its own cache. On a small
     // image zeroing and adding up the scratch costs more than the cache saves.
     std::unique_ptr<std::uint16_t[]> narrow;
     if (sizeof(T) == 2 && pixels >= kNarrowMinPixels)
-        narrow.reset(new (std::nothrow) std::uint16_t[std::size_t(3) * std::size_t(levels)]());
-    channelHistRanges<T>(img, rect, next, hist, levels, blockSums, narrow.get());
+        narrow.reset(new (std::nothrow) std::uint16_t[kNarrowEntries]());
+    channelHistRanges<T>(img, rect, next, hist, blockSums, narrow.get());
 }
 
 // Samples at or above each channel's threshold, read off the finished histogram: with
@@ -262,9 +273,9 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
     };
     auto run = [&](std::uint32_t* hist) {
         if (wide)
-            channelHistDispatch<std::uint16_t>(*this, rect, n, next, hist, lv, blockSums.data());
+            channelHistDispatch<std::uint16_t>(*this, rect, n, next, hist, blockSums.data());
         else
-            channelHistDispatch<std::uint8_t>(*this, rect, n, next, hist, lv, blockSums.data());
+            channelHistDispatch<std::uint8_t>(*this, rect, n, next, hist, blockSums.data());
     };
 
     const std::size_t entries = std::size_t(3) * std::size_t(lv);
