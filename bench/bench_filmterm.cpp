@@ -127,6 +127,6 @@ void BM_FilmTermLoadTenShipped_Korvane(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_FilmTermApply_Korvane)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FilmTermApply_VipsMaplut)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FilmTermLoadTenShipped_Korvane)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FilmTermApply_Korvane)->Name("ours/film_term_apply")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FilmTermApply_VipsMaplut)->Name("vips/film_term_apply")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FilmTermLoadTenShipped_Korvane)->Name("ours/film_terms_load_ten")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

@@ -113,7 +113,8 @@ void BM_Histogram_VipsHistFind(benchmark::State& state)
 
 } // namespace
 
+// The read pass is the yardstick of the histogram, not a peer: it stays out of the table.
 BENCHMARK(BM_Histogram_ReadPass)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Histogram_Korvane)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Histogram_OpenCvCalcHist)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Histogram_VipsHistFind)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Histogram_Korvane)->Name("ours/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Histogram_OpenCvCalcHist)->Name("opencv/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Histogram_VipsHistFind)->Name("vips/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
