@@ -171,7 +171,7 @@ void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
 //
 // The counting loop does nothing but count: a counter increment is a load and a store, and
 // the store port is what limits a histogram, so the sums are taken in a second, vectorised
-// pass over the run while it is still in the first-level cache.
+// pass over the run while it is still in cache.
 template <typename T, typename Next>
 void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
                        std::uint32_t* blockSums, std::uint16_t* narrow)
