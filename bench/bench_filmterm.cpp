@@ -1,5 +1,6 @@
-// Film-term tables: applying one to a 5173 x 3445 16-bit scan beside libvips' maplut with
+// Film-term tables: applying one to the 5173 x 3445 16-bit standard image beside libvips' maplut with
 // the same table, and loading the ten shipped files.
+#include "benchimages.h"
 #include "cip_filmterms.h"
 
 #include <benchmark/benchmark.h>
@@ -13,29 +14,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kWidth = 5173;
-constexpr int kHeight = 3445;
-
-// A scan-like 16-bit picture: smooth gradients with sensor noise.
-const std::vector<std::uint16_t>& scanImage()
-{
-    static const std::vector<std::uint16_t> pixels = [] {
-        std::vector<std::uint16_t> p(std::size_t(kWidth) * kHeight * 3);
-        std::uint32_t seed = 12345;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                for (int c = 0; c < 3; ++c) {
-                    seed = seed * 1664525u + 1013904223u;
-                    const int base = (x * 9 + y * 5 + c * 7000) % 60000;
-                    p[(std::size_t(y) * kWidth + x) * 3 + c] = std::uint16_t(base + int(seed >> 22));
-                }
-            }
-        }
-        return p;
-    }();
-    return pixels;
-}
 
 const CIP_FilmTermTable& negativeTable()
 {
@@ -66,11 +44,12 @@ std::string applicationDir()
 
 void BM_FilmTermApply_Korvane(benchmark::State& state)
 {
-    const auto& src = scanImage();
+    const bench::Image16& image = bench::standardImage3600();
+    const std::vector<std::uint16_t>& src = image.samples;
     std::vector<std::uint16_t> dst(src.size());
     const CIP_FilmTermTable& table = negativeTable();
     for (auto _ : state) {
-        table.apply16(src.data(), dst.data(), std::size_t(kWidth) * kHeight);
+        table.apply16(src.data(), dst.data(), std::size_t(image.width) * std::size_t(image.height));
         benchmark::DoNotOptimize(dst.data());
         benchmark::ClobberMemory();
     }
@@ -84,7 +63,8 @@ void BM_FilmTermApply_VipsMaplut(benchmark::State& state)
         return;
     }
     vips_cache_set_max(0); // measure the work, not the operation cache
-    const auto& src = scanImage();
+    const bench::Image16& image = bench::standardImage3600();
+    const std::vector<std::uint16_t>& src = image.samples;
     const CIP_FilmTermTable& table = negativeTable();
     std::vector<std::uint16_t> lut(65536 * 3);
     for (int i = 0; i < 65536; ++i) {
@@ -93,7 +73,8 @@ void BM_FilmTermApply_VipsMaplut(benchmark::State& state)
         lut[std::size_t(i) * 3 + 2] = table.blue()[i];
     }
     VipsImage* lutImage = vips_image_new_from_memory(lut.data(), lut.size() * 2, 65536, 1, 3, VIPS_FORMAT_USHORT);
-    VipsImage* in = vips_image_new_from_memory(src.data(), src.size() * 2, kWidth, kHeight, 3, VIPS_FORMAT_USHORT);
+    VipsImage* in = vips_image_new_from_memory(src.data(), src.size() * 2, image.width, image.height, 3,
+                                               VIPS_FORMAT_USHORT);
     for (auto _ : state) {
         VipsImage* mapped = nullptr;
         VipsImage* out = vips_image_new_memory();

@@ -1,5 +1,6 @@
-// Channel histogram of a 5173 x 3445 16-bit scan without colour filter, beside one plain
-// read pass over its bytes, OpenCV's calcHist and libvips' hist_find.
+// Channel histogram of the 5173 x 3445 16-bit standard image without colour filter, beside
+// one plain read pass over its bytes, OpenCV's calcHist and libvips' hist_find.
+#include "benchimages.h"
 #include "cip_rawimg.h"
 
 #include <benchmark/benchmark.h>
@@ -8,39 +9,16 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace {
 
-constexpr int kWidth = 5173;
-constexpr int kHeight = 3445;
-
-const std::vector<std::uint16_t>& histImage()
-{
-    static const std::vector<std::uint16_t> pixels = [] {
-        std::vector<std::uint16_t> p(std::size_t(kWidth) * kHeight * 3);
-        std::uint32_t seed = 777;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                for (int c = 0; c < 3; ++c) {
-                    seed = seed * 1664525u + 1013904223u;
-                    const int base = (x * 11 + y * 3 + c * 9000) % 60000;
-                    p[(std::size_t(y) * kWidth + x) * 3 + c] = std::uint16_t(base + int(seed >> 22));
-                }
-            }
-        }
-        return p;
-    }();
-    return pixels;
-}
-
 void BM_Histogram_ReadPass(benchmark::State& state)
 {
-    const auto& img = histImage();
-    const std::size_t words = img.size() * 2 / 8;
+    const bench::Image16& image = bench::standardImage3600();
+    const std::size_t words = image.bytes() / 8;
     for (auto _ : state) {
         std::uint64_t sum = 0;
-        const unsigned char* p = reinterpret_cast<const unsigned char*>(img.data());
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(image.samples.data());
         for (std::size_t i = 0; i < words; ++i) {
             std::uint64_t w;
             std::memcpy(&w, p + i * 8, 8);
@@ -48,33 +26,34 @@ void BM_Histogram_ReadPass(benchmark::State& state)
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetBytesProcessed(state.iterations() * std::int64_t(img.size() * 2));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(image.bytes()));
 }
 
 void BM_Histogram_Korvane(benchmark::State& state)
 {
-    auto& img = const_cast<std::vector<std::uint16_t>&>(histImage());
+    const bench::Image16& image = bench::standardImage3600();
     CIP_RawImg raw;
-    raw.width = kWidth;
-    raw.height = kHeight;
+    raw.width = image.width;
+    raw.height = image.height;
     raw.bits = 16;
     raw.channels = 3;
-    raw.pixels = reinterpret_cast<unsigned char*>(img.data());
+    // The histogram only reads the pixels; the pointer is taken back before raw dies.
+    raw.pixels = reinterpret_cast<unsigned char*>(const_cast<std::uint16_t*>(image.samples.data()));
     for (auto _ : state) {
-        if (raw.ChannelHistogram(0, 0, kWidth, kHeight, false, nullptr, nullptr, 1) != 0) {
+        if (raw.ChannelHistogram(0, 0, image.width, image.height, false, nullptr, nullptr, 1) != 0) {
             state.SkipWithError("no histogram");
             break;
         }
         benchmark::DoNotOptimize(raw.channelHist);
     }
     raw.pixels = nullptr;
-    state.SetBytesProcessed(state.iterations() * std::int64_t(img.size() * 2));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(image.bytes()));
 }
 
 void BM_Histogram_OpenCvCalcHist(benchmark::State& state)
 {
-    auto& img = const_cast<std::vector<std::uint16_t>&>(histImage());
-    const cv::Mat mat(kHeight, kWidth, CV_16UC3, img.data());
+    const bench::Image16& image = bench::standardImage3600();
+    const cv::Mat mat(image.height, image.width, CV_16UC3, const_cast<std::uint16_t*>(image.samples.data()));
     const int histSize[] = {65536};
     const float range[] = {0, 65536};
     const float* ranges[] = {range};
@@ -86,7 +65,7 @@ void BM_Histogram_OpenCvCalcHist(benchmark::State& state)
         }
         benchmark::DoNotOptimize(hist[2].data);
     }
-    state.SetBytesProcessed(state.iterations() * std::int64_t(img.size() * 2));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(image.bytes()));
 }
 
 void BM_Histogram_VipsHistFind(benchmark::State& state)
@@ -96,8 +75,9 @@ void BM_Histogram_VipsHistFind(benchmark::State& state)
         return;
     }
     vips_cache_set_max(0); // measure the work, not the operation cache
-    const auto& img = histImage();
-    VipsImage* in = vips_image_new_from_memory(img.data(), img.size() * 2, kWidth, kHeight, 3, VIPS_FORMAT_USHORT);
+    const bench::Image16& image = bench::standardImage3600();
+    VipsImage* in = vips_image_new_from_memory(image.samples.data(), image.bytes(), image.width, image.height,
+                                               3, VIPS_FORMAT_USHORT);
     for (auto _ : state) {
         VipsImage* hist = nullptr;
         if (vips_hist_find(in, &hist, nullptr) != 0) {
@@ -108,7 +88,7 @@ void BM_Histogram_VipsHistFind(benchmark::State& state)
         g_object_unref(hist);
     }
     g_object_unref(in);
-    state.SetBytesProcessed(state.iterations() * std::int64_t(img.size() * 2));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(image.bytes()));
 }
 
 } // namespace
