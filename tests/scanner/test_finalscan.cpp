@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "workersignals.h"
+#include "managerlink.h"
 
 #include <cstdio>
 #include <jpeglib.h>
@@ -158,12 +158,8 @@ void TestFinalScan::link(int model)
     manager::release();
     ScannerSDK::forgetDeviceSeenForTests();
     qputenv("KORVANE_SIM_MODEL", QByteArray::number(model));
-    manager* data = manager::instance();
-    data->initProfiles();
-    m_results = std::make_unique<WorkerSignals>(data->scanner());
-    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
-    data->scanner()->startLink();
-    QVERIFY(ready.wait(kWaitMs));
+    m_results = linkManagerToSimulator(kWaitMs);
+    QVERIFY(m_results);
     m_model = model;
 }
 

@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "workersignals.h"
+#include "managerlink.h"
 
 #include <array>
 
@@ -98,12 +98,8 @@ void TestPrescan::initTestCase()
     qputenv("KORVANE_SIM_STATE_DIR", m_state.path().toUtf8());
     qputenv("KORVANE_SIM_MODEL", "82");
     QDir::setCurrent(QCoreApplication::applicationDirPath());
-    manager* data = manager::instance();
-    data->initProfiles();
-    m_results = std::make_unique<WorkerSignals>(data->scanner());
-    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
-    data->scanner()->startLink();
-    QVERIFY(ready.wait(kWaitMs));
+    m_results = linkManagerToSimulator(kWaitMs);
+    QVERIFY(m_results);
 }
 
 void TestPrescan::cleanup()

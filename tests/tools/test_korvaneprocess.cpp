@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "workersignals.h"
+#include "managerlink.h"
 
 #include <tiffio.h>
 
@@ -116,19 +116,15 @@ void TestKorvaneProcess::initTestCase()
     qputenv("KORVANE_SIM_STATE_DIR", m_state.path().toUtf8());
     qputenv("KORVANE_SIM_MODEL", "82");
     QDir::setCurrent(QCoreApplication::applicationDirPath());
-    manager* data = manager::instance();
-    data->initProfiles();
-    m_results = std::make_unique<WorkerSignals>(data->scanner());
-    QSignalSpy ready(m_results.get(), &WorkerSignals::linkReady);
-    data->scanner()->startLink();
-    QVERIFY(ready.wait(kWaitMs));
+    m_results = linkManagerToSimulator(kWaitMs);
+    QVERIFY(m_results);
 
     // A small 16-bit RGB TIFF and a profile for the bad-input cases.
     STImage image = STImage::zeroed(40, 30, 16, 3);
     m_goodTiff = m_folder.path() + QStringLiteral("/good.tif");
     QVERIFY(image.saveTiff(m_goodTiff));
     m_goodProfile = m_folder.path() + QStringLiteral("/good.kor");
-    QVERIFY(data->profile(3).save(m_goodProfile));
+    QVERIFY(manager::instance()->profile(3).save(m_goodProfile));
 }
 
 void TestKorvaneProcess::cleanupTestCase()
