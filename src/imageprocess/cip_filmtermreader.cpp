@@ -60,6 +60,33 @@ void forEachPiece(const char* p, const char* end, Store store)
     }
 }
 
+// Reads the ';'-ended list of numbers at value through convert. Pieces beyond the storage
+// are ignored rather than written past it. False when the ';' is missing.
+template <typename T, typename Convert>
+bool readList(const char* value, T* out, int capacity, Convert convert)
+{
+    const char* p = skipBlanks(value);
+    const char* end = std::strchr(p, ';');
+    if (end == nullptr)
+        return false;
+    int next = 0;
+    forEachPiece(p, end, [&](const char* piece) {
+        if (next < capacity)
+            out[next++] = convert(piece);
+    });
+    return true;
+}
+
+bool readFloats(const char* value, float* out, int capacity)
+{
+    return readList(value, out, capacity, [](const char* piece) { return float(std::atof(piece)); });
+}
+
+bool readInts(const char* value, std::int32_t* out, int capacity)
+{
+    return readList(value, out, capacity, [](const char* piece) { return std::atoi(piece); });
+}
+
 struct KeyColumn
 {
     const char* key;
@@ -274,35 +301,6 @@ bool CIP_FilmTermReader::readText(const char* value, IPString* out)
         m_lineIsContinuation = true;
         p = m_line;
     }
-}
-
-bool CIP_FilmTermReader::readFloats(const char* value, float* out, int capacity)
-{
-    const char* p = skipBlanks(value);
-    const char* end = std::strchr(p, ';');
-    if (end == nullptr)
-        return false;
-    // Pieces beyond the storage are ignored rather than written past it.
-    int next = 0;
-    forEachPiece(p, end, [&](const char* piece) {
-        if (next < capacity)
-            out[next++] = float(std::atof(piece));
-    });
-    return true;
-}
-
-bool CIP_FilmTermReader::readInts(const char* value, std::int32_t* out, int capacity)
-{
-    const char* p = skipBlanks(value);
-    const char* end = std::strchr(p, ';');
-    if (end == nullptr)
-        return false;
-    int next = 0;
-    forEachPiece(p, end, [&](const char* piece) {
-        if (next < capacity)
-            out[next++] = std::atoi(piece);
-    });
-    return true;
 }
 
 bool CIP_FilmTermReader::readDate(const char* value)

@@ -58,8 +58,6 @@ public:
 
 private:
     bool readText(const char* value, IPString* out);
-    bool readFloats(const char* value, float* out, int capacity);
-    bool readInts(const char* value, std::int32_t* out, int capacity);
     bool readLut(const char* value);
     bool readDate(const char* value);
     // Reads the next whole line into m_line, joining the pieces of a line longer than the
