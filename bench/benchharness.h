@@ -11,8 +11,8 @@
 // After all benchmarks ran, the program prints a table with one line per step:
 // our time, each peer's time, and the ratio of ours to the fastest peer (below 1
 // means we are faster). Peers are optional: guard their code with
-// KORVANE_BENCH_OPENCV and KORVANE_BENCH_VIPS. They run on one thread, as our
-// steps do, so that the ratio compares algorithms, not core counts.
+// KORVANE_BENCH_OPENCV and KORVANE_BENCH_VIPS. They run on one thread; a step of
+// ours that uses the second core is also measured on one where it can be.
 
 #include <benchmark/benchmark.h>
 
