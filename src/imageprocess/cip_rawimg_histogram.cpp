@@ -187,9 +187,9 @@ void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
 // last one may end early), so every block is summed by exactly one thread. narrow, when
 // given, is a zeroed scratch of kNarrowEntries 16-bit counters, added into hist at the end.
 //
-// The counting loop does nothing but count: a counter increment is a load and a store, and
-// the store port is what limits a histogram, so the sums are taken in a second, vectorised
-// pass over the run while it is still in cache.
+// The counting loop does nothing but count: every sample costs a load and a store of its
+// counter, and issuing those is what limits a histogram, so the sums are taken in a second,
+// vectorised pass over the run while it is still in cache.
 template <typename T, typename Next>
 void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
                        std::uint32_t* blockSums, std::uint16_t* narrow)
