@@ -13,7 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const CIP_FilmTermTable& negativeTable()
 {
@@ -35,7 +36,7 @@ std::string applicationDir()
 {
     if (const char* dir = std::getenv("KORVANE_APP_DIR"))
         return dir;
-    char exe[PATH_MAX] = {0};
+    char exe[PATH_MAX] = { 0 };
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     std::string path(exe, n > 0 ? std::size_t(n) : 0);
     path = path.substr(0, path.find_last_of('/'));
@@ -72,9 +73,10 @@ void BM_FilmTermApply_VipsMaplut(benchmark::State& state)
         lut[std::size_t(i) * 3 + 1] = table.green()[i];
         lut[std::size_t(i) * 3 + 2] = table.blue()[i];
     }
-    VipsImage* lutImage = vips_image_new_from_memory(lut.data(), lut.size() * 2, 65536, 1, 3, VIPS_FORMAT_USHORT);
-    VipsImage* in = vips_image_new_from_memory(src.data(), src.size() * 2, image.width, image.height, 3,
-                                               VIPS_FORMAT_USHORT);
+    VipsImage* lutImage
+        = vips_image_new_from_memory(lut.data(), lut.size() * 2, 65536, 1, 3, VIPS_FORMAT_USHORT);
+    VipsImage* in = vips_image_new_from_memory(
+        src.data(), src.size() * 2, image.width, image.height, 3, VIPS_FORMAT_USHORT);
     for (auto _ : state) {
         VipsImage* mapped = nullptr;
         VipsImage* out = vips_image_new_memory();
@@ -108,6 +110,16 @@ void BM_FilmTermLoadTenShipped_Korvane(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_FilmTermApply_Korvane)->Name("ours/film_term_apply")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FilmTermApply_VipsMaplut)->Name("vips/film_term_apply")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FilmTermLoadTenShipped_Korvane)->Name("ours/film_terms_load_ten")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FilmTermApply_Korvane)
+    ->Name("ours/film_term_apply")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_FilmTermApply_VipsMaplut)
+    ->Name("vips/film_term_apply")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_FilmTermLoadTenShipped_Korvane)
+    ->Name("ours/film_terms_load_ten")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);

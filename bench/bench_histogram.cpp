@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 void BM_Histogram_ReadPass(benchmark::State& state)
 {
@@ -54,13 +55,13 @@ void BM_Histogram_OpenCvCalcHist(benchmark::State& state)
 {
     const bench::Image16& image = bench::standardImage3600();
     const cv::Mat mat(image.height, image.width, CV_16UC3, const_cast<std::uint16_t*>(image.samples.data()));
-    const int histSize[] = {65536};
-    const float range[] = {0, 65536};
-    const float* ranges[] = {range};
+    const int histSize[] = { 65536 };
+    const float range[] = { 0, 65536 };
+    const float* ranges[] = { range };
     for (auto _ : state) {
         cv::Mat hist[3];
         for (int c = 0; c < 3; ++c) {
-            const int channel[] = {c};
+            const int channel[] = { c };
             cv::calcHist(&mat, 1, channel, cv::Mat(), hist[c], 1, histSize, ranges);
         }
         benchmark::DoNotOptimize(hist[2].data);
@@ -76,8 +77,8 @@ void BM_Histogram_VipsHistFind(benchmark::State& state)
     }
     vips_cache_set_max(0); // measure the work, not the operation cache
     const bench::Image16& image = bench::standardImage3600();
-    VipsImage* in = vips_image_new_from_memory(image.samples.data(), image.bytes(), image.width, image.height,
-                                               3, VIPS_FORMAT_USHORT);
+    VipsImage* in = vips_image_new_from_memory(
+        image.samples.data(), image.bytes(), image.width, image.height, 3, VIPS_FORMAT_USHORT);
     for (auto _ : state) {
         VipsImage* hist = nullptr;
         if (vips_hist_find(in, &hist, nullptr) != 0) {
@@ -96,5 +97,11 @@ void BM_Histogram_VipsHistFind(benchmark::State& state)
 // The read pass is the yardstick of the histogram, not a peer: it stays out of the table.
 BENCHMARK(BM_Histogram_ReadPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Histogram_Korvane)->Name("ours/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Histogram_OpenCvCalcHist)->Name("opencv/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Histogram_VipsHistFind)->Name("vips/channel_histogram")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Histogram_OpenCvCalcHist)
+    ->Name("opencv/channel_histogram")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Histogram_VipsHistFind)
+    ->Name("vips/channel_histogram")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

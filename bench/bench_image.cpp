@@ -28,15 +28,16 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 const STImage& scan16()
 {
     static const STImage image = [] {
         const bench::Image16& source = bench::standardImage3600();
         STImage result;
-        result.setData(std::uint32_t(source.width), std::uint32_t(source.height), 16, 3, source.samples.data(),
-                       source.bytes());
+        result.setData(std::uint32_t(source.width), std::uint32_t(source.height), 16, 3,
+            source.samples.data(), source.bytes());
         return result;
     }();
     return image;
@@ -146,7 +147,7 @@ void oursTiffFromRaw(benchmark::State& state)
     const QString source = raw16();
     for (auto _ : state) {
         if (!ImageFiles::writeTiffFromRawWithLibtiff(16, source, file("oursraw.tif"), scan16().width(),
-                                                     scan16().height(), 10000, QStringLiteral("tif")))
+                scan16().height(), 10000, QStringLiteral("tif")))
             state.SkipWithError("writeTiffFromRaw failed");
         removeUntimed(state, file("oursraw.tif"));
     }
@@ -159,8 +160,8 @@ void oursJpegFromRaw(benchmark::State& state)
     const QString source = raw8();
     scan8();
     for (auto _ : state) {
-        if (!ImageFiles::writeJpegFromRaw(8, source, file("ours.jpg"), scan8().width(), scan8().height(), 10000,
-                                          "jpg"))
+        if (!ImageFiles::writeJpegFromRaw(
+                8, source, file("ours.jpg"), scan8().width(), scan8().height(), 10000, "jpg"))
             state.SkipWithError("writeJpegFromRaw failed");
         removeUntimed(state, file("ours.jpg"));
     }
@@ -196,7 +197,7 @@ BENCHMARK(oursEnlarge)->Name("ours/enlarge_x2")->Unit(benchmark::kMillisecond)->
 cv::Mat matOf(const STImage& image)
 {
     return cv::Mat(int(image.height()), int(image.width()), image.bitsPerSample() == 16 ? CV_16UC3 : CV_8UC3,
-                   const_cast<std::uint8_t*>(image.data()));
+        const_cast<std::uint8_t*>(image.data()));
 }
 
 void opencvRotate(benchmark::State& state)
@@ -248,7 +249,9 @@ void opencvEnlarge(benchmark::State& state)
     for (auto _ : state) {
         cv::resize(source, target, cv::Size(), 2.0, 2.0, cv::INTER_LINEAR);
         std::FILE* out = std::fopen(path.constData(), "wb");
-        if (!out || std::fwrite(target.data, 1, target.total() * target.elemSize(), out) != target.total() * target.elemSize())
+        if (!out
+            || std::fwrite(target.data, 1, target.total() * target.elemSize(), out)
+                != target.total() * target.elemSize())
             state.SkipWithError("fwrite failed");
         if (out)
             std::fclose(out);
@@ -284,8 +287,8 @@ BENCHMARK(opencvJpeg)->Name("opencv/jpeg_q100")->Unit(benchmark::kMillisecond)->
 vips::VImage vipsOf(const STImage& image)
 {
     return vips::VImage::new_from_memory(const_cast<std::uint8_t*>(image.data()), image.byteCount(),
-                                         int(image.width()), int(image.height()), 3,
-                                         image.bitsPerSample() == 16 ? VIPS_FORMAT_USHORT : VIPS_FORMAT_UCHAR);
+        int(image.width()), int(image.height()), 3,
+        image.bitsPerSample() == 16 ? VIPS_FORMAT_USHORT : VIPS_FORMAT_UCHAR);
 }
 
 void vipsTiff(benchmark::State& state)
@@ -293,7 +296,8 @@ void vipsTiff(benchmark::State& state)
     const vips::VImage source = vipsOf(scan16());
     const std::string path = QFile::encodeName(file("vips.tif")).toStdString();
     for (auto _ : state) {
-        source.tiffsave(path.c_str(), vips::VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE));
+        source.tiffsave(
+            path.c_str(), vips::VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE));
         removeUntimed(state, file("vips.tif"));
     }
     QFile::remove(file("vips.tif"));

@@ -2,7 +2,8 @@
 // of the whole window (5173 x 3445) and at 5000 dpi, for the colour-negative profile
 // with every switch on (auto colour, balance, contrast, noise reduction, brightness),
 // beside the peers' times for its steps: five 16-bit table passes, a 3x3 median, an
-// HSV round trip and a TIFF write (libvips; OpenCV's image writer is not linked). Also the prescan pipeline on 431 x 287.
+// HSV round trip and a TIFF write (libvips; OpenCV's image writer is not linked). Also the prescan pipeline
+// on 431 x 287.
 //
 // The final-scan benchmarks report each step's share of the time and the peak memory
 // in units of the scanned image as counters.
@@ -28,7 +29,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,7 +39,8 @@
 #include <fstream>
 #include <string>
 
-namespace {
+namespace
+{
 
 // A negative film frame as the scanner delivers it: the dark holder, the bright
 // orange base of the film's border, and the picture with texture, so that the auto
@@ -166,7 +167,8 @@ void finalScan(benchmark::State& state, std::uint32_t width, std::uint32_t heigh
         writeTimer.start();
         const FinalFile::Prepared prepared = FinalFile::prepare(image, 3600, false, folder.path());
         const QString written = FinalFile::write(image, prepared, path, folder.path());
-        seconds[QStringLiteral("final file (16-bit TIFF, renamed)")] += double(writeTimer.nsecsElapsed()) / 1e9;
+        seconds[QStringLiteral("final file (16-bit TIFF, renamed)")]
+            += double(writeTimer.nsecsElapsed()) / 1e9;
         total += double(timer.nsecsElapsed()) / 1e9;
 
         state.PauseTiming();
@@ -185,13 +187,21 @@ void oursFinalScan3600(benchmark::State& state)
 {
     finalScan(state, 5173, 3445);
 }
-BENCHMARK(oursFinalScan3600)->Name("ours/final_scan_3600dpi")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(oursFinalScan3600)
+    ->Name("ours/final_scan_3600dpi")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 void oursFinalScan5000(benchmark::State& state)
 {
     finalScan(state, 7185, 4785);
 }
-BENCHMARK(oursFinalScan5000)->Name("ours/final_scan_5000dpi")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(oursFinalScan5000)
+    ->Name("ours/final_scan_5000dpi")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 
 void oursPrescan(benchmark::State& state)
 {
@@ -242,13 +252,17 @@ void oursTablePass(benchmark::State& state)
         ComposedTables tables(16);
         for (int i = 0; i < passes; ++i)
             tables.append(table.data(), table.data(), table.data());
-        tables.apply(reinterpret_cast<const uchar*>(source.samples.data()), reinterpret_cast<uchar*>(target.data()),
-                     std::size_t(source.width) * source.height);
+        tables.apply(reinterpret_cast<const uchar*>(source.samples.data()),
+            reinterpret_cast<uchar*>(target.data()), std::size_t(source.width) * source.height);
         benchmark::DoNotOptimize(target.data());
     }
 }
 BENCHMARK(oursTablePass)->Name("ours/table_pass_16bit")->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(oursTablePass)->Name("ours/five_table_passes_16bit")->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(oursTablePass)
+    ->Name("ours/five_table_passes_16bit")
+    ->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // A fresh copy of the standard image under a raw view, so each iteration starts from
 // the same samples; the view hands the pixels back before the copy frees them.
@@ -271,8 +285,7 @@ struct FreshCopy {
 };
 
 // Times step on a fresh copy of the standard image each iteration: the steps work in place.
-template <typename Step>
-void onFreshCopies(benchmark::State& state, Step step)
+template <typename Step> void onFreshCopies(benchmark::State& state, Step step)
 {
     const bench::Image16& source = image3600();
     for (auto _ : state) {
@@ -313,8 +326,8 @@ BENCHMARK(oursTiffWrite)->Name("ours/tiff_write_16bit")->Unit(benchmark::kMillis
 #ifdef KORVANE_BENCH_VIPS
 VipsImage* vipsImage(const bench::Image16& source)
 {
-    return vips_image_new_from_memory(source.samples.data(), source.bytes(), source.width, source.height, 3,
-                                      VIPS_FORMAT_USHORT);
+    return vips_image_new_from_memory(
+        source.samples.data(), source.bytes(), source.width, source.height, 3, VIPS_FORMAT_USHORT);
 }
 
 // Runs a vips operation to memory, as our steps leave their result in memory.
@@ -330,7 +343,8 @@ void vipsTablePass(benchmark::State& state)
 {
     const bench::Image16& source = image3600();
     const std::vector<std::uint16_t> table = inverseTable();
-    VipsImage* lut = vips_image_new_from_memory(table.data(), table.size() * 2, 65536, 1, 1, VIPS_FORMAT_USHORT);
+    VipsImage* lut
+        = vips_image_new_from_memory(table.data(), table.size() * 2, 65536, 1, 1, VIPS_FORMAT_USHORT);
     for (auto _ : state) {
         VipsImage* in = vipsImage(source);
         VipsImage* out = nullptr;
@@ -412,7 +426,10 @@ void openCvHsvRoundTrip(benchmark::State& state)
         benchmark::DoNotOptimize(back.data);
     }
 }
-BENCHMARK(openCvHsvRoundTrip)->Name("opencv/hsv_round_trip_16bit")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openCvHsvRoundTrip)
+    ->Name("opencv/hsv_round_trip_16bit")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 #endif
 

@@ -8,7 +8,8 @@
 #include <QFile>
 #include <QImageWriter>
 
-namespace FinalFile {
+namespace FinalFile
+{
 
 QString dumpedRawPath(const QString& workFolder)
 {
@@ -43,7 +44,8 @@ Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QStr
     return prepared;
 }
 
-namespace {
+namespace
+{
 
 bool writeQtJpeg(const STImage& image, const QString& path)
 {
@@ -61,8 +63,8 @@ bool writeQtJpeg(const STImage& image, const QString& path)
     return true;
 }
 
-bool writeFile(const STImage& image, const Prepared& prepared, bool jpeg, const QString& path,
-               const QString& workFolder)
+bool writeFile(
+    const STImage& image, const Prepared& prepared, bool jpeg, const QString& path, const QString& workFolder)
 {
     if (!prepared.enlarged) {
         if (jpeg)
@@ -73,13 +75,13 @@ bool writeFile(const STImage& image, const Prepared& prepared, bool jpeg, const 
     const std::uint32_t width = ImageFiles::enlargedSize(image.width());
     const std::uint32_t height = ImageFiles::enlargedSize(image.height());
     if (jpeg)
-        return ImageFiles::writeJpegFromRaw(prepared.bits, source, path, width, height, kEnlargedResolution,
-                                            QByteArrayLiteral("jpg"));
+        return ImageFiles::writeJpegFromRaw(
+            prepared.bits, source, path, width, height, kEnlargedResolution, QByteArrayLiteral("jpg"));
     if (ImageFiles::usesTiffTemplate(prepared.bits, width, height))
-        return ImageFiles::writeTiffFromRawWithTemplate(source, path, width, height, kEnlargedResolution,
-                                                        ImageFiles::applicationDataFolder());
-    return ImageFiles::writeTiffFromRawWithLibtiff(prepared.bits, source, path, width, height,
-                                                   kEnlargedResolution, QStringLiteral("tif"));
+        return ImageFiles::writeTiffFromRawWithTemplate(
+            source, path, width, height, kEnlargedResolution, ImageFiles::applicationDataFolder());
+    return ImageFiles::writeTiffFromRawWithLibtiff(
+        prepared.bits, source, path, width, height, kEnlargedResolution, QStringLiteral("tif"));
 }
 
 } // namespace

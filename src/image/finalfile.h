@@ -15,7 +15,8 @@
 //
 // Threads: runs on the scanner worker thread; the raw files have fixed names in
 // the work folder, so one final file at a time.
-namespace FinalFile {
+namespace FinalFile
+{
 
 constexpr int kEnlargedResolution = 10000; // scanned at 5000 dpi and doubled
 constexpr int kScannedResolution = 5000;

@@ -10,7 +10,8 @@
 // The writers behind STImage's file output, writing straight to the path given.
 // Each removes its partial file when it fails. Callers that must not damage an
 // existing file write to a temporary name first (outputcommit.h).
-namespace ImageFiles {
+namespace ImageFiles
+{
 
 // The TIFF of an image: 8 or 16 bits, 1, 3 or 4 channels, one strip, uncompressed.
 bool writeTiff(const STImage& image, const QString& path, const QString& description);
@@ -21,14 +22,13 @@ bool writeRaw(const STImage& image, const QString& path);
 // Final files from a raw file of width x height pixels, three channels of bits
 // each; the raw file must hold at least that many bytes.
 bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                      std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment);
+    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment);
 bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                                 std::uint32_t width, std::uint32_t height, int resolution,
-                                 const QString& description);
+    std::uint32_t width, std::uint32_t height, int resolution, const QString& description);
 // 16-bit only: the prepared header, the rows copied through, the trailer.
 // dataFolder holds tifstart.dat and tifend.dat.
 bool writeTiffFromRawWithTemplate(const QString& sourcePath, const QString& targetPath, std::uint32_t width,
-                                  std::uint32_t height, int resolution, const QString& dataFolder);
+    std::uint32_t height, int resolution, const QString& dataFolder);
 
 // Whether writeTiffFromRaw takes the template path: 16 bits and more than about
 // 1900 million bytes of pixel data, estimated in single precision.

@@ -12,7 +12,8 @@
 
 #include <jpeglib.h>
 
-namespace {
+namespace
+{
 
 // libjpeg's standard error handler ends the process; this one jumps back so that
 // the writer can clean up and report failure.
@@ -49,7 +50,7 @@ struct RowSource {
 
 // Returns 0 on success, 1 when libjpeg failed, 2 when a row could not be read.
 int compress(std::FILE* out, std::uint32_t width, std::uint32_t height, int resolution, const char* comment,
-             unsigned commentBytes, RowSource* source)
+    unsigned commentBytes, RowSource* source)
 {
     jpeg_compress_struct info;
     ErrorManager errors;
@@ -97,10 +98,11 @@ int compress(std::FILE* out, std::uint32_t width, std::uint32_t height, int reso
 
 } // namespace
 
-namespace ImageFiles {
+namespace ImageFiles
+{
 
 bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                      std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment)
+    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment)
 {
     if ((bits != 8 && bits != 16) || width == 0 || height == 0)
         return false;
@@ -134,7 +136,8 @@ bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QStri
     RowSource rows { &source, raw.get(), row.get(), table.get(), rawBytes, samples };
     // The comment marker holds the text and its terminating zero byte.
     const QByteArray text = comment + '\0';
-    const int result = compress(out, width, height, resolution, text.constData(), unsigned(text.size()), &rows);
+    const int result
+        = compress(out, width, height, resolution, text.constData(), unsigned(text.size()), &rows);
     const bool closed = std::fclose(out) == 0;
     if (result != 0 || !closed) {
         qCWarning(lcImage) << "writing" << targetPath << "failed";

@@ -14,9 +14,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace OutputCommit {
+namespace OutputCommit
+{
 
-namespace {
+namespace
+{
 
 enum class Placed { Done, Taken, Failed };
 
@@ -47,8 +49,8 @@ QString createTemporaryBeside(const QString& target)
     if (target.isEmpty() || !info.dir().exists())
         return QString();
     // Hidden and with a suffix no scan uses, so that it never counts as a taken name.
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                        + QStringLiteral(".XXXXXX.part"));
+    QTemporaryFile file(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.part"));
     file.setAutoRemove(false);
     if (!file.open()) {
         qCWarning(lcImage) << "cannot create a file in" << info.absolutePath() << file.errorString();
@@ -82,7 +84,8 @@ QString commitWithoutReplacing(const QString& temporary, const QString& target)
         static const QRegularExpression counted(QStringLiteral("^(.*)(\\d{4})$"));
         const QRegularExpressionMatch match = counted.match(info.completeBaseName());
         if (match.hasMatch()) {
-            const QString extension = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+            const QString extension
+                = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
             for (int n = match.captured(2).toInt() + 1; n <= OutputName::kLastNumber; ++n) {
                 const QString candidate = OutputName::candidate(info.path(), match.captured(1), n, extension);
                 placed = placeWithoutReplacing(temporary, candidate);

@@ -5,7 +5,8 @@
 // Files are written under a temporary name in the target's folder and put in place
 // only when complete, so that a failed write never leaves a half file where a good
 // one stood, and a final scan never overwrites a file that appeared meanwhile.
-namespace OutputCommit {
+namespace OutputCommit
+{
 
 // Creates an empty, uniquely named file beside target (same folder, so that the
 // rename cannot cross file systems) and returns its path; empty when the folder is

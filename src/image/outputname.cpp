@@ -4,7 +4,8 @@
 #include <QFileInfo>
 #include <QSet>
 
-namespace OutputName {
+namespace OutputName
+{
 
 QString candidate(const QString& folder, const QString& prefix, int number, const QString& extension)
 {
@@ -12,8 +13,8 @@ QString candidate(const QString& folder, const QString& prefix, int number, cons
         + extension;
 }
 
-QString nextFreeAmong(const QSet<QString>& taken, const QString& folder, const QString& prefix,
-                      const QString& extension)
+QString nextFreeAmong(
+    const QSet<QString>& taken, const QString& folder, const QString& prefix, const QString& extension)
 {
     for (int n = kFirstNumber; n <= kLastNumber; ++n) {
         const QString path = candidate(folder, prefix, n, extension);

@@ -5,7 +5,8 @@
 
 // The numbered names of the output files: folder + "/" + prefix + four-digit
 // counter + extension, counting 1 to 9998.
-namespace OutputName {
+namespace OutputName
+{
 
 constexpr int kFirstNumber = 1;
 constexpr int kLastNumber = 9998;
@@ -16,7 +17,7 @@ QString candidate(const QString& folder, const QString& prefix, int number, cons
 QString nextFree(const QString& folder, const QString& prefix, const QString& extension);
 
 // The same choice among the names (without folder) listed in taken.
-QString nextFreeAmong(const QSet<QString>& taken, const QString& folder, const QString& prefix,
-                      const QString& extension);
+QString nextFreeAmong(
+    const QSet<QString>& taken, const QString& folder, const QString& prefix, const QString& extension);
 
 } // namespace OutputName

@@ -4,7 +4,8 @@
 #include <new>
 #include <sys/mman.h>
 
-namespace {
+namespace
+{
 
 // Below this the heap serves better: its memory is usually faulted in already.
 constexpr std::size_t kMappedFrom = std::size_t(8) << 20;

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 // The owned byte array of an image. Large arrays are mapped directly; the last one
-// freed (up to 512 MB) is kept for the next array of about its size, so that a chain of whole-image operations does not fault in every page
-// of every result anew. (Huge pages would cut the faults too, but the kernel's
-// compaction for them stalled the first allocation of a process for up to two
-// seconds.) The contents of a new buffer are unspecified unless isZeroFilled().
+// freed (up to 512 MB) is kept for the next array of about its size, so that a chain of whole-image
+// operations does not fault in every page of every result anew. (Huge pages would cut the faults too, but the
+// kernel's compaction for them stalled the first allocation of a process for up to two seconds.) The contents
+// of a new buffer are unspecified unless isZeroFilled().
 //
 // Threads: buffers may be made and freed on any thread; the kept mapping is
 // guarded by its own mutex. A failed allocation throws

@@ -11,7 +11,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Column (or row) positions of the bilinear sampling: the two neighbours and the
 // weight of the second, in double precision.
@@ -44,16 +45,14 @@ bool halvesOnly(const std::vector<Tap>& taps)
     return true;
 }
 
-template <typename Sample>
-Sample loadSample(const std::uint8_t* p)
+template <typename Sample> Sample loadSample(const std::uint8_t* p)
 {
     Sample value;
     std::memcpy(&value, p, sizeof value); // little-endian host, as the raw files are
     return value;
 }
 
-template <typename Sample>
-void storeSample(std::uint8_t* p, Sample value)
+template <typename Sample> void storeSample(std::uint8_t* p, Sample value)
 {
     std::memcpy(p, &value, sizeof value);
 }
@@ -62,14 +61,15 @@ template <typename Sample>
 Sample bilinearSample(double p00, double p10, double p01, double p11, double dx, double dy)
 {
     // Truncation toward zero of the weighted sum, exactly as the definition writes it.
-    return static_cast<Sample>(((1.0 - dx) * p00 + dx * p10) * (1.0 - dy) + ((1.0 - dx) * p01 + dx * p11) * dy);
+    return static_cast<Sample>(
+        ((1.0 - dx) * p00 + dx * p10) * (1.0 - dy) + ((1.0 - dx) * p01 + dx * p11) * dy);
 }
 
 // One target row of the bilinear enlargement. With weights of only 0 and 1/2 (a
 // factor of 2) the double sums are exact, so integer halving gives the same samples.
 template <typename Sample>
 void bilinearRow(const std::uint8_t* source, std::size_t sourceStride, const std::vector<Tap>& xTaps,
-                 const Tap& yTap, bool integerPath, std::int32_t channels, std::uint8_t* out)
+    const Tap& yTap, bool integerPath, std::int32_t channels, std::uint8_t* out)
 {
     const auto* row0 = reinterpret_cast<const Sample*>(source + yTap.first * sourceStride);
     const auto* row1 = reinterpret_cast<const Sample*>(source + yTap.second * sourceStride);
@@ -102,8 +102,7 @@ void bilinearRow(const std::uint8_t* source, std::size_t sourceStride, const std
     for (const Tap& tap : xTaps) {
         for (std::size_t k = 0; k < c; ++k) {
             target[k] = bilinearSample<Sample>(row0[tap.first * c + k], row0[tap.second * c + k],
-                                               row1[tap.first * c + k], row1[tap.second * c + k], tap.weight,
-                                               yTap.weight);
+                row1[tap.first * c + k], row1[tap.second * c + k], tap.weight, yTap.weight);
         }
         target += c;
     }
@@ -120,11 +119,12 @@ bool checkedTargetSize(std::uint32_t sourceSize, double scale, std::uint32_t* ta
 
 } // namespace
 
-namespace RawEnlarge {
+namespace RawEnlarge
+{
 
 bool enlarge(const QString& sourcePath, const QString& targetPath, std::uint32_t sourceWidth,
-             std::uint32_t sourceHeight, double scaleX, double scaleY, std::uint32_t bitsPerSample,
-             std::int32_t channels, std::size_t workBufferBytes)
+    std::uint32_t sourceHeight, double scaleX, double scaleY, std::uint32_t bitsPerSample,
+    std::int32_t channels, std::size_t workBufferBytes)
 {
     // Opening the target truncates it: never the source itself.
     if (QFileInfo(sourcePath).absoluteFilePath() == QFileInfo(targetPath).absoluteFilePath())
@@ -142,7 +142,8 @@ bool enlarge(const QString& sourcePath, const QString& targetPath, std::uint32_t
     if ((bitsPerSample != 8 && bitsPerSample != 16) || channels < 1 || channels > 4 || sourceWidth == 0
         || sourceHeight == 0 || !checkedTargetSize(sourceWidth, scaleX, &targetWidth)
         || !checkedTargetSize(sourceHeight, scaleY, &targetHeight)) {
-        qCWarning(lcImage) << "cannot enlarge" << sourceWidth << "x" << sourceHeight << "by" << scaleX << scaleY;
+        qCWarning(lcImage) << "cannot enlarge" << sourceWidth << "x" << sourceHeight << "by" << scaleX
+                           << scaleY;
         target.discard();
         return false;
     }
@@ -209,8 +210,8 @@ bool enlarge(const QString& sourcePath, const QString& targetPath, std::uint32_t
 }
 
 void bilinearReference(const std::uint8_t* source, std::uint32_t sourceWidth, std::uint32_t sourceHeight,
-                       std::uint8_t* target, std::uint32_t targetWidth, std::uint32_t targetHeight,
-                       std::uint32_t bitsPerSample, std::int32_t channels)
+    std::uint8_t* target, std::uint32_t targetWidth, std::uint32_t targetHeight, std::uint32_t bitsPerSample,
+    std::int32_t channels)
 {
     const std::size_t sampleBytes = bitsPerSample / 8;
     auto p = [&](std::uint32_t x, std::uint32_t y, std::int32_t c) -> double {
@@ -243,8 +244,8 @@ void bilinearReference(const std::uint8_t* source, std::uint32_t sourceWidth, st
 }
 
 void nearestReference(const std::uint8_t* source, std::uint32_t sourceWidth, std::uint32_t sourceHeight,
-                      std::uint8_t* target, std::uint32_t targetWidth, std::uint32_t targetHeight,
-                      std::uint32_t bitsPerSample, std::int32_t channels)
+    std::uint8_t* target, std::uint32_t targetWidth, std::uint32_t targetHeight, std::uint32_t bitsPerSample,
+    std::int32_t channels)
 {
     const std::size_t pixelBytes = bitsPerSample / 8 * std::size_t(channels);
     const std::uint64_t stepX = (std::uint64_t(sourceWidth) * 65536) / targetWidth;
@@ -254,7 +255,7 @@ void nearestReference(const std::uint8_t* source, std::uint32_t sourceWidth, std
         for (std::uint32_t x = 0; x < targetWidth; ++x) {
             const std::uint64_t sx = (std::uint64_t(x) * stepX) >> 16;
             std::memcpy(target + (std::size_t(y) * targetWidth + x) * pixelBytes,
-                        source + (sy * sourceWidth + sx) * pixelBytes, pixelBytes);
+                source + (sy * sourceWidth + sx) * pixelBytes, pixelBytes);
         }
     }
 }
@@ -262,9 +263,9 @@ void nearestReference(const std::uint8_t* source, std::uint32_t sourceWidth, std
 } // namespace RawEnlarge
 
 bool enlargeRaw(const QString& sourcePath, const QString& targetPath, std::uint32_t sourceWidth,
-                std::uint32_t sourceHeight, double scaleX, double scaleY, std::uint32_t bitsPerSample,
-                std::int32_t channels)
+    std::uint32_t sourceHeight, double scaleX, double scaleY, std::uint32_t bitsPerSample,
+    std::int32_t channels)
 {
-    return RawEnlarge::enlarge(sourcePath, targetPath, sourceWidth, sourceHeight, scaleX, scaleY, bitsPerSample,
-                               channels, RawEnlarge::kWorkBufferBytes);
+    return RawEnlarge::enlarge(sourcePath, targetPath, sourceWidth, sourceHeight, scaleX, scaleY,
+        bitsPerSample, channels, RawEnlarge::kWorkBufferBytes);
 }

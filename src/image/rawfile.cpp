@@ -46,7 +46,8 @@ bool RawFile::read(void* buffer, std::uint64_t bytes)
     auto* at = static_cast<char*>(buffer);
     while (bytes > 0 && m_fd >= 0) {
         // Linux moves at most about 2 GB per call.
-        const std::size_t chunk = bytes > (std::uint64_t(1) << 30) ? std::size_t(1) << 30 : std::size_t(bytes);
+        const std::size_t chunk
+            = bytes > (std::uint64_t(1) << 30) ? std::size_t(1) << 30 : std::size_t(bytes);
         const ssize_t n = ::read(m_fd, at, chunk);
         if (n < 0 && errno == EINTR)
             continue;
@@ -62,7 +63,8 @@ bool RawFile::write(const void* buffer, std::uint64_t bytes)
 {
     const auto* at = static_cast<const char*>(buffer);
     while (bytes > 0 && m_fd >= 0 && !m_failed) {
-        const std::size_t chunk = bytes > (std::uint64_t(1) << 30) ? std::size_t(1) << 30 : std::size_t(bytes);
+        const std::size_t chunk
+            = bytes > (std::uint64_t(1) << 30) ? std::size_t(1) << 30 : std::size_t(bytes);
         const ssize_t n = ::write(m_fd, at, chunk);
         if (n < 0 && errno == EINTR)
             continue;

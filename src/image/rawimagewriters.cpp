@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
-
-namespace ImageFiles {
+namespace ImageFiles
+{
 
 QString applicationDataFolder()
 {
@@ -34,8 +34,7 @@ bool writeRaw(const STImage& image, const QString& path)
 }
 
 bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                                 std::uint32_t width, std::uint32_t height, int resolution,
-                                 const QString& description)
+    std::uint32_t width, std::uint32_t height, int resolution, const QString& description)
 {
     if ((bits != 8 && bits != 16) || width == 0 || height == 0)
         return false;
@@ -69,8 +68,9 @@ bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, 
         TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, 0);
         // The next block is read from the raw file while the one before is written.
         const bool ok = output.writeRowsInBlocks(
-            std::size_t(rowBytes), height,
-            [&](std::uint8_t* block, std::uint32_t, std::uint32_t rows) { return source.read(block, rowBytes * rows); });
+            std::size_t(rowBytes), height, [&](std::uint8_t* block, std::uint32_t, std::uint32_t rows) {
+                return source.read(block, rowBytes * rows);
+            });
         written = output.close() && ok;
     }
     if (!written) {
@@ -82,11 +82,11 @@ bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, 
 
 } // namespace ImageFiles
 
-namespace {
+namespace
+{
 
 // Writes through a temporary file beside target and renames it over target.
-template <typename Writer>
-bool writeReplacing(const QString& target, Writer writer)
+template <typename Writer> bool writeReplacing(const QString& target, Writer writer)
 {
     const QString temporary = OutputCommit::createTemporaryBeside(target);
     if (temporary.isEmpty())
@@ -106,7 +106,7 @@ bool STImage::dumpRaw(const QString& path) const
 }
 
 bool STImage::writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                               int resolution, const QByteArray& comment) const
+    int resolution, const QByteArray& comment) const
 {
     const std::uint32_t width = ImageFiles::enlargedSize(m_width);
     const std::uint32_t height = ImageFiles::enlargedSize(m_height);
@@ -116,15 +116,15 @@ bool STImage::writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, co
 }
 
 bool STImage::writeTiffFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-                               int resolution, const QString& description) const
+    int resolution, const QString& description) const
 {
     const std::uint32_t width = ImageFiles::enlargedSize(m_width);
     const std::uint32_t height = ImageFiles::enlargedSize(m_height);
     return writeReplacing(targetPath, [&](const QString& temporary) {
         if (ImageFiles::usesTiffTemplate(bits, width, height))
-            return ImageFiles::writeTiffFromRawWithTemplate(sourcePath, temporary, width, height, resolution,
-                                                            ImageFiles::applicationDataFolder());
-        return ImageFiles::writeTiffFromRawWithLibtiff(bits, sourcePath, temporary, width, height, resolution,
-                                                       description);
+            return ImageFiles::writeTiffFromRawWithTemplate(
+                sourcePath, temporary, width, height, resolution, ImageFiles::applicationDataFolder());
+        return ImageFiles::writeTiffFromRawWithLibtiff(
+            bits, sourcePath, temporary, width, height, resolution, description);
     });
 }

@@ -8,8 +8,7 @@
 // Runs work(firstRow, endRow) over rows 0..rows-1, the second half on a second
 // thread when the image is large enough for a thread start to pay. The halves
 // write disjoint rows; the second thread is joined before returning.
-template <typename Work>
-void splitRows(std::uint32_t rows, std::size_t totalBytes, Work work)
+template <typename Work> void splitRows(std::uint32_t rows, std::size_t totalBytes, Work work)
 {
     // Below a few megabytes the whole pass takes less than a thread start costs.
     constexpr std::size_t kTwoThreadBytes = std::size_t(4) << 20;

@@ -80,8 +80,8 @@ int STImage::registerMetaType()
     return qRegisterMetaType<STImage>("STImage");
 }
 
-std::int64_t STImage::byteCountFor(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                                   std::int32_t channels)
+std::int64_t STImage::byteCountFor(
+    std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels)
 {
     if (channels < 1 || channels > 4 || bitsPerSample > 64)
         return -1;
@@ -94,8 +94,8 @@ std::int64_t STImage::byteCountFor(std::uint32_t width, std::uint32_t height, st
     return static_cast<std::int64_t>(bytes);
 }
 
-STImage STImage::zeroed(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                        std::int32_t channels)
+STImage STImage::zeroed(
+    std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels)
 {
     STImage image = allocated(width, height, bitsPerSample, channels);
     if (image.m_byteCount > 0 && !image.m_pixels.isZeroFilled())
@@ -103,8 +103,8 @@ STImage STImage::zeroed(std::uint32_t width, std::uint32_t height, std::uint32_t
     return image;
 }
 
-STImage STImage::allocated(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                           std::int32_t channels)
+STImage STImage::allocated(
+    std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels)
 {
     STImage image;
     const std::int64_t bytes = byteCountFor(width, height, bitsPerSample, channels);
@@ -121,14 +121,14 @@ STImage STImage::allocated(std::uint32_t width, std::uint32_t height, std::uint3
 }
 
 bool STImage::setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                      std::int32_t channels, const void* source)
+    std::int32_t channels, const void* source)
 {
     const std::int64_t bytes = byteCountFor(width, height, bitsPerSample, channels);
     return bytes >= 0 && takeData(width, height, bitsPerSample, channels, source, bytes);
 }
 
 bool STImage::setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                      std::int32_t channels, const void* source, std::size_t sourceBytes)
+    std::int32_t channels, const void* source, std::size_t sourceBytes)
 {
     const std::int64_t bytes = byteCountFor(width, height, bitsPerSample, channels);
     if (bytes < 0 || static_cast<std::uint64_t>(bytes) > sourceBytes)
@@ -137,7 +137,7 @@ bool STImage::setData(std::uint32_t width, std::uint32_t height, std::uint32_t b
 }
 
 bool STImage::takeData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                       std::int32_t channels, const void* source, std::int64_t bytes)
+    std::int32_t channels, const void* source, std::int64_t bytes)
 {
     if (bytes > 0 && !source)
         return false;

@@ -40,22 +40,22 @@ public:
     static int registerMetaType();
     // An image of these numbers with every sample 0 (an empty image when setData
     // would refuse them).
-    static STImage zeroed(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                          std::int32_t channels);
+    static STImage zeroed(
+        std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels);
 
     // Takes the four numbers and copies channels x (width x height x bits / 8) bytes
     // from source. Refuses (false, image unchanged) a byte size that does not fit in
     // 32 bits, a channel count outside 1-4, and, with the second form, a source that
     // holds fewer bytes than that.
-    bool setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels,
-                 const void* source);
-    bool setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels,
-                 const void* source, std::size_t sourceBytes);
+    bool setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
+        std::int32_t channels, const void* source);
+    bool setData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
+        std::int32_t channels, const void* source, std::size_t sourceBytes);
 
     // The byte size setData would give these numbers, or -1 when it overflows 32 bits
     // or the numbers are unusable.
-    static std::int64_t byteCountFor(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                                     std::int32_t channels);
+    static std::int64_t byteCountFor(
+        std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels);
 
     std::uint8_t* data() { return m_pixels.get(); }
     const std::uint8_t* data() const { return m_pixels.get(); }
@@ -121,17 +121,17 @@ public:
     bool dumpRaw(const QString& path) const;
     // Read the raw file enlarged by 2.0 from this image (width x 2, height x 2, three
     // channels of the given bits) and write the final file.
-    bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath, int resolution,
-                          const QByteArray& comment) const;
-    bool writeTiffFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath, int resolution,
-                          const QString& description = QString()) const;
+    bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
+        int resolution, const QByteArray& comment) const;
+    bool writeTiffFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
+        int resolution, const QString& description = QString()) const;
 
 private:
-    bool takeData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels,
-                  const void* source, std::int64_t bytes);
+    bool takeData(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
+        std::int32_t channels, const void* source, std::int64_t bytes);
     // A new image of these numbers with an uninitialised pixel array.
-    static STImage allocated(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample,
-                             std::int32_t channels);
+    static STImage allocated(
+        std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerSample, std::int32_t channels);
     std::uint8_t* sampleAddress(std::uint32_t x, std::uint32_t y, int channel) const;
 
     std::uint32_t m_width = 0;

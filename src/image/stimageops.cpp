@@ -12,7 +12,8 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
+namespace
+{
 
 // From here the target is far larger than the cache, and streamed stores pay.
 constexpr std::size_t kStreamingBytes = std::size_t(32) << 20;
@@ -49,7 +50,7 @@ void copyRowStreaming(std::uint8_t* target, const std::uint8_t* source, std::siz
 
 template <std::size_t PixelBytes>
 void mirrorRows(const std::uint8_t* source, std::uint8_t* target, std::uint32_t width, std::uint32_t first,
-                std::uint32_t end)
+    std::uint32_t end)
 {
     const std::size_t stride = std::size_t(width) * PixelBytes;
     for (std::uint32_t y = first; y < end; ++y) {
@@ -65,7 +66,7 @@ void mirrorRows(const std::uint8_t* source, std::uint8_t* target, std::uint32_t 
 // so that the pages both touch stay in the TLB.
 template <std::size_t PixelBytes>
 void rotateRows(const std::uint8_t* source, std::uint8_t* target, std::uint32_t width, std::uint32_t height,
-                std::uint32_t firstTargetRow, std::uint32_t endTargetRow)
+    std::uint32_t firstTargetRow, std::uint32_t endTargetRow)
 {
     constexpr std::uint32_t kTile = 16; // measured best of 8-64 for 6-byte pixels
     constexpr std::uint32_t kBlock = 256;
@@ -97,28 +98,40 @@ template <template <std::size_t> class Op, typename... Args>
 void byPixelBytes(std::size_t pixelBytes, Args... args)
 {
     switch (pixelBytes) {
-    case 1: Op<1>::run(args...); break;
-    case 2: Op<2>::run(args...); break;
-    case 3: Op<3>::run(args...); break;
-    case 4: Op<4>::run(args...); break;
-    case 6: Op<6>::run(args...); break;
-    case 8: Op<8>::run(args...); break;
-    default: break;
+    case 1:
+        Op<1>::run(args...);
+        break;
+    case 2:
+        Op<2>::run(args...);
+        break;
+    case 3:
+        Op<3>::run(args...);
+        break;
+    case 4:
+        Op<4>::run(args...);
+        break;
+    case 6:
+        Op<6>::run(args...);
+        break;
+    case 8:
+        Op<8>::run(args...);
+        break;
+    default:
+        break;
     }
 }
 
-template <std::size_t N>
-struct Mirror {
-    static void run(const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t first, std::uint32_t end)
+template <std::size_t N> struct Mirror {
+    static void run(
+        const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t first, std::uint32_t end)
     {
         mirrorRows<N>(s, t, w, first, end);
     }
 };
 
-template <std::size_t N>
-struct Rotate {
-    static void run(const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t h, std::uint32_t first,
-                    std::uint32_t end)
+template <std::size_t N> struct Rotate {
+    static void run(const std::uint8_t* s, std::uint8_t* t, std::uint32_t w, std::uint32_t h,
+        std::uint32_t first, std::uint32_t end)
     {
         rotateRows<N>(s, t, w, h, first, end);
     }

@@ -1,12 +1,14 @@
 #include "stimagereference.h"
 
-namespace STImageReference {
+namespace STImageReference
+{
 
-namespace {
+namespace
+{
 
 // Red, green, blue and, for a four-channel image, the fourth sample.
 void copyPixel(const STImage& source, std::uint32_t sx, std::uint32_t sy, STImage& target, std::uint32_t tx,
-               std::uint32_t ty)
+    std::uint32_t ty)
 {
     target.setRed(tx, ty, source.red(sx, sy));
     target.setGreen(tx, ty, source.green(sx, sy));
@@ -92,8 +94,8 @@ QImage toQImage(const STImage& image)
     for (std::uint32_t y = 0; y < image.height(); ++y)
         for (std::uint32_t x = 0; x < image.width(); ++x)
             result.setPixel(int(x), int(y),
-                            qRgb(int(image.red(x, y) >> shift), int(image.green(x, y) >> shift),
-                                 int(image.blue(x, y) >> shift)));
+                qRgb(int(image.red(x, y) >> shift), int(image.green(x, y) >> shift),
+                    int(image.blue(x, y) >> shift)));
     return result;
 }
 

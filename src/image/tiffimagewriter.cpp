@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-namespace ImageFiles {
+namespace ImageFiles
+{
 
 bool writeTiff(const STImage& image, const QString& path, const QString& description)
 {
@@ -45,16 +46,16 @@ bool writeTiff(const STImage& image, const QString& path, const QString& descrip
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, image.height());
         if (!image.xmlPacket().isEmpty())
             TIFFSetField(tiff, TIFFTAG_XMLPACKET, std::uint32_t(image.xmlPacket().size()),
-                         image.xmlPacket().constData());
+                image.xmlPacket().constData());
         // Copying the next block of rows on a second thread while the one before is
         // written leaves the kernel a source in the cache: faster than one write from
         // the pixels, which the kernel would read from memory on this thread alone.
         const std::uint8_t* pixels = image.data();
-        const bool rowsWritten
-            = output.writeRowsInBlocks(rowBytes, image.height(), [&](std::uint8_t* block, std::uint32_t first, std::uint32_t rows) {
-                  std::memcpy(block, pixels + std::size_t(first) * rowBytes, std::size_t(rows) * rowBytes);
-                  return true;
-              });
+        const bool rowsWritten = output.writeRowsInBlocks(
+            rowBytes, image.height(), [&](std::uint8_t* block, std::uint32_t first, std::uint32_t rows) {
+                std::memcpy(block, pixels + std::size_t(first) * rowBytes, std::size_t(rows) * rowBytes);
+                return true;
+            });
         written = output.close() && rowsWritten;
     }
     if (!written) {

@@ -10,12 +10,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
-#include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Blocks of a few megabytes: large writes, small enough that a block just filled is
 // still in the cache when the kernel copies it.
@@ -124,7 +125,7 @@ TiffOutput::TiffOutput(const QString& path)
     TIFFOpenOptionsSetErrorHandlerExtR(options, errorHandler, this);
     TIFFOpenOptionsSetWarningHandlerExtR(options, warningHandler, this);
     m_tiff = TIFFClientOpenExt(QFile::encodeName(path).constData(), "w", this, readProc, writeProc, seekProc,
-                               closeProc, sizeProc, mapProc, unmapProc, options);
+        closeProc, sizeProc, mapProc, unmapProc, options);
     TIFFOpenOptionsFree(options);
     if (!m_tiff) {
         ::close(m_fd);
@@ -155,7 +156,7 @@ bool TiffOutput::close()
 }
 
 bool TiffOutput::writeRowsInBlocks(std::size_t rowBytes, std::uint32_t height,
-                                   const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill)
+    const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill)
 {
     if (!m_tiff || rowBytes == 0)
         return false;

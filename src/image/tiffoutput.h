@@ -30,7 +30,7 @@ public:
     // fill runs on one thread at a time and must not touch the TIFF. False when a
     // fill or a write failed.
     bool writeRowsInBlocks(std::size_t rowBytes, std::uint32_t height,
-                           const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill);
+        const std::function<bool(std::uint8_t*, std::uint32_t, std::uint32_t)>& fill);
 
     // Internal to the I/O callbacks.
     int descriptor() const { return m_fd; }

@@ -8,12 +8,16 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace TiffTemplateLayout {
+namespace TiffTemplateLayout
+{
 
 constexpr std::size_t kHeaderBytes = 11370; // the pixel data start here
 constexpr std::size_t kTrailerBytes = 46;
 
-constexpr std::size_t entryValue(int entry) { return 18 + 12 * std::size_t(entry); }
+constexpr std::size_t entryValue(int entry)
+{
+    return 18 + 12 * std::size_t(entry);
+}
 
 // Patched with each image (32-bit little-endian unless said otherwise).
 constexpr std::size_t kWidth = 30; // entry 1, ImageWidth
@@ -32,8 +36,8 @@ constexpr std::size_t kXResolutionRational = 5984;
 constexpr std::size_t kYResolutionRational = 5992;
 
 static_assert(kWidth == entryValue(1) && kHeight == entryValue(2) && kRowsPerStrip == entryValue(8)
-                  && kStripByteCount == entryValue(9) && kTrailerLink == entryValue(18),
-              "patched directory entries");
+        && kStripByteCount == entryValue(9) && kTrailerLink == entryValue(18),
+    "patched directory entries");
 
 // Fixed parts, laid down by the generator.
 constexpr int kEntryCount = 19;

@@ -8,9 +8,11 @@
 #include <memory>
 #include <vector>
 
-namespace ImageFiles {
+namespace ImageFiles
+{
 
-namespace {
+namespace
+{
 
 using namespace TiffTemplateLayout;
 
@@ -24,7 +26,8 @@ QByteArray readTemplate(const QString& path, std::size_t expectedBytes, bool isH
         return QByteArray();
     }
     const QByteArray bytes = file.read(qint64(expectedBytes) + 1);
-    if (std::size_t(bytes.size()) != expectedBytes || (isHeader && !bytes.startsWith(QByteArray("II*\0", 4)))) {
+    if (std::size_t(bytes.size()) != expectedBytes
+        || (isHeader && !bytes.startsWith(QByteArray("II*\0", 4)))) {
         qCWarning(lcImage) << "TIFF template" << path << "is damaged:" << bytes.size() << "bytes";
         return QByteArray();
     }
@@ -46,7 +49,7 @@ void putBig16(QByteArray& bytes, std::size_t at, std::uint16_t value)
 } // namespace
 
 bool writeTiffFromRawWithTemplate(const QString& sourcePath, const QString& targetPath, std::uint32_t width,
-                                  std::uint32_t height, int resolution, const QString& dataFolder)
+    std::uint32_t height, int resolution, const QString& dataFolder)
 {
     const std::uint64_t rowBytes = std::uint64_t(width) * 6;
     const std::uint64_t pixelBytes = rowBytes * height;

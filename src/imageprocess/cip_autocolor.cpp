@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 double foldedDistance(double a, double b)
 {
@@ -19,31 +20,33 @@ double foldedDistance(double a, double b)
     return d;
 }
 
-struct Cast
-{
+struct Cast {
     float hue = 0.0f;
     float saturation = 0.0f;
     float value = 0.0f;
 };
 
-Cast castOf(const double *means, int bits)
+Cast castOf(const double* means, int bits)
 {
     Cast c;
-    CIP_RawImg::RGBtoHSV(float(means[0]), float(means[1]), float(means[2]), bits, c.hue, c.saturation, c.value);
+    CIP_RawImg::RGBtoHSV(
+        float(means[0]), float(means[1]), float(means[2]), bits, c.hue, c.saturation, c.value);
     return c;
 }
 
-void startPoints(CIP_ImageProcess &process, int max)
+void startPoints(CIP_ImageProcess& process, int max)
 {
     for (int c = 0; c < 4; ++c)
-        process.records[c] = CIP_CurveRecord{0, 0, max / 2, max / 2, max, max};
+        process.records[c] = CIP_CurveRecord { 0, 0, max / 2, max / 2, max, max };
 }
 
 } // namespace
 
 void CIP_AutoColorParams::read(int modelIndex, int filmCode)
 {
-    const char *section = filmCode == 1 ? "AUTO_COLOR_P" : (filmCode == 2 || filmCode == 4) ? "AUTO_COLOR_N" : nullptr;
+    const char* section = filmCode == 1    ? "AUTO_COLOR_P"
+        : (filmCode == 2 || filmCode == 4) ? "AUTO_COLOR_N"
+                                           : nullptr;
     if (!section)
         return;
     const IPString path = IPParamFilePath(IPParamFile::AutoColor, modelIndex);
@@ -54,9 +57,9 @@ void CIP_AutoColorParams::read(int modelIndex, int filmCode)
     hueYellowMulti = IPReadIniFloat(section, "IDC_HUE_YELLOW_MULTI", 2.0f, path.text());
 }
 
-int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode, bool applyToImage)
+int CIP_AutoColor::run(CIP_ImageProcess& process, CIP_RawImg& image, int filmCode, bool applyToImage)
 {
-    CIP_AutoColorParams &p = process.autoColorParams;
+    CIP_AutoColorParams& p = process.autoColorParams;
     p.read(process.modelIndex, filmCode);
     const int max = image.maxValue();
     const CIP_Rect rect = process.analysisRect(image.width, image.height);
@@ -66,7 +69,8 @@ int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCod
     startPoints(process, max);
     const auto finish = [&](int result) {
         for (int c = 0; c < 4; ++c)
-            process.records16[c] = image.is16Bit() ? process.records[c] : CIP_ImageProcess::to16(process.records[c]);
+            process.records16[c]
+                = image.is16Bit() ? process.records[c] : CIP_ImageProcess::to16(process.records[c]);
         process.buildAndApply(image, CIP_ToneCurve::Kind::ThreePoint, applyToImage);
         return result;
     };
@@ -75,7 +79,7 @@ int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCod
     double lo, hi, mid;
     grey.lightnessRange(lo, hi, mid);
 
-    CIP_GreySearch::Limits l{0.5, (mid + hi) / 2.0, 0.2, 215.0, 165.0};
+    CIP_GreySearch::Limits l { 0.5, (mid + hi) / 2.0, 0.2, 215.0, 165.0 };
     Cast cast;
     int mark = 0;
     double rangeMin = 0.0, rangeMax = 0.0, dist = 0.0;
@@ -115,20 +119,20 @@ int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCod
         }
         if (n == 2)
             break;
-        const double castShare = grey.search({0.5, l.brightness, 1.0, cast.hue, 165.0});
+        const double castShare = grey.search({ 0.5, l.brightness, 1.0, cast.hue, 165.0 });
         const bool inside = cast.hue > rangeMin && cast.hue < rangeMax;
         if ((inside || rangeMax - rangeMin > dist) && !widened && castShare > 0.3) {
             mark = inside ? 2 : 1;
             break;
         }
-        l = CIP_GreySearch::Limits{0.15, cast.value, 0.1, 215.0, 165.0};
+        l = CIP_GreySearch::Limits { 0.15, cast.value, 0.1, 215.0, 165.0 };
     }
 
     // Final search around the cast's hue.
     const double hueTol0 = cast.saturation < 0.05f ? 180.0 : p.hueTol;
     double b = l.brightness;
     double s = cast.saturation;
-    if (grey.search({0.5, b, 0.1, cast.hue, hueTol0}) > 0.0)
+    if (grey.search({ 0.5, b, 0.1, cast.hue, hueTol0 }) > 0.0)
         s = castOf(grey.means(), image.bits).saturation;
     const double half = (rangeMax - rangeMin) / 2.0;
     if (mark == 1 && half > 0.0) {
@@ -141,16 +145,16 @@ int CIP_AutoColor::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCod
     }
     const double smax = std::clamp(p.saturationWeightM * s / 100.0, 0.1, 0.4);
     b = std::min(b, 0.9 * hi);
-    grey.search({smax, b, 0.1, cast.hue, hueTol0});
+    grey.search({ smax, b, 0.1, cast.hue, hueTol0 });
 
-    const double *m = grey.means();
+    const double* m = grey.means();
     if (grey.kept() == 0 || m[0] == 0.0 || m[1] == 0.0 || m[2] == 0.0) {
         startPoints(process, max);
         return finish(CIP_ImageProcess::kNoGrey);
     }
     const double k = (m[0] + m[1] + m[2]) / 3.0;
     for (int c = 0; c < 3; ++c) {
-        CIP_CurveRecord &r = process.records[c];
+        CIP_CurveRecord& r = process.records[c];
         r.midIn = int(r.blackIn + (r.whiteIn - r.blackIn) * 0.5 + (m[c] - k));
     }
     if (image.channelOrder == 1)

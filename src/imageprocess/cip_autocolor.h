@@ -5,8 +5,7 @@ class CIP_RawImg;
 
 // Tuning of auto colour, from section "AUTO_COLOR_P" (film code 1) or "AUTO_COLOR_N"
 // (2 and 4) of the model's "AUTOCOLOR-CCD.INI".
-struct CIP_AutoColorParams
-{
+struct CIP_AutoColorParams {
     float saturationWeightM = 40.0f;
     float hueTol = 50.0f;
     float hueYellowMin = 30.0f;
@@ -25,5 +24,5 @@ public:
     // Fills the object's records, builds the three-point tables and applies them (identity
     // curves for 1303); with applyToImage false the image is only read. Returns 0, 1303 (no
     // usable grey), 603 or 605 (empty rectangle).
-    static int run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode, bool applyToImage = true);
+    static int run(CIP_ImageProcess& process, CIP_RawImg& image, int filmCode, bool applyToImage = true);
 };

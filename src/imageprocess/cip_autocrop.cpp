@@ -9,13 +9,15 @@
 
 void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
 {
-    const char *section = filmCode == 1 ? "AUTOCROP_POS" : (filmCode == 2 || filmCode == 4) ? "AUTOCROP_NEG" : nullptr;
+    const char* section = filmCode == 1    ? "AUTOCROP_POS"
+        : (filmCode == 2 || filmCode == 4) ? "AUTOCROP_NEG"
+                                           : nullptr;
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::AutoCrop, modelIndex, filmFormat);
-    const char *path = file.text();
-    const auto f = [&](const char *key, float def) { return IPReadIniFloat(section, key, def, path); };
-    const auto i = [&](const char *key, int def) { return IPReadIniInt(section, key, def, path); };
+    const char* path = file.text();
+    const auto f = [&](const char* key, float def) { return IPReadIniFloat(section, key, def, path); };
+    const auto i = [&](const char* key, int def) { return IPReadIniInt(section, key, def, path); };
     cropLeft = f("IDC_CROP_LEFT", 0);
     cropTop = f("IDC_CROP_TOP", 0);
     cropRight = f("IDC_CROP_RIGHT", 100);
@@ -48,7 +50,7 @@ void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
     minPercentBorder = f("IDF_MIN_PERCENT_BORDER", 1);
 }
 
-CIP_AutoCrop::Plane CIP_AutoCrop::valuePlane(const CIP_RawImg &image)
+CIP_AutoCrop::Plane CIP_AutoCrop::valuePlane(const CIP_RawImg& image)
 {
     Plane plane;
     plane.width = image.width;
@@ -60,38 +62,38 @@ CIP_AutoCrop::Plane CIP_AutoCrop::valuePlane(const CIP_RawImg &image)
     // only that is formed, with the same float operations; row pointers instead of
     // sample() per channel, samples read as sample() reads them.
     const float full = image.bits == 8 ? 255.0f
-                       : image.bits == 16 ? 65535.0f
-                                          : float(std::ldexp(1.0, image.bits) - 1.0);
+        : image.bits == 16             ? 65535.0f
+                                       : float(std::ldexp(1.0, image.bits) - 1.0);
     const bool wide = image.is16Bit();
     const int top = image.maxValue();
     const std::size_t channels = std::size_t(image.channels);
     const std::size_t rowBytes = std::size_t(image.width) * channels * (wide ? 2 : 1);
-    float *out = plane.percent.data();
+    float* out = plane.percent.data();
     for (int y = 0; y < image.height; ++y) {
-        const unsigned char *row = image.pixels + std::size_t(y) * rowBytes;
+        const unsigned char* row = image.pixels + std::size_t(y) * rowBytes;
         if (wide) {
             for (int x = 0; x < image.width; ++x, row += 2 * channels) {
-                int m = std::max({int(row[0]) | (int(row[1]) << 8), int(row[2]) | (int(row[3]) << 8),
-                                  int(row[4]) | (int(row[5]) << 8)});
+                int m = std::max({ int(row[0]) | (int(row[1]) << 8), int(row[2]) | (int(row[3]) << 8),
+                    int(row[4]) | (int(row[5]) << 8) });
                 m = std::min(m, top);
                 *out++ = float(m) / full * 100.0f;
             }
         } else {
             for (int x = 0; x < image.width; ++x, row += channels)
-                *out++ = float(std::max({row[0], row[1], row[2]})) / full * 100.0f;
+                *out++ = float(std::max({ row[0], row[1], row[2] })) / full * 100.0f;
         }
     }
     return plane;
 }
 
-float CIP_AutoCrop::level(const Plane &plane, const CIP_Rect &area, Mode mode, float reference, float presence,
-                          bool *present)
+float CIP_AutoCrop::level(
+    const Plane& plane, const CIP_Rect& area, Mode mode, float reference, float presence, bool* present)
 {
     const CIP_Rect a = area.clipped(plane.width, plane.height);
     long long selected = 0;
     double sum = 0.0;
     for (int y = a.top; y < a.bottom; ++y) {
-        const float *row = plane.percent.data() + std::size_t(y) * plane.width;
+        const float* row = plane.percent.data() + std::size_t(y) * plane.width;
         for (int x = a.left; x < a.right; ++x) {
             const float p = row[x];
             if ((mode == Mode::Dark && !(p < reference)) || (mode == Mode::Bright && !(p > reference)))
@@ -106,23 +108,24 @@ float CIP_AutoCrop::level(const Plane &plane, const CIP_Rect &area, Mode mode, f
     return selected ? float(sum / double(selected)) : 0.0f;
 }
 
-namespace {
-
-struct Search
+namespace
 {
-    const CIP_AutoCrop::Plane &plane;
-    const CIP_AutoCropParams &p;
+
+struct Search {
+    const CIP_AutoCrop::Plane& plane;
+    const CIP_AutoCropParams& p;
     double darkThreshold, wideDark, brightThreshold, wideBright;
     int sprocketFirst = 0, sprocketEnd = 0; // rows [first, end) in the sprocket area
 
-    bool isBorder(const CIP_Rect &line, bool sprocket) const
+    bool isBorder(const CIP_Rect& line, bool sprocket) const
     {
         using M = CIP_AutoCrop::Mode;
         if (sprocket) {
             bool brightPresent = false, darkPresent = false;
-            float bright = CIP_AutoCrop::level(plane, line, M::Bright, 100.0f - p.refPercentBright,
-                                               p.ifExistPercentBright, &brightPresent);
-            float dark = CIP_AutoCrop::level(plane, line, M::Dark, p.refPercentDark, p.ifExistPercentDark, &darkPresent);
+            float bright = CIP_AutoCrop::level(
+                plane, line, M::Bright, 100.0f - p.refPercentBright, p.ifExistPercentBright, &brightPresent);
+            float dark = CIP_AutoCrop::level(
+                plane, line, M::Dark, p.refPercentDark, p.ifExistPercentDark, &darkPresent);
             if (!brightPresent)
                 bright = 1.0f;
             if (!darkPresent)
@@ -145,11 +148,11 @@ int centredStart(int centre, int length, int lastIndex)
 
 } // namespace
 
-int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, CIP_Rect &crop)
+int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, CIP_Rect& crop)
 {
     const int width = image.width;
     const int height = image.height;
-    crop = CIP_Rect{};
+    crop = CIP_Rect {};
     if (image.channels < 3)
         return 2;
 
@@ -163,7 +166,7 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
     const auto centred = [&](int top, int bottom) {
         const int rowStart = centredStart((top + bottom) / 2, minH, lastRow);
         const int colStart = centredStart((a + rightLimit) / 2, minW, rightLimit);
-        return CIP_Rect{colStart, rowStart, colStart + minW, rowStart + minH};
+        return CIP_Rect { colStart, rowStart, colStart + minW, rowStart + minH };
     };
     if (minW >= width || minH >= height) {
         crop = centred(0, 0);
@@ -177,22 +180,24 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
     const Plane plane = valuePlane(image);
 
     // Thresholds from the border reference area.
-    const CIP_Rect borderArea{int(width * p.borderLeft / 100.0f), int(height * p.borderTop / 100.0f),
-                              int(width * p.borderRight / 100.0f), int(height * p.borderBottom / 100.0f)};
+    const CIP_Rect borderArea { int(width * p.borderLeft / 100.0f), int(height * p.borderTop / 100.0f),
+        int(width * p.borderRight / 100.0f), int(height * p.borderBottom / 100.0f) };
     bool present = false;
-    double darkLevel = level(plane, borderArea, Mode::Dark, p.refPercentDark, p.ifExistPercentDark, &present) + 0.5;
+    double darkLevel
+        = level(plane, borderArea, Mode::Dark, p.refPercentDark, p.ifExistPercentDark, &present) + 0.5;
     if (!present)
         darkLevel = p.defaultPercentDark;
     double darkThreshold = std::max(1.0, std::trunc(darkLevel) + p.tolDark);
     double wideDark = std::max(0.0, 2.0 * p.tolDark + darkThreshold);
-    double brightLevel = level(plane, borderArea, Mode::Bright, 100.0f - p.refPercentBright, p.ifExistPercentBright,
-                               &present) + 0.5;
+    double brightLevel = level(plane, borderArea, Mode::Bright, 100.0f - p.refPercentBright,
+                             p.ifExistPercentBright, &present)
+        + 0.5;
     if (!present)
         brightLevel = p.defaultPercentBright;
     double brightThreshold = std::min(99.0, std::trunc(brightLevel) - p.tolBright);
     double wideBright = std::min(100.0, 2.0 * p.tolBright + brightThreshold);
 
-    Search s{plane, p, darkThreshold, wideDark, brightThreshold, wideBright};
+    Search s { plane, p, darkThreshold, wideDark, brightThreshold, wideBright };
     const int sprocketDepth = int(height * p.skipFilmHolePercent / 100.0f);
     if (p.filmHoleType == 1) {
         s.sprocketFirst = 0;
@@ -213,8 +218,8 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
     const int stripWidth = std::max(1, int(searchWidth * p.refImgPercentWidth / 100.0f));
     const int stripLeft = a + (searchWidth - stripWidth) / 2;
     const auto rowIsBorder = [&](int y) {
-        return s.isBorder(CIP_Rect{stripLeft, y, stripLeft + stripWidth, y + 1},
-                          y >= s.sprocketFirst && y < s.sprocketEnd);
+        return s.isBorder(CIP_Rect { stripLeft, y, stripLeft + stripWidth, y + 1 },
+            y >= s.sprocketFirst && y < s.sprocketEnd);
     };
     std::vector<signed char> rowBorder(std::size_t(height), -1);
     const auto rowBorderCached = [&](int y) {
@@ -272,7 +277,7 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
     std::vector<signed char> colBorder(std::size_t(width), -1);
     const auto colIsBorder = [&](int x) {
         if (colBorder[x] < 0)
-            colBorder[x] = s.isBorder(CIP_Rect{x, stripTop, x + 1, stripTop + stripHeight}, false) ? 1 : 0;
+            colBorder[x] = s.isBorder(CIP_Rect { x, stripTop, x + 1, stripTop + stripHeight }, false) ? 1 : 0;
         return colBorder[x] == 1;
     };
     int left = -1;
@@ -288,7 +293,7 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
     }
     if (left < 0) {
         const CIP_Rect c = centred(top, bottom);
-        crop = CIP_Rect{c.left, c.top, c.right, c.bottom};
+        crop = CIP_Rect { c.left, c.top, c.right, c.bottom };
         return 0;
     }
     int right;
@@ -305,6 +310,6 @@ int CIP_AutoCrop::search(const CIP_RawImg &image, const CIP_AutoCropParams &p, C
         left = centredStart((a + rightLimit) / 2, minW, rightLimit);
         right = left + minW;
     }
-    crop = CIP_Rect{left, top, std::max(left, right), bottom};
+    crop = CIP_Rect { left, top, std::max(left, right), bottom };
     return 0;
 }

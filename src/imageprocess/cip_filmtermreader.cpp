@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 const char kErrorBanner[] = "==========CIP_FilmTermReader::ReadFile(LPCTSTR lpszFileName)==========\n";
 
@@ -46,8 +47,7 @@ float pieceToFloat(const char* p)
 }
 
 // Calls store(piece) for each non-empty piece of [p, end).
-template <typename Store>
-void forEachPiece(const char* p, const char* end, Store store)
+template <typename Store> void forEachPiece(const char* p, const char* end, Store store)
 {
     while (p < end) {
         while (p < end && isSeparator(*p))
@@ -87,8 +87,7 @@ bool readInts(const char* value, std::int32_t* out, int capacity)
     return readList(value, out, capacity, [](const char* piece) { return std::atoi(piece); });
 }
 
-struct KeyColumn
-{
+struct KeyColumn {
     const char* key;
     std::size_t length;
     std::size_t column;
@@ -190,22 +189,22 @@ bool CIP_FilmTermReader::ParseLine(const char* line)
     // Checked in this order; the value starts at the key's length, except that two
     // characters follow "DMinValue" before its numbers.
     static const KeyColumn kKeys[] = {
-        {"#", 1, 1},
-        {"ModelName", 9, 9},
-        {"FilmDefalut", 11, 11},
-        {"DMinValue", 9, 11},
-        {"FilmClass", 9, 9},
-        {"FilmMfgr", 8, 8},
-        {"FilmName", 8, 8},
-        {"CreationDate", 12, 12},
-        {"FilmBalance", 11, 11},
-        {"FilmExposure", 12, 12},
-        {"FilmGain", 8, 8},
-        {"FilmLevel", 9, 9},
-        {"FilmLut", 7, 7},
-        {"FilmMatR", 8, 8},
-        {"FilmMatG", 8, 8},
-        {"FilmMatB", 8, 8},
+        { "#", 1, 1 },
+        { "ModelName", 9, 9 },
+        { "FilmDefalut", 11, 11 },
+        { "DMinValue", 9, 11 },
+        { "FilmClass", 9, 9 },
+        { "FilmMfgr", 8, 8 },
+        { "FilmName", 8, 8 },
+        { "CreationDate", 12, 12 },
+        { "FilmBalance", 11, 11 },
+        { "FilmExposure", 12, 12 },
+        { "FilmGain", 8, 8 },
+        { "FilmLevel", 9, 9 },
+        { "FilmLut", 7, 7 },
+        { "FilmMatR", 8, 8 },
+        { "FilmMatG", 8, 8 },
+        { "FilmMatB", 8, 8 },
     };
     int found = -1;
     for (int i = 0; i < int(sizeof kKeys / sizeof kKeys[0]); ++i) {
@@ -234,14 +233,14 @@ bool CIP_FilmTermReader::ParseLine(const char* line)
     case 3:
         if (!longEnough || !readFloats(value, DMinValue, 3))
             return false;
-        CIP_RawImg::RGBtoHSVRedDistance(DMinValue[0], DMinValue[1], DMinValue[2], DMinHSV[0],
-                                        DMinHSV[1], DMinHSV[2]);
+        CIP_RawImg::RGBtoHSVRedDistance(
+            DMinValue[0], DMinValue[1], DMinValue[2], DMinHSV[0], DMinHSV[1], DMinHSV[2]);
         return true;
     case 4: {
         IPString word;
         if (!readText(value, &word))
             return false;
-        static const char* const kClasses[] = {"NEG", "REV", "B&&W", "KFT", "PHO"};
+        static const char* const kClasses[] = { "NEG", "REV", "B&&W", "KFT", "PHO" };
         for (int c = 0; c < 5; ++c) {
             if (word.compare(kClasses[c]) == 0) {
                 FilmClass = c + 1;
@@ -310,7 +309,7 @@ bool CIP_FilmTermReader::readDate(const char* value)
     // Groups of two, two and four characters; a short date gives shorter groups (an
     // empty group reads 0) and nothing past the text is read.
     auto group = [&](std::size_t from, std::size_t count) {
-        char buffer[8] = {0};
+        char buffer[8] = { 0 };
         for (std::size_t i = 0; i < count && from + i < n; ++i)
             buffer[i] = p[from + i];
         return std::atoi(buffer);

@@ -40,21 +40,21 @@ public:
     // --- Fields, in file order ---------------------------------------------------------------
     IPString ModelName;
     std::int32_t FilmDefalut = 250;
-    float DMinValue[3] = {0, 0, 0};
+    float DMinValue[3] = { 0, 0, 0 };
     std::int32_t FilmClass = NEG;
     IPString FilmMfgr;
     IPString FilmName;
-    std::int32_t CreationDate[3] = {1, 1, 2000}; // first group, second group, year
-    float DMinHSV[3] = {0, 0, 0}; // hue as distance from red (0-1), saturation, value
+    std::int32_t CreationDate[3] = { 1, 1, 2000 }; // first group, second group, year
+    float DMinHSV[3] = { 0, 0, 0 }; // hue as distance from red (0-1), saturation, value
     std::int32_t FilmExposure = 0;
     std::int32_t FilmGain = 0;
     std::int32_t FilmLutCount = 0; // values read into FilmLut
-    float* FilmLut = nullptr;      // kLutValues floats
-    float FilmMatR[kMatValues] = {0, 0, 0, 0};
-    float FilmMatG[kMatValues] = {0, 0, 0, 0};
-    float FilmMatB[kMatValues] = {0, 0, 0, 0};
-    std::int32_t FilmBalance[3] = {100, 100, 100};
-    std::int32_t FilmLevel[3] = {-1, -1, -1};
+    float* FilmLut = nullptr; // kLutValues floats
+    float FilmMatR[kMatValues] = { 0, 0, 0, 0 };
+    float FilmMatG[kMatValues] = { 0, 0, 0, 0 };
+    float FilmMatB[kMatValues] = { 0, 0, 0, 0 };
+    std::int32_t FilmBalance[3] = { 100, 100, 100 };
+    std::int32_t FilmLevel[3] = { -1, -1, -1 };
 
 private:
     bool readText(const char* value, IPString* out);

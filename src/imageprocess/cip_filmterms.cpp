@@ -8,7 +8,8 @@
 #include <mutex>
 #include <thread>
 
-namespace {
+namespace
+{
 
 const char* const kFiles[CIP_FilmTerms::kTableCount] = {
     "/data/TQ9000/Default Positive.ft",
@@ -23,8 +24,7 @@ const char* const kFiles[CIP_FilmTerms::kTableCount] = {
     "/data/TQB/Default Negative.ft",
 };
 
-struct Registry
-{
+struct Registry {
     std::mutex mutex;
     bool loaded = false;
     CIP_FilmTermTable tables[CIP_FilmTerms::kTableCount];
@@ -45,8 +45,7 @@ bool loadOne(CIP_FilmTermTable& table, const std::string& path)
 
 // Splits the pixels in two halves for the second core; the mapping is per sample, so
 // the result does not depend on the split.
-template <typename T, typename Map>
-void forHalves(const T* src, T* dst, std::size_t pixelCount, Map map)
+template <typename T, typename Map> void forHalves(const T* src, T* dst, std::size_t pixelCount, Map map)
 {
     constexpr std::size_t kThreadedMinPixels = std::size_t(1) << 20;
     if (pixelCount >= kThreadedMinPixels && std::thread::hardware_concurrency() >= 2) {
@@ -95,15 +94,16 @@ bool CIP_FilmTermTable::loadFrom(const CIP_FilmTermReader& reader)
                 clear();
                 return false;
             }
-            m_lut[c][i] = static_cast<std::uint16_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) & 0xffffu);
+            m_lut[c][i] = static_cast<std::uint16_t>(
+                static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) & 0xffffu);
         }
     }
     m_loaded = true;
     return true;
 }
 
-void CIP_FilmTermTable::setTables(const std::uint16_t* red, const std::uint16_t* green,
-                                  const std::uint16_t* blue)
+void CIP_FilmTermTable::setTables(
+    const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue)
 {
     std::memcpy(m_lut[0], red, sizeof(std::uint16_t) * kEntries);
     std::memcpy(m_lut[1], green, sizeof(std::uint16_t) * kEntries);
@@ -111,8 +111,7 @@ void CIP_FilmTermTable::setTables(const std::uint16_t* red, const std::uint16_t*
     m_loaded = true;
 }
 
-bool CIP_FilmTermTable::apply16(const std::uint16_t* src, std::uint16_t* dst,
-                                std::size_t pixelCount) const
+bool CIP_FilmTermTable::apply16(const std::uint16_t* src, std::uint16_t* dst, std::size_t pixelCount) const
 {
     if (!m_loaded)
         return false;
@@ -175,8 +174,8 @@ const char* CIP_FilmTerms::fileName(int table)
     return table >= 0 && table < kTableCount ? kFiles[table] : "";
 }
 
-int CIP_FilmTerms::loadTables(const char* applicationDir, CIP_FilmTermTable* tables,
-                              std::vector<std::string>* failed)
+int CIP_FilmTerms::loadTables(
+    const char* applicationDir, CIP_FilmTermTable* tables, std::vector<std::string>* failed)
 {
     const std::string base = applicationDir != nullptr ? applicationDir : ".";
     bool ok[kTableCount] = {};

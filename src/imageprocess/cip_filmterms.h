@@ -61,8 +61,8 @@ public:
     static bool loadAll(const char* applicationDir);
     // Loads the ten files into tables (an array of kTableCount) without touching the
     // process-wide ones; appends the names that failed. Returns the number loaded.
-    static int loadTables(const char* applicationDir, CIP_FilmTermTable* tables,
-                          std::vector<std::string>* failed);
+    static int loadTables(
+        const char* applicationDir, CIP_FilmTermTable* tables, std::vector<std::string>* failed);
     // Table 0-9, nullptr for another index. Never null for 0-9, possibly not loaded.
     static CIP_FilmTermTable* table(int index);
     // File names (as fileName() gives them) of the tables that failed to load, for the

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
+CIP_GreySearch::CIP_GreySearch(const CIP_RawImg& image, const CIP_Rect& rect)
 {
     if (rect.isEmpty() || !image.pixels)
         return;
@@ -23,7 +23,7 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
     const bool blueFirst = image.channelOrder == 1;
     // Row pointers instead of CIP_RawImg::rgb() per pixel; the samples are read as sample()
     // reads them (16-bit words low byte first, clamped to the depth's maximum).
-    const auto read = [wide, top](const unsigned char *row, std::size_t index) {
+    const auto read = [wide, top](const unsigned char* row, std::size_t index) {
         if (!wide)
             return int(row[index]);
         const int v = int(row[index * 2]) | (int(row[index * 2 + 1]) << 8);
@@ -31,8 +31,8 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
     };
     std::size_t i = 0;
     for (int y = rect.top; y < rect.bottom; ++y) {
-        const unsigned char *row = image.pixels
-                                   + std::size_t(y) * std::size_t(image.width) * std::size_t(channels) * (wide ? 2 : 1);
+        const unsigned char* row = image.pixels
+            + std::size_t(y) * std::size_t(image.width) * std::size_t(channels) * (wide ? 2 : 1);
         for (int x = rect.left; x < rect.right; ++x, ++i) {
             const std::size_t index = std::size_t(x) * std::size_t(channels);
             const int s0 = read(row, index);
@@ -54,7 +54,7 @@ CIP_GreySearch::CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect)
     }
 }
 
-bool CIP_GreySearch::lightnessRange(double &lo, double &hi, double &mid)
+bool CIP_GreySearch::lightnessRange(double& lo, double& hi, double& mid)
 {
     const std::size_t n = m_count;
     m_means[0] = m_means[1] = m_means[2] = 0.0;
@@ -65,7 +65,7 @@ bool CIP_GreySearch::lightnessRange(double &lo, double &hi, double &mid)
     }
     float smallest = m_value[0];
     float largest = 0.0f;
-    double sum[3] = {0, 0, 0};
+    double sum[3] = { 0, 0, 0 };
     for (std::size_t i = 0; i < n; ++i) {
         smallest = std::min(smallest, m_value[i]);
         if (m_saturation[i] < 0.4f)
@@ -83,10 +83,10 @@ bool CIP_GreySearch::lightnessRange(double &lo, double &hi, double &mid)
     return true;
 }
 
-double CIP_GreySearch::search(const Limits &l)
+double CIP_GreySearch::search(const Limits& l)
 {
     const std::size_t n = m_count;
-    double sum[3] = {0, 0, 0};
+    double sum[3] = { 0, 0, 0 };
     int kept = 0;
     const float maxSat = float(l.maxSaturation);
     const float low = float(l.brightness - l.tolerance);

@@ -19,31 +19,30 @@ class CIP_RawImg;
 class CIP_GreySearch
 {
 public:
-    struct Limits
-    {
+    struct Limits {
         double maxSaturation; // keep saturation <= this
-        double brightness;    // around this value (0-1)
-        double tolerance;     // |value - brightness| <= this
-        double hue;           // reference hue, degrees
-        double hueTolerance;  // folded hue distance (0-180) <= this
+        double brightness; // around this value (0-1)
+        double tolerance; // |value - brightness| <= this
+        double hue; // reference hue, degrees
+        double hueTolerance; // folded hue distance (0-180) <= this
     };
 
     // rect must lie inside the image (the caller clips it).
-    CIP_GreySearch(const CIP_RawImg &image, const CIP_Rect &rect);
+    CIP_GreySearch(const CIP_RawImg& image, const CIP_Rect& rect);
 
     int pixelCount() const { return int(m_count); }
 
     // Smallest value of all pixels and largest value of those with saturation below 0.4
     // (0 when none), each moved 0.01 inward; mid halfway between. Leaves the channel means of
     // the whole rectangle in means(). false for an empty rectangle.
-    bool lightnessRange(double &lo, double &hi, double &mid);
+    bool lightnessRange(double& lo, double& hi, double& mid);
 
     // Share of kept pixels (kept / pixels of the rectangle; 0 for an empty one). Leaves the
     // channel means of the kept pixels (0 when none) in means().
-    double search(const Limits &limits);
+    double search(const Limits& limits);
 
     // Red, green, blue means (colour order) of the last analysis.
-    const double *means() const { return m_means; }
+    const double* means() const { return m_means; }
     int kept() const { return m_kept; }
 
 private:
@@ -53,6 +52,6 @@ private:
     std::size_t m_count = 0;
     float *m_hue = nullptr, *m_saturation = nullptr, *m_value = nullptr;
     float *m_red = nullptr, *m_green = nullptr, *m_blue = nullptr; // colour order, image units
-    double m_means[3] = {0, 0, 0};
+    double m_means[3] = { 0, 0, 0 };
     int m_kept = 0;
 };

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 constexpr double kFull = 65535.0;
 constexpr std::size_t kPixelsPerRow = 4096;
@@ -22,8 +23,7 @@ inline int div257(int x)
 // Distinct 16-bit channels differ by at least 1/65535, so QColor's fuzzy comparisons of
 // channels (relative 1e-12) and its fuzzy zero test of their difference are plain equality
 // on the integers; the branches below test the integers.
-struct Unit
-{
+struct Unit {
     double r, g, b, max, min;
 };
 
@@ -33,8 +33,7 @@ struct Unit
 // (as hundredths / 36000) for every whole degree; s, v or l / 255 (as x * 0x101 / 65535) for
 // every 8-bit component. For HSL, each whole degree also fixes every channel's branch in
 // setHsl() and the factor that branch multiplies by.
-struct Quotients
-{
+struct Quotients {
     enum Branch : unsigned char { Rising, Top, Falling, Bottom };
 
     double unit[65536];
@@ -53,7 +52,7 @@ struct Quotients
             const int hue16 = hue * 100;
             hueSector[hue] = hue16 / 6000.0;
             const double h = hue16 / 36000.0;
-            double temp3[3] = {h + (1.0 / 3.0), h, h - (1.0 / 3.0)};
+            double temp3[3] = { h + (1.0 / 3.0), h, h - (1.0 / 3.0) };
             for (int c = 0; c < 3; ++c) {
                 if (temp3[c] < 0.0)
                     temp3[c] += 1.0;
@@ -78,7 +77,7 @@ struct Quotients
     }
 };
 
-const Quotients &quotients()
+const Quotients& quotients()
 {
     static const Quotients q;
     return q;
@@ -86,13 +85,12 @@ const Quotients &quotients()
 
 // Callers of the public conversions may pass anything: outside the tables, divide as QColor.
 // The pixel loops pass samples (always 0..65535) and clamped components, and skip the test.
-template <bool kChecked>
-inline double unitOf(const Quotients &q, int x16)
+template <bool kChecked> inline double unitOf(const Quotients& q, int x16)
 {
     return !kChecked || unsigned(x16) < 65536u ? q.unit[x16] : x16 / kFull;
 }
 
-inline double componentOf(const Quotients &q, int x)
+inline double componentOf(const Quotients& q, int x)
 {
     return unsigned(x) < 256u ? q.component[x] : (x * 0x101) / kFull;
 }
@@ -103,8 +101,7 @@ inline int degreeOf(int hue)
     return unsigned(hue) < 360u ? hue : hue % 360;
 }
 
-template <bool kChecked>
-inline Unit unit(const Quotients &q, int r16, int g16, int b16, int max16, int min16)
+template <bool kChecked> inline Unit unit(const Quotients& q, int r16, int g16, int b16, int max16, int min16)
 {
     Unit u;
     u.r = unitOf<kChecked>(q, r16);
@@ -116,7 +113,7 @@ inline Unit unit(const Quotients &q, int r16, int g16, int b16, int max16, int m
 }
 
 // Hue in hundredths of a degree as QColor stores it.
-inline int hue100(const Unit &u, double delta, int r16, int g16, int max16)
+inline int hue100(const Unit& u, double delta, int r16, int g16, int max16)
 {
     double hue;
     if (r16 == max16)
@@ -141,8 +138,7 @@ inline int min3(int a, int b, int c)
     return a < b ? (a < c ? a : c) : (b < c ? b : c);
 }
 
-template <bool kChecked>
-inline CIP_HsvAdjust::Triple toHsvWith(const Quotients &q, int r16, int g16, int b16)
+template <bool kChecked> inline CIP_HsvAdjust::Triple toHsvWith(const Quotients& q, int r16, int g16, int b16)
 {
     const int max16 = max3(r16, g16, b16);
     const int min16 = min3(r16, g16, b16);
@@ -150,13 +146,12 @@ inline CIP_HsvAdjust::Triple toHsvWith(const Quotients &q, int r16, int g16, int
     const double delta = u.max - u.min;
     const int value16 = qRound(u.max * kFull);
     if (max16 == min16)
-        return {-1, 0, div257(value16)};
+        return { -1, 0, div257(value16) };
     const int saturation16 = qRound((delta / u.max) * kFull);
-    return {hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(value16)};
+    return { hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(value16) };
 }
 
-template <bool kChecked>
-inline CIP_HsvAdjust::Triple toHslWith(const Quotients &q, int r16, int g16, int b16)
+template <bool kChecked> inline CIP_HsvAdjust::Triple toHslWith(const Quotients& q, int r16, int g16, int b16)
 {
     const int max16 = max3(r16, g16, b16);
     const int min16 = min3(r16, g16, b16);
@@ -166,13 +161,13 @@ inline CIP_HsvAdjust::Triple toHslWith(const Quotients &q, int r16, int g16, int
     const double lightness = 0.5 * delta2;
     const int lightness16 = qRound(lightness * kFull);
     if (max16 == min16)
-        return {-1, 0, div257(lightness16)};
-    const int saturation16 = lightness < 0.5 ? qRound((delta / delta2) * kFull)
-                                             : qRound((delta / (2.0 - delta2)) * kFull);
-    return {hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(lightness16)};
+        return { -1, 0, div257(lightness16) };
+    const int saturation16
+        = lightness < 0.5 ? qRound((delta / delta2) * kFull) : qRound((delta / (2.0 - delta2)) * kFull);
+    return { hue100(u, delta, r16, g16, max16) / 100, div257(saturation16), div257(lightness16) };
 }
 
-inline void fromHsvWith(const Quotients &q, const CIP_HsvAdjust::Triple &hsv, int rgb16[3])
+inline void fromHsvWith(const Quotients& q, const CIP_HsvAdjust::Triple& hsv, int rgb16[3])
 {
     const int degree = degreeOf(hsv.hue);
     const int hue16 = hsv.hue == -1 ? 65535 : degree * 100;
@@ -192,16 +187,40 @@ inline void fromHsvWith(const Quotients &q, const CIP_HsvAdjust::Triple &hsv, in
     if (i & 1) {
         const double qv = v * (1.0 - (s * f));
         switch (i) {
-        case 1: r = qv; g = v; b = p; break;
-        case 3: r = p; g = qv; b = v; break;
-        default: r = v; g = p; b = qv; break;
+        case 1:
+            r = qv;
+            g = v;
+            b = p;
+            break;
+        case 3:
+            r = p;
+            g = qv;
+            b = v;
+            break;
+        default:
+            r = v;
+            g = p;
+            b = qv;
+            break;
         }
     } else {
         const double t = v * (1.0 - (s * (1.0 - f)));
         switch (i) {
-        case 0: r = v; g = t; b = p; break;
-        case 2: r = p; g = v; b = t; break;
-        default: r = t; g = p; b = v; break;
+        case 0:
+            r = v;
+            g = t;
+            b = p;
+            break;
+        case 2:
+            r = p;
+            g = v;
+            b = t;
+            break;
+        default:
+            r = t;
+            g = p;
+            b = v;
+            break;
         }
     }
     rgb16[0] = qRound(r * kFull);
@@ -226,7 +245,7 @@ inline double hslChannelDirect(double temp1, double temp2, double t)
     return temp1;
 }
 
-inline void fromHslWith(const Quotients &q, const CIP_HsvAdjust::Triple &hsl, int rgb16[3])
+inline void fromHslWith(const Quotients& q, const CIP_HsvAdjust::Triple& hsl, int rgb16[3])
 {
     const int degree = degreeOf(hsl.hue);
     const int hue16 = hsl.hue == -1 ? 65535 : degree * 100;
@@ -246,7 +265,7 @@ inline void fromHslWith(const Quotients &q, const CIP_HsvAdjust::Triple &hsl, in
     const double temp1 = (2.0 * l) - temp2;
     if (degree < 0) {
         const double h = hue16 / 36000.0;
-        const double temp3[3] = {h + (1.0 / 3.0), h, h - (1.0 / 3.0)};
+        const double temp3[3] = { h + (1.0 / 3.0), h, h - (1.0 / 3.0) };
         for (int c = 0; c < 3; ++c)
             rgb16[c] = qRound(hslChannelDirect(temp1, temp2, temp3[c]) * kFull);
     } else {
@@ -256,10 +275,18 @@ inline void fromHslWith(const Quotients &q, const CIP_HsvAdjust::Triple &hsl, in
             const double k = q.hslFactor[degree][c];
             double x;
             switch (q.hslBranch[degree][c]) {
-            case Quotients::Rising: x = temp1 + rise * k; break;
-            case Quotients::Top: x = temp2; break;
-            case Quotients::Falling: x = temp1 + rise * k * 6.0; break;
-            default: x = temp1; break;
+            case Quotients::Rising:
+                x = temp1 + rise * k;
+                break;
+            case Quotients::Top:
+                x = temp2;
+                break;
+            case Quotients::Falling:
+                x = temp1 + rise * k * 6.0;
+                break;
+            default:
+                x = temp1;
+                break;
             }
             rgb16[c] = qRound(x * kFull);
         }
@@ -288,19 +315,19 @@ inline int fromWide(int x16, bool wide)
 constexpr std::size_t kBatch = 128;
 
 template <typename Sample, typename Forward, typename Back>
-void adjustRange(Sample *pixels, std::size_t first, std::size_t end, int channels, bool wide, Forward forward,
-                 Back back)
+void adjustRange(
+    Sample* pixels, std::size_t first, std::size_t end, int channels, bool wide, Forward forward, Back back)
 {
-    const Quotients &q = quotients();
+    const Quotients& q = quotients();
     CIP_HsvAdjust::Triple batch[kBatch];
     for (std::size_t p0 = first; p0 < end; p0 += kBatch) {
         const std::size_t count = std::min(kBatch, end - p0);
         for (std::size_t k = 0; k < count; ++k) {
-            const Sample *s = pixels + (p0 + k) * channels;
+            const Sample* s = pixels + (p0 + k) * channels;
             batch[k] = forward(q, to16(s[0], wide), to16(s[1], wide), to16(s[2], wide));
         }
         for (std::size_t k = 0; k < count; ++k) {
-            Sample *s = pixels + (p0 + k) * channels;
+            Sample* s = pixels + (p0 + k) * channels;
             int rgb[3];
             back(q, batch[k], rgb);
             s[0] = static_cast<Sample>(fromWide(rgb[0], wide));
@@ -311,8 +338,8 @@ void adjustRange(Sample *pixels, std::size_t first, std::size_t end, int channel
 }
 
 template <typename Forward, typename Back>
-void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels, int threads, Forward forward,
-                    Back back)
+void adjustParallel(
+    void* pixels, std::size_t pixelCount, int bits, int channels, int threads, Forward forward, Back back)
 {
     if (pixelCount == 0 || channels < 3)
         return;
@@ -322,14 +349,14 @@ void adjustParallel(void *pixels, std::size_t pixelCount, int bits, int channels
         const std::size_t first = firstRow * kPixelsPerRow;
         const std::size_t end = std::min(pixelCount, endRow * kPixelsPerRow);
         if (wide)
-            adjustRange(static_cast<uint16_t *>(pixels), first, end, channels, wide, forward, back);
+            adjustRange(static_cast<uint16_t*>(pixels), first, end, channels, wide, forward, back);
         else
-            adjustRange(static_cast<uint8_t *>(pixels), first, end, channels, wide, forward, back);
+            adjustRange(static_cast<uint8_t*>(pixels), first, end, channels, wide, forward, back);
     });
 }
 
 template <typename Adjust>
-void referenceLoop(void *pixels, std::size_t pixelCount, int bits, int channels, Adjust adjust)
+void referenceLoop(void* pixels, std::size_t pixelCount, int bits, int channels, Adjust adjust)
 {
     if (channels < 3)
         return;
@@ -339,18 +366,19 @@ void referenceLoop(void *pixels, std::size_t pixelCount, int bits, int channels,
         int s[3];
         for (int c = 0; c < 3; ++c) {
             const std::size_t i = p * channels + c;
-            s[c] = wide ? static_cast<uint16_t *>(pixels)[i] : static_cast<uint8_t *>(pixels)[i];
+            s[c] = wide ? static_cast<uint16_t*>(pixels)[i] : static_cast<uint8_t*>(pixels)[i];
         }
         QColor color = QColor::fromRgbF(s[0] / max, s[1] / max, s[2] / max);
         adjust(color);
         const QColor rgb = color.toRgb();
-        const int out[3] = {qRound(rgb.redF() * max), qRound(rgb.greenF() * max), qRound(rgb.blueF() * max)};
+        const int out[3]
+            = { qRound(rgb.redF() * max), qRound(rgb.greenF() * max), qRound(rgb.blueF() * max) };
         for (int c = 0; c < 3; ++c) {
             const std::size_t i = p * channels + c;
             if (wide)
-                static_cast<uint16_t *>(pixels)[i] = static_cast<uint16_t>(out[c]);
+                static_cast<uint16_t*>(pixels)[i] = static_cast<uint16_t>(out[c]);
             else
-                static_cast<uint8_t *>(pixels)[i] = static_cast<uint8_t>(out[c]);
+                static_cast<uint8_t*>(pixels)[i] = static_cast<uint8_t>(out[c]);
         }
     }
 }
@@ -367,58 +395,60 @@ CIP_HsvAdjust::Triple CIP_HsvAdjust::toHsl(int r16, int g16, int b16)
     return toHslWith<true>(quotients(), r16, g16, b16);
 }
 
-void CIP_HsvAdjust::fromHsv(const Triple &hsv, int rgb16[3])
+void CIP_HsvAdjust::fromHsv(const Triple& hsv, int rgb16[3])
 {
     fromHsvWith(quotients(), hsv, rgb16);
 }
 
-void CIP_HsvAdjust::fromHsl(const Triple &hsl, int rgb16[3])
+void CIP_HsvAdjust::fromHsl(const Triple& hsl, int rgb16[3])
 {
     fromHslWith(quotients(), hsl, rgb16);
 }
 
-void CIP_HsvAdjust::brightness(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
-                               int threads)
+void CIP_HsvAdjust::brightness(
+    void* pixels, std::size_t pixelCount, int bits, int channels, int offset, int threads)
 {
     adjustParallel(
         pixels, pixelCount, bits, channels, threads,
-        [offset](const Quotients &q, int r, int g, int b) {
+        [offset](const Quotients& q, int r, int g, int b) {
             Triple hsv = toHsvWith<false>(q, r, g, b);
             hsv.third = qBound(0, hsv.third + offset, 255);
             return hsv;
         },
-        [](const Quotients &q, const Triple &hsv, int rgb[3]) { fromHsvWith(q, hsv, rgb); });
+        [](const Quotients& q, const Triple& hsv, int rgb[3]) { fromHsvWith(q, hsv, rgb); });
 }
 
-void CIP_HsvAdjust::saturation(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
-                               int threads)
+void CIP_HsvAdjust::saturation(
+    void* pixels, std::size_t pixelCount, int bits, int channels, int offset, int threads)
 {
     if (offset == 0)
         return;
     adjustParallel(
         pixels, pixelCount, bits, channels, threads,
-        [offset](const Quotients &q, int r, int g, int b) {
+        [offset](const Quotients& q, int r, int g, int b) {
             Triple hsl = toHslWith<false>(q, r, g, b);
             hsl.saturation = qBound(0, hsl.saturation + offset, 255);
             return hsl;
         },
-        [](const Quotients &q, const Triple &hsl, int rgb[3]) { fromHslWith(q, hsl, rgb); });
+        [](const Quotients& q, const Triple& hsl, int rgb[3]) { fromHslWith(q, hsl, rgb); });
 }
 
-void CIP_HsvAdjust::brightnessReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset)
+void CIP_HsvAdjust::brightnessReference(
+    void* pixels, std::size_t pixelCount, int bits, int channels, int offset)
 {
-    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor &color) {
+    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor& color) {
         int h, s, v;
         color.getHsv(&h, &s, &v);
         color.setHsv(h, s, qBound(0, v + offset, 255));
     });
 }
 
-void CIP_HsvAdjust::saturationReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset)
+void CIP_HsvAdjust::saturationReference(
+    void* pixels, std::size_t pixelCount, int bits, int channels, int offset)
 {
     if (offset == 0)
         return;
-    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor &color) {
+    referenceLoop(pixels, pixelCount, bits, channels, [offset](QColor& color) {
         int h, s, l;
         color.getHsl(&h, &s, &l);
         color.setHsl(h, qBound(0, s + offset, 255), l);

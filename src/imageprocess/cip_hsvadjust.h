@@ -18,8 +18,7 @@ class CIP_HsvAdjust
 {
 public:
     // QColor's integer reading: hue -1 (achromatic) or 0..360, the other two 0..255.
-    struct Triple
-    {
+    struct Triple {
         int hue;
         int saturation;
         int third; // value (HSV) or lightness (HSL)
@@ -28,17 +27,17 @@ public:
     // Conversions on QColor's 16-bit channel scale (0..65535).
     static Triple toHsv(int r16, int g16, int b16);
     static Triple toHsl(int r16, int g16, int b16);
-    static void fromHsv(const Triple &hsv, int rgb16[3]);
-    static void fromHsl(const Triple &hsl, int rgb16[3]);
+    static void fromHsv(const Triple& hsv, int rgb16[3]);
+    static void fromHsl(const Triple& hsl, int rgb16[3]);
 
     // value = clamp(value + offset, 0, 255) on every pixel (always converted, also for 0).
-    static void brightness(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
-                           int threads = 0);
+    static void brightness(
+        void* pixels, std::size_t pixelCount, int bits, int channels, int offset, int threads = 0);
     // saturation = clamp(saturation + offset, 0, 255); nothing happens for offset 0.
-    static void saturation(void *pixels, std::size_t pixelCount, int bits, int channels, int offset,
-                           int threads = 0);
+    static void saturation(
+        void* pixels, std::size_t pixelCount, int bits, int channels, int offset, int threads = 0);
 
     // Per-pixel QColor versions: the oracle of the tests and the benchmark's baseline.
-    static void brightnessReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset);
-    static void saturationReference(void *pixels, std::size_t pixelCount, int bits, int channels, int offset);
+    static void brightnessReference(void* pixels, std::size_t pixelCount, int bits, int channels, int offset);
+    static void saturationReference(void* pixels, std::size_t pixelCount, int bits, int channels, int offset);
 };

@@ -36,11 +36,11 @@ void CIP_ImageProcess::resetTables()
 CIP_Rect CIP_ImageProcess::defaultRect(int width, int height)
 {
     // Floating point, then truncated.
-    return CIP_Rect{int(width * 25.0 / 100.0), int(height * 25.0 / 100.0), int(width * 75.0 / 100.0),
-                    int(height * 75.0 / 100.0)};
+    return CIP_Rect { int(width * 25.0 / 100.0), int(height * 25.0 / 100.0), int(width * 75.0 / 100.0),
+        int(height * 75.0 / 100.0) };
 }
 
-CIP_Rect CIP_ImageProcess::inset(const CIP_Rect &r)
+CIP_Rect CIP_ImageProcess::inset(const CIP_Rect& r)
 {
     // Integer steps with truncating division, each using the value just computed.
     CIP_Rect i;
@@ -58,7 +58,7 @@ CIP_Rect CIP_ImageProcess::analysisRect(int width, int height)
     return inset(rect).clipped(width, height);
 }
 
-CIP_CurveRecord CIP_ImageProcess::to16(const CIP_CurveRecord &r)
+CIP_CurveRecord CIP_ImageProcess::to16(const CIP_CurveRecord& r)
 {
     const auto widen = [](int v) { return v == 255 ? 65535 : v * 256; };
     CIP_CurveRecord w;
@@ -71,14 +71,14 @@ CIP_CurveRecord CIP_ImageProcess::to16(const CIP_CurveRecord &r)
     return w;
 }
 
-void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind, bool applyToImage)
+void CIP_ImageProcess::buildAndApply(CIP_RawImg& image, CIP_ToneCurve::Kind kind, bool applyToImage)
 {
     // Every analysis starts from identity tables: a channel whose curve cannot be built
     // must not inherit the previous image's correction.
     resetTables();
-    uint16_t *const wide[3] = {table16(0), table16(1), table16(2)};
+    uint16_t* const wide[3] = { table16(0), table16(1), table16(2) };
     CIP_ToneCurve::buildTables(records16, 16, kind, wide);
-    uint16_t *const working[3] = {table(0), table(1), table(2)};
+    uint16_t* const working[3] = { table(0), table(1), table(2) };
     bool sameAs16 = image.is16Bit();
     for (int c = 0; c < 4 && sameAs16; ++c)
         sameAs16 = std::memcmp(&records[c], &records16[c], sizeof(CIP_CurveRecord)) == 0;
@@ -94,37 +94,37 @@ void CIP_ImageProcess::buildAndApply(CIP_RawImg &image, CIP_ToneCurve::Kind kind
         applyTables(image);
 }
 
-void CIP_ImageProcess::applyTables(CIP_RawImg &image) const
+void CIP_ImageProcess::applyTables(CIP_RawImg& image) const
 {
-    const uint16_t *const working[3] = {table(0), table(1), table(2)};
+    const uint16_t* const working[3] = { table(0), table(1), table(2) };
     applyTables(image, working);
 }
 
-void CIP_ImageProcess::applyTables(CIP_RawImg &image, const uint16_t *const tables[3])
+void CIP_ImageProcess::applyTables(CIP_RawImg& image, const uint16_t* const tables[3])
 {
     if (!image.pixels || image.width <= 0 || image.height <= 0)
         return;
     CIP_ToneTable::apply(image.pixels, image.pixels, std::size_t(image.width) * image.height, image.bits,
-                         image.channels, tables);
+        image.channels, tables);
 }
 
-void CIP_ImageProcess::brightness(CIP_RawImg &image, int offset)
+void CIP_ImageProcess::brightness(CIP_RawImg& image, int offset)
 {
     if (!image.pixels || image.width <= 0 || image.height <= 0)
         return;
-    CIP_HsvAdjust::brightness(image.pixels, std::size_t(image.width) * image.height, image.bits, image.channels,
-                              offset);
+    CIP_HsvAdjust::brightness(
+        image.pixels, std::size_t(image.width) * image.height, image.bits, image.channels, offset);
 }
 
-void CIP_ImageProcess::saturation(CIP_RawImg &image, int offset)
+void CIP_ImageProcess::saturation(CIP_RawImg& image, int offset)
 {
     if (!image.pixels || image.width <= 0 || image.height <= 0)
         return;
-    CIP_HsvAdjust::saturation(image.pixels, std::size_t(image.width) * image.height, image.bits, image.channels,
-                              offset);
+    CIP_HsvAdjust::saturation(
+        image.pixels, std::size_t(image.width) * image.height, image.bits, image.channels, offset);
 }
 
-bool CIP_ImageProcess::noiseReduction(CIP_RawImg &image, int k)
+bool CIP_ImageProcess::noiseReduction(CIP_RawImg& image, int k)
 {
     if (!image.pixels || image.width <= 0 || image.height <= 0)
         return true;
@@ -149,34 +149,35 @@ int CIP_ImageProcess::filmTermTable(FilmTermStep step, int modelIndex)
     return -1;
 }
 
-int CIP_ImageProcess::autoCrop(CIP_RawImg &image, int filmFormat, int filmCode, int optionFlag,
-                               std::vector<CIP_Rect> *cropList)
+int CIP_ImageProcess::autoCrop(
+    CIP_RawImg& image, int filmFormat, int filmCode, int optionFlag, std::vector<CIP_Rect>* cropList)
 {
     (void)optionFlag; // no model of this system gives it a meaning
     cropParams.read(modelIndex, filmFormat, filmCode);
     CIP_Rect found;
     const int result = CIP_AutoCrop::search(image, cropParams, found);
     if (slideMode)
-        found = CIP_Rect{image.width * 5 / 100, image.height * 5 / 100, image.width * 95 / 100, image.height * 95 / 100};
+        found = CIP_Rect { image.width * 5 / 100, image.height * 5 / 100, image.width * 95 / 100,
+            image.height * 95 / 100 };
     if (result != kOk)
-        found = CIP_Rect{0, 0, image.width * 40 / 100, image.height * 40 / 100};
+        found = CIP_Rect { 0, 0, image.width * 40 / 100, image.height * 40 / 100 };
     if (cropList)
         cropList->push_back(found);
     rect = found;
     return result;
 }
 
-int CIP_ImageProcess::autoColor(CIP_RawImg &image, int filmCode, bool applyToImage)
+int CIP_ImageProcess::autoColor(CIP_RawImg& image, int filmCode, bool applyToImage)
 {
     return CIP_AutoColor::run(*this, image, filmCode, applyToImage);
 }
 
-int CIP_ImageProcess::rgbBalance(CIP_RawImg &image, int filmCode, bool skipCrop)
+int CIP_ImageProcess::rgbBalance(CIP_RawImg& image, int filmCode, bool skipCrop)
 {
     return CIP_RgbBalance::run(*this, image, filmCode, skipCrop);
 }
 
-int CIP_ImageProcess::gammaCurve(CIP_RawImg &image, int filmCode, bool invert)
+int CIP_ImageProcess::gammaCurve(CIP_RawImg& image, int filmCode, bool invert)
 {
     int d = 128;
     int e = 128;
@@ -219,11 +220,12 @@ int CIP_ImageProcess::gammaCurve(CIP_RawImg &image, int filmCode, bool invert)
 
     if (filmCode == kPositive) {
         for (int c = 0; c < 4; ++c) {
-            records[c] = CIP_CurveRecord{0, 0, e, d, 255, 255};
-            records16[c] = CIP_CurveRecord{0, 0, e == 255 ? 65535 : e * 256, d == 255 ? 65535 : d * 256, 65535, 65535};
+            records[c] = CIP_CurveRecord { 0, 0, e, d, 255, 255 };
+            records16[c] = CIP_CurveRecord { 0, 0, e == 255 ? 65535 : e * 256, d == 255 ? 65535 : d * 256,
+                65535, 65535 };
             if (image.is16Bit()) {
                 // Values above 65280 come out as 65280.
-                records[c] = CIP_CurveRecord{0, 0, e * 256, d * 256, 65280, 65280};
+                records[c] = CIP_CurveRecord { 0, 0, e * 256, d * 256, 65280, 65280 };
                 records16[c] = records[c];
             }
         }
@@ -233,7 +235,7 @@ int CIP_ImageProcess::gammaCurve(CIP_RawImg &image, int filmCode, bool invert)
 
     // Negatives: the provisional positive curve's value at 50 sets the first point.
     std::vector<uint16_t> provisional(256);
-    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord{0, 0, e, d, 255, 255}, 255, false, provisional.data());
+    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord { 0, 0, e, d, 255, 255 }, 255, false, provisional.data());
     const int k = provisional[50];
     int t;
     if (k >= 25)
@@ -246,7 +248,7 @@ int CIP_ImageProcess::gammaCurve(CIP_RawImg &image, int filmCode, bool invert)
         t = 12;
     else
         t = k * 2;
-    CIP_CurveRecord r8{50, t, e, d, 255, 255};
+    CIP_CurveRecord r8 { 50, t, e, d, 255, 255 };
     if (e == d) {
         r8.blackIn = 5;
         r8.blackOut = 5;
@@ -259,7 +261,7 @@ int CIP_ImageProcess::gammaCurve(CIP_RawImg &image, int filmCode, bool invert)
     return kOk;
 }
 
-int CIP_ImageProcess::autoContrast(CIP_RawImg &image, int filmCode)
+int CIP_ImageProcess::autoContrast(CIP_RawImg& image, int filmCode)
 {
     if (rect.right == 0 && rect.bottom == 0) {
         std::vector<CIP_Rect> crops;
@@ -267,15 +269,15 @@ int CIP_ImageProcess::autoContrast(CIP_RawImg &image, int filmCode)
     }
     if (image.width <= 0 || image.height <= 0)
         return kNoPixels;
-    const int result = image.ChannelHistogram(0, 0, image.width, image.height, false, nullptr, nullptr,
-                                              CIP_RawImg::kPositive);
+    const int result = image.ChannelHistogram(
+        0, 0, image.width, image.height, false, nullptr, nullptr, CIP_RawImg::kPositive);
     if (result != kOk)
         return result;
 
     const long long n = image.pixelsCounted;
     const int levels = image.levels();
     const int max = levels - 1;
-    const std::uint32_t *hist = image.channelHist;
+    const std::uint32_t* hist = image.channelHist;
     const int v = int((image.mean[0] + image.mean[1] + image.mean[2]) / 3.0f);
     const int start = int(v * 0.05);
 
@@ -283,7 +285,7 @@ int CIP_ImageProcess::autoContrast(CIP_RawImg &image, int filmCode)
     const auto lowPoint = [&](long long share) {
         int a = 0;
         for (int c = 0; c < 3; ++c) {
-            const std::uint32_t *h = hist + std::size_t(c) * levels;
+            const std::uint32_t* h = hist + std::size_t(c) * levels;
             long long sum = 0;
             int found = -1;
             for (int i = std::max(start, 0); i <= max; ++i) {
@@ -303,7 +305,7 @@ int CIP_ImageProcess::autoContrast(CIP_RawImg &image, int filmCode)
     const auto highPoint = [&](long long share) {
         int g = 0;
         for (int c = 0; c < 3; ++c) {
-            const std::uint32_t *h = hist + std::size_t(c) * levels;
+            const std::uint32_t* h = hist + std::size_t(c) * levels;
             long long sum = 0;
             for (int i = max; i >= 0; --i) {
                 sum += h[i];
@@ -316,7 +318,7 @@ int CIP_ImageProcess::autoContrast(CIP_RawImg &image, int filmCode)
         return g;
     };
 
-    uint16_t *red = table(0);
+    uint16_t* red = table(0);
     const long long s = (long long)(n * 0.005 / 100.0);
     int a = lowPoint(s);
     const int g = highPoint(s);

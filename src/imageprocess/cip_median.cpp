@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // 32-byte vectors: one AVX2 register, two SSE2 registers in the default clone.
 typedef uint16_t Vec16 __attribute__((vector_size(32)));
@@ -37,9 +38,8 @@ constexpr std::size_t kChunk = 2048;
 // med3(max of column lows, med3 of column middles, min of column highs), with each vertical
 // column sorted once and shared by the three outputs that use it.
 template <typename V, typename T>
-inline __attribute__((always_inline)) void medianRow(const T *above, const T *row, const T *below, T *out,
-                                                     std::size_t first, std::size_t end, std::size_t step,
-                                                     T *lo, T *mid, T *hi)
+inline __attribute__((always_inline)) void medianRow(const T* above, const T* row, const T* below, T* out,
+    std::size_t first, std::size_t end, std::size_t step, T* lo, T* mid, T* hi)
 {
     constexpr std::size_t lanes = sizeof(V) / sizeof(T);
     for (std::size_t j0 = first; j0 < end; j0 += kChunk) {
@@ -94,8 +94,8 @@ inline __attribute__((always_inline)) void medianRow(const T *above, const T *ro
             std::memcpy(out + j0 + i, &result, sizeof result);
         }
         for (; i < n; ++i) {
-            T maxLow = std::max({lo[i], lo[i + step], lo[i + 2 * step]});
-            const T minHigh = std::min({hi[i], hi[i + step], hi[i + 2 * step]});
+            T maxLow = std::max({ lo[i], lo[i + step], lo[i + 2 * step] });
+            const T minHigh = std::min({ hi[i], hi[i + step], hi[i + 2 * step] });
             T m0 = mid[i], m1 = mid[i + step];
             const T m2 = mid[i + 2 * step];
             KV_SORT2(m0, m1);
@@ -109,30 +109,29 @@ inline __attribute__((always_inline)) void medianRow(const T *above, const T *ro
 }
 
 template <typename V, typename T>
-inline __attribute__((always_inline)) void medianRows(const T *src, T *dst, std::size_t rowSamples,
-                                                      std::size_t step, std::size_t firstRow, std::size_t endRow)
+inline __attribute__((always_inline)) void medianRows(
+    const T* src, T* dst, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
 {
     T lo[kChunk + 64], mid[kChunk + 64], hi[kChunk + 64];
     for (std::size_t y = firstRow; y < endRow; ++y) {
-        const T *row = src + y * rowSamples;
-        T *out = dst + y * rowSamples;
+        const T* row = src + y * rowSamples;
+        T* out = dst + y * rowSamples;
         // The first and last pixel of the row keep their values.
         std::memcpy(out, row, step * sizeof(T));
         std::memcpy(out + rowSamples - step, row + rowSamples - step, step * sizeof(T));
-        medianRow<V>(row - rowSamples, row, row + rowSamples, out, step, rowSamples - step, step, lo, mid, hi);
+        medianRow<V>(
+            row - rowSamples, row, row + rowSamples, out, step, rowSamples - step, step, lo, mid, hi);
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRows16(const uint16_t *src, uint16_t *dst,
-                                                                    std::size_t rowSamples, std::size_t step,
-                                                                    std::size_t firstRow, std::size_t endRow)
+__attribute__((target_clones("avx2", "default"))) void medianRows16(const uint16_t* src, uint16_t* dst,
+    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
 {
     medianRows<Vec16>(src, dst, rowSamples, step, firstRow, endRow);
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRows8(const uint8_t *src, uint8_t *dst,
-                                                                   std::size_t rowSamples, std::size_t step,
-                                                                   std::size_t firstRow, std::size_t endRow)
+__attribute__((target_clones("avx2", "default"))) void medianRows8(const uint8_t* src, uint8_t* dst,
+    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
 {
     medianRows<Vec8>(src, dst, rowSamples, step, firstRow, endRow);
 }
@@ -142,45 +141,43 @@ __attribute__((target_clones("avx2", "default"))) void medianRows8(const uint8_t
 // original of the row above and of the current row are kept in two rolling row buffers, so
 // the kernel reads exactly what it would read from an untouched copy.
 template <typename V, typename T>
-inline __attribute__((always_inline)) void medianRowsInPlace(T *pixels, std::size_t rowSamples, std::size_t step,
-                                                             std::size_t firstRow, std::size_t endRow,
-                                                             const T *aboveOriginal, const T *belowOriginal,
-                                                             T *previous, T *current)
+inline __attribute__((always_inline)) void medianRowsInPlace(T* pixels, std::size_t rowSamples,
+    std::size_t step, std::size_t firstRow, std::size_t endRow, const T* aboveOriginal,
+    const T* belowOriginal, T* previous, T* current)
 {
     T lo[kChunk + 64], mid[kChunk + 64], hi[kChunk + 64];
     std::memcpy(previous, aboveOriginal, rowSamples * sizeof(T));
     for (std::size_t y = firstRow; y < endRow; ++y) {
-        T *row = pixels + y * rowSamples;
+        T* row = pixels + y * rowSamples;
         std::memcpy(current, row, rowSamples * sizeof(T));
-        const T *below = y + 1 < endRow ? row + rowSamples : belowOriginal;
+        const T* below = y + 1 < endRow ? row + rowSamples : belowOriginal;
         // The first and last pixel of the row keep their values: they are already there.
         medianRow<V>(previous, current, below, row, step, rowSamples - step, step, lo, mid, hi);
         std::swap(previous, current);
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace16(
-    uint16_t *pixels, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
-    const uint16_t *aboveOriginal, const uint16_t *belowOriginal, uint16_t *previous, uint16_t *current)
+__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace16(uint16_t* pixels,
+    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
+    const uint16_t* aboveOriginal, const uint16_t* belowOriginal, uint16_t* previous, uint16_t* current)
 {
-    medianRowsInPlace<Vec16>(pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous,
-                             current);
+    medianRowsInPlace<Vec16>(
+        pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous, current);
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace8(
-    uint8_t *pixels, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
-    const uint8_t *aboveOriginal, const uint8_t *belowOriginal, uint8_t *previous, uint8_t *current)
+__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace8(uint8_t* pixels,
+    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
+    const uint8_t* aboveOriginal, const uint8_t* belowOriginal, uint8_t* previous, uint8_t* current)
 {
-    medianRowsInPlace<Vec8>(pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous,
-                            current);
+    medianRowsInPlace<Vec8>(
+        pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous, current);
 }
 
 // The 3x3 median in place, split into contiguous row parts as CIP_Parallel splits rows.
 // Each part keeps copies of the two original rows bordering it (taken before any part
 // starts) and two rolling rows: four rows per part instead of a copy of the whole image.
 // false when the row buffers cannot be allocated (the image is then unchanged).
-template <typename T>
-bool medianInPlace(T *pixels, int width, int height, int channels, int threads)
+template <typename T> bool medianInPlace(T* pixels, int width, int height, int channels, int threads)
 {
     const std::size_t rowSamples = std::size_t(width) * channels;
     const std::size_t interior = std::size_t(height - 2);
@@ -191,35 +188,35 @@ bool medianInPlace(T *pixels, int width, int height, int channels, int threads)
     std::unique_ptr<T[]> rows(new (std::nothrow) T[parts * 4 * rowSamples]);
     if (!rows)
         return false;
-    const auto part = [&](std::size_t p, std::size_t &first, std::size_t &end) {
+    const auto part = [&](std::size_t p, std::size_t& first, std::size_t& end) {
         first = 1 + p * perPart;
         end = 1 + std::min(interior, (p + 1) * perPart);
     };
     for (std::size_t p = 0; p < parts; ++p) {
         std::size_t first, end;
         part(p, first, end);
-        T *block = rows.get() + p * 4 * rowSamples;
+        T* block = rows.get() + p * 4 * rowSamples;
         std::memcpy(block, pixels + (first - 1) * rowSamples, rowSamples * sizeof(T));
         std::memcpy(block + rowSamples, pixels + end * rowSamples, rowSamples * sizeof(T));
     }
-    CIP_Parallel::run(parts, interior / parts * rowSamples, int(parts), [&](std::size_t firstPart, std::size_t endPart) {
-        for (std::size_t p = firstPart; p < endPart; ++p) {
-            std::size_t first, end;
-            part(p, first, end);
-            T *block = rows.get() + p * 4 * rowSamples;
-            if constexpr (sizeof(T) == 2)
-                medianRowsInPlace16(pixels, rowSamples, std::size_t(channels), first, end, block, block + rowSamples,
-                                    block + 2 * rowSamples, block + 3 * rowSamples);
-            else
-                medianRowsInPlace8(pixels, rowSamples, std::size_t(channels), first, end, block, block + rowSamples,
-                                   block + 2 * rowSamples, block + 3 * rowSamples);
-        }
-    });
+    CIP_Parallel::run(
+        parts, interior / parts * rowSamples, int(parts), [&](std::size_t firstPart, std::size_t endPart) {
+            for (std::size_t p = firstPart; p < endPart; ++p) {
+                std::size_t first, end;
+                part(p, first, end);
+                T* block = rows.get() + p * 4 * rowSamples;
+                if constexpr (sizeof(T) == 2)
+                    medianRowsInPlace16(pixels, rowSamples, std::size_t(channels), first, end, block,
+                        block + rowSamples, block + 2 * rowSamples, block + 3 * rowSamples);
+                else
+                    medianRowsInPlace8(pixels, rowSamples, std::size_t(channels), first, end, block,
+                        block + rowSamples, block + 2 * rowSamples, block + 3 * rowSamples);
+            }
+        });
     return true;
 }
 
-template <typename T>
-void referenceFilter(const T *src, T *dst, int width, int height, int channels, int k)
+template <typename T> void referenceFilter(const T* src, T* dst, int width, int height, int channels, int k)
 {
     const std::size_t total = std::size_t(width) * height * channels;
     std::copy(src, src + total, dst);
@@ -246,18 +243,21 @@ void referenceFilter(const T *src, T *dst, int width, int height, int channels, 
 
 } // namespace
 
-void CIP_Median::filterReference(const void *src, void *dst, int width, int height, int bits, int channels, int k)
+void CIP_Median::filterReference(
+    const void* src, void* dst, int width, int height, int bits, int channels, int k)
 {
     if (width <= 0 || height <= 0 || channels <= 0)
         return;
     if (bits > 8)
-        referenceFilter(static_cast<const uint16_t *>(src), static_cast<uint16_t *>(dst), width, height, channels, k);
+        referenceFilter(
+            static_cast<const uint16_t*>(src), static_cast<uint16_t*>(dst), width, height, channels, k);
     else
-        referenceFilter(static_cast<const uint8_t *>(src), static_cast<uint8_t *>(dst), width, height, channels, k);
+        referenceFilter(
+            static_cast<const uint8_t*>(src), static_cast<uint8_t*>(dst), width, height, channels, k);
 }
 
-void CIP_Median::filter(const void *src, void *dst, int width, int height, int bits, int channels, int k,
-                        int threads)
+void CIP_Median::filter(
+    const void* src, void* dst, int width, int height, int bits, int channels, int k, int threads)
 {
     if (width <= 0 || height <= 0 || channels <= 0)
         return;
@@ -271,27 +271,27 @@ void CIP_Median::filter(const void *src, void *dst, int width, int height, int b
     const std::size_t rowBytes = rowSamples * sampleBytes;
     // The outermost rows keep their values.
     std::memcpy(dst, src, rowBytes);
-    std::memcpy(static_cast<char *>(dst) + (height - 1) * rowBytes,
-                static_cast<const char *>(src) + (height - 1) * rowBytes, rowBytes);
+    std::memcpy(static_cast<char*>(dst) + (height - 1) * rowBytes,
+        static_cast<const char*>(src) + (height - 1) * rowBytes, rowBytes);
     CIP_Parallel::run(std::size_t(height - 2), rowSamples, threads, [&](std::size_t first, std::size_t end) {
         if (bits > 8)
-            medianRows16(static_cast<const uint16_t *>(src), static_cast<uint16_t *>(dst), rowSamples,
-                         std::size_t(channels), first + 1, end + 1);
+            medianRows16(static_cast<const uint16_t*>(src), static_cast<uint16_t*>(dst), rowSamples,
+                std::size_t(channels), first + 1, end + 1);
         else
-            medianRows8(static_cast<const uint8_t *>(src), static_cast<uint8_t *>(dst), rowSamples,
-                        std::size_t(channels), first + 1, end + 1);
+            medianRows8(static_cast<const uint8_t*>(src), static_cast<uint8_t*>(dst), rowSamples,
+                std::size_t(channels), first + 1, end + 1);
     });
 }
 
-bool CIP_Median::apply(void *pixels, int width, int height, int bits, int channels, int k, int threads)
+bool CIP_Median::apply(void* pixels, int width, int height, int bits, int channels, int k, int threads)
 {
     if (width <= 0 || height <= 0 || channels <= 0 || k < 2)
         return true;
     if (k == 3 && width >= 3 && height >= 3 && channels <= 16) {
         // The outermost rows and columns keep their values, so only the interior is written.
         if (bits > 8)
-            return medianInPlace(static_cast<uint16_t *>(pixels), width, height, channels, threads);
-        return medianInPlace(static_cast<uint8_t *>(pixels), width, height, channels, threads);
+            return medianInPlace(static_cast<uint16_t*>(pixels), width, height, channels, threads);
+        return medianInPlace(static_cast<uint8_t*>(pixels), width, height, channels, threads);
     }
     const std::size_t bytes = std::size_t(width) * height * channels * (bits > 8 ? 2 : 1);
     std::unique_ptr<char[]> copy(new (std::nothrow) char[bytes]);

@@ -11,16 +11,16 @@ public:
     // Writes the filtered image to dst, which must not overlap src. bits 8 or 16 (any depth
     // above 8 is the 16-bit layout). k = 3 takes the vectorised route, split over rows on up
     // to `threads` threads (0 = CIP_Parallel::defaultThreads()); other k the reference route.
-    static void filter(const void *src, void *dst, int width, int height, int bits, int channels, int k,
-                       int threads = 0);
+    static void filter(
+        const void* src, void* dst, int width, int height, int bits, int channels, int k, int threads = 0);
 
     // The plain per-pixel version: the oracle of the tests and the benchmark's baseline.
-    static void filterReference(const void *src, void *dst, int width, int height, int bits, int channels,
-                                int k);
+    static void filterReference(
+        const void* src, void* dst, int width, int height, int bits, int channels, int k);
 
     // In place, as the pipeline steps use it: the same samples as filter(). The 3x3 route
     // keeps four rows per thread instead of a copy of the image (which on a final scan cost
     // more than the filtering); other k go through a copy. Returns false when the buffers
     // cannot be allocated (the image is then unchanged).
-    static bool apply(void *pixels, int width, int height, int bits, int channels, int k, int threads = 0);
+    static bool apply(void* pixels, int width, int height, int bits, int channels, int k, int threads = 0);
 };

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <thread>
 
-namespace {
+namespace
+{
 // Below this many sample operations a second thread does not pay for its start.
 constexpr std::size_t kMinWorkForThreads = 1u << 18;
 }
@@ -15,7 +16,7 @@ int CIP_Parallel::defaultThreads()
 }
 
 void CIP_Parallel::run(std::size_t rows, std::size_t workPerRow, int threads,
-                       const std::function<void(std::size_t, std::size_t)> &body)
+    const std::function<void(std::size_t, std::size_t)>& body)
 {
     if (rows == 0)
         return;

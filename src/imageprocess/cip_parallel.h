@@ -19,5 +19,5 @@ public:
     // (0 = defaultThreads()). Small jobs run on the calling thread only, since starting a
     // thread costs more than they do.
     static void run(std::size_t rows, std::size_t workPerRow, int threads,
-                    const std::function<void(std::size_t, std::size_t)> &body);
+        const std::function<void(std::size_t, std::size_t)>& body);
 };

@@ -55,8 +55,7 @@ void CIP_RawImg::rgb(int x, int y, float& r, float& g, float& b) const
     }
 }
 
-void CIP_RawImg::RGBtoHSV(float r, float g, float b, int nBits, float& hue, float& saturation,
-                          float& value)
+void CIP_RawImg::RGBtoHSV(float r, float g, float b, int nBits, float& hue, float& saturation, float& value)
 {
     // The two depths of this system without the library call; the same value either way.
     const float full = nBits == 8 ? 255.0f : nBits == 16 ? 65535.0f : float(std::ldexp(1.0, nBits) - 1.0);
@@ -89,8 +88,7 @@ void CIP_RawImg::RGBtoHSV(float r, float g, float b, int nBits, float& hue, floa
     value = maximum / full;
 }
 
-void CIP_RawImg::RGBtoHSVRedDistance(float r, float g, float b, float& hue, float& saturation,
-                                     float& value)
+void CIP_RawImg::RGBtoHSVRedDistance(float r, float g, float b, float& hue, float& saturation, float& value)
 {
     RGBtoHSV(r, g, b, 8, hue, saturation, value);
     if (hue > 180.0f)

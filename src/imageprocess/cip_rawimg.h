@@ -36,30 +36,30 @@ public:
     virtual ~CIP_RawImg();
 
     // --- Fields, in the order the algorithms know them ---------------------------------
-    IPString name;                 // not used by this system
+    IPString name; // not used by this system
     unsigned char* pixels = nullptr;
     std::int32_t singleChannel = 0; // grey-with-alpha layout; never set here, not supported
-    std::uint32_t* channelHist = nullptr;   // channels * 2^bits counters, block c = channel c
+    std::uint32_t* channelHist = nullptr; // channels * 2^bits counters, block c = channel c
     std::uint32_t* brightnessHist = nullptr; // 2^bits counters
-    std::uint32_t* borderStats = nullptr;    // auto crop scratch, see allocBorderStats()
-    std::size_t borderStatsSize = 0;         // entries in borderStats
+    std::uint32_t* borderStats = nullptr; // auto crop scratch, see allocBorderStats()
+    std::size_t borderStatsSize = 0; // entries in borderStats
     // 0-2: channel means (storage order), 3: mean brightness, 4-6: border statistics of
     // the auto crop (6 is the level it reads).
-    float mean[7] = {0, 0, 0, 0, 0, 0, 0};
-    std::int32_t bits = 0;         // 8 or 16
-    std::int32_t channels = 0;     // 3 in this system
+    float mean[7] = { 0, 0, 0, 0, 0, 0, 0 };
+    std::int32_t bits = 0; // 8 or 16
+    std::int32_t channels = 0; // 3 in this system
     std::int32_t height = 0;
     std::int32_t width = 0;
     std::int32_t channelOrder = 0; // 1: first sample blue, third red
-    std::uint32_t countAbove[3] = {0, 0, 0}; // per channel; [0] also for brightness
-    std::uint32_t pixelsCounted = 0;         // pixels that passed the colour filter
+    std::uint32_t countAbove[3] = { 0, 0, 0 }; // per channel; [0] also for brightness
+    std::uint32_t pixelsCounted = 0; // pixels that passed the colour filter
     std::uint8_t borderPresent = 0;
-    std::int32_t hueMin = -1;       // degrees; -1 = no hue window
+    std::int32_t hueMin = -1; // degrees; -1 = no hue window
     std::int32_t hueMax = -1;
-    float satMin = -1.0f;           // 0-1; -1 = no saturation window
+    float satMin = -1.0f; // 0-1; -1 = no saturation window
     float satMax = -1.0f;
-    float refHue = -1.0f;           // degrees; -1 = no reference hue
-    float hueTol = -1.0f;           // degrees
+    float refHue = -1.0f; // degrees; -1 = no reference hue
+    float hueTol = -1.0f; // degrees
     float hueWeight = -1.0f;
 
     // --- Pixel access --------------------------------------------------------------------
@@ -78,11 +78,9 @@ public:
     // --- Colour conversion ---------------------------------------------------------------
     // Hue in degrees 0-360, saturation 0-1, value 0-1 for samples of the given depth.
     // Grey (black included) gives hue 0 and saturation 0 without dividing by zero.
-    static void RGBtoHSV(float r, float g, float b, int nBits, float& hue, float& saturation,
-                         float& value);
+    static void RGBtoHSV(float r, float g, float b, int nBits, float& hue, float& saturation, float& value);
     // As above at 8 bits, with the hue as a distance from red: 0 (red) to 1 (cyan).
-    static void RGBtoHSVRedDistance(float r, float g, float b, float& hue, float& saturation,
-                                    float& value);
+    static void RGBtoHSVRedDistance(float r, float g, float b, float& hue, float& saturation, float& value);
 
     // --- Colour filter -------------------------------------------------------------------
     // True when a hue window, a saturation window or a reference hue is set.
@@ -90,7 +88,11 @@ public:
     // Whether a pixel (colour-order floats, already inverted for a negative) is kept.
     bool passesColourFilter(float r, float g, float b) const;
     // Every analysis ends with this; the saturation window and reference hue stay.
-    void resetHueWindow() { hueMin = -1; hueMax = -1; }
+    void resetHueWindow()
+    {
+        hueMin = -1;
+        hueMax = -1;
+    }
 
     // --- Analyses (0 = success, 603 = a histogram could not be allocated) ------------------
     // Rectangles are left, top, right, bottom with right and bottom exclusive; they are
@@ -100,16 +102,16 @@ public:
     // are per-channel arrays or nullptr; a limit of -1 is not set. filmKind 1 positive,
     // 2 negative (the filter then sees inverted samples and limits cut below).
     int ChannelHistogram(int left, int top, int right, int bottom, bool useColourFilter,
-                         const int* thresholds, const int* limits, int filmKind);
+        const int* thresholds, const int* limits, int filmKind);
 
     // Fills brightnessHist, mean[3], countAbove[0] and pixelsCounted. threshold 0 = none;
     // luminance: (299 r + 587 g + 114 b) / 1000 instead of the plain mean of the samples.
-    int BrightnessHistogram(int left, int top, int right, int bottom, bool useColourFilter,
-                            int threshold, bool luminance);
+    int BrightnessHistogram(
+        int left, int top, int right, int bottom, bool useColourFilter, int threshold, bool luminance);
 
     // Plain single-threaded version of ChannelHistogram, kept to check the fast one.
     int ChannelHistogramReference(int left, int top, int right, int bottom, bool useColourFilter,
-                                  const int* thresholds, const int* limits, int filmKind);
+        const int* thresholds, const int* limits, int filmKind);
 
     // Border statistics block of the auto crop: (re)allocated zeroed with the given number
     // of entries; nullptr when the allocation failed (the caller then returns 603).

@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Means are summed in blocks so that 32-bit sums of 16-bit samples cannot overflow:
 // 20000 * 65535 < 2^32.
@@ -25,8 +26,7 @@ constexpr std::size_t kNarrowMinPixels = std::size_t(1) << 20;
 // Pixels handed to a thread at a time, in blocks of kMeanBlock.
 constexpr std::size_t kChunkBlocks = 16;
 
-struct Rect
-{
+struct Rect {
     int left, top, right, bottom;
     int w() const { return right - left; }
     int h() const { return bottom - top; }
@@ -35,8 +35,7 @@ struct Rect
 
 Rect clipRect(const CIP_RawImg& img, int left, int top, int right, int bottom)
 {
-    Rect r{std::max(left, 0), std::max(top, 0), std::min(right, img.width),
-           std::min(bottom, img.height)};
+    Rect r { std::max(left, 0), std::max(top, 0), std::min(right, img.width), std::min(bottom, img.height) };
     if (r.right < r.left)
         r.right = r.left;
     if (r.bottom < r.top)
@@ -45,8 +44,8 @@ Rect clipRect(const CIP_RawImg& img, int left, int top, int right, int bottom)
 }
 
 // Adds the block sums to a float mean in block order, as a running float mean would.
-float meanFromBlocks(const std::vector<std::uint32_t>& sums, std::size_t stride, std::size_t c,
-                     std::int64_t total)
+float meanFromBlocks(
+    const std::vector<std::uint32_t>& sums, std::size_t stride, std::size_t c, std::int64_t total)
 {
     if (total <= 0)
         return 0.0f;
@@ -58,8 +57,7 @@ float meanFromBlocks(const std::vector<std::uint32_t>& sums, std::size_t stride,
 
 // Running block sum of one channel: block sums are kept so that the divisor, known only
 // after the pass when a filter drops pixels, divides each block as it would have.
-struct BlockSum
-{
+struct BlockSum {
     std::vector<std::uint32_t> sums;
     std::uint32_t sum = 0;
     std::uint32_t n = 0;
@@ -94,8 +92,7 @@ inline int readSample(const unsigned char* base, std::size_t index, bool wide, i
 // aliasing assumptions about the caller's buffer.
 constexpr bool kLittleEndianHost = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
-template <typename T>
-inline unsigned load(const unsigned char* p)
+template <typename T> inline unsigned load(const unsigned char* p)
 {
     T v;
     std::memcpy(&v, p, sizeof v);
@@ -103,8 +100,7 @@ inline unsigned load(const unsigned char* p)
 }
 
 // Counts n interleaved three-channel pixels into three blocks of 32-bit counters.
-template <typename T>
-void countRun(const unsigned char* s, std::size_t n, std::uint32_t* hist)
+template <typename T> void countRun(const unsigned char* s, std::size_t n, std::uint32_t* hist)
 {
     constexpr std::size_t kLevels = std::size_t(1) << (8 * sizeof(T));
     for (std::size_t i = 0; i < n; ++i, s += 3 * sizeof(T)) {
@@ -126,8 +122,7 @@ constexpr std::size_t kNarrowEntries = 3 * kNarrowStride;
 // Bound by the instructions it issues rather than by memory: one base pointer per channel
 // keeps the channel offsets out of the address arithmetic, and two pixels a round halve the
 // loop's own share.
-void countRunNarrow(const unsigned char* s, std::size_t n, std::uint16_t* narrow,
-                    std::uint32_t* hist)
+void countRunNarrow(const unsigned char* s, std::size_t n, std::uint16_t* narrow, std::uint32_t* hist)
 {
     auto bump = [](std::uint16_t* counters, std::uint32_t* wide, unsigned v) {
         if (__builtin_expect(++counters[v] == 0, 0))
@@ -165,8 +160,7 @@ void addNarrowCounts(const std::uint16_t* narrow, std::uint32_t* hist)
 // Per-channel sums of n interleaved three-channel pixels. The 24 lanes (eight pixels) are
 // independent, so the compiler turns the loop into vector adds; a run never spans more than
 // one mean block, so a lane holds at most kMeanBlock / 8 samples and cannot overflow.
-template <typename T>
-void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
+template <typename T> void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
 {
     constexpr std::size_t kLanes = 24;
     std::uint32_t lane[kLanes] = {};
@@ -192,7 +186,7 @@ void channelSums(const unsigned char* s, std::size_t n, std::uint32_t sums[3])
 // vectorised pass over the run while it is still in cache.
 template <typename T, typename Next>
 void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std::uint32_t* hist,
-                       std::uint32_t* blockSums, std::uint16_t* narrow)
+    std::uint32_t* blockSums, std::uint16_t* narrow)
 {
     const std::size_t rw = std::size_t(rect.w());
     const unsigned char* base = img.pixels;
@@ -208,8 +202,8 @@ void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std:
                 const std::size_t col = p % rw;
                 const std::size_t run = std::min(rw - col, blockEnd - p);
                 const unsigned char* first = base
-                    + ((std::size_t(rect.top) + row) * std::size_t(img.width)
-                       + std::size_t(rect.left) + col) * 3 * sizeof(T);
+                    + ((std::size_t(rect.top) + row) * std::size_t(img.width) + std::size_t(rect.left) + col)
+                        * 3 * sizeof(T);
                 if (sizeof(T) == 2 && narrow != nullptr)
                     countRunNarrow(first, run, narrow, hist);
                 else
@@ -225,7 +219,7 @@ void channelHistRanges(const CIP_RawImg& img, const Rect& rect, Next& next, std:
 
 template <typename T, typename Next>
 void channelHistDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t pixels, Next& next,
-                         std::uint32_t* hist, std::uint32_t* blockSums)
+    std::uint32_t* hist, std::uint32_t* blockSums)
 {
     // Zeroed here, per thread, so that each core counts into its own cache. On a small
     // image zeroing and adding up the scratch costs more than the cache saves.
@@ -237,8 +231,8 @@ void channelHistDispatch(const CIP_RawImg& img, const Rect& rect, std::size_t pi
 
 // Samples at or above each channel's threshold, read off the finished histogram: with
 // every pixel counted that is the same as testing each sample, at no cost per sample.
-void countAboveFromHistogram(const std::uint32_t* hist, int levels, const int* thresholds,
-                             std::uint32_t* above)
+void countAboveFromHistogram(
+    const std::uint32_t* hist, int levels, const int* thresholds, std::uint32_t* above)
 {
     for (int c = 0; c < 3; ++c) {
         const std::uint32_t* h = hist + std::size_t(c) * std::size_t(levels);
@@ -252,13 +246,13 @@ void countAboveFromHistogram(const std::uint32_t* hist, int levels, const int* t
 } // namespace
 
 int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool useColourFilter,
-                                 const int* thresholds, const int* limits, int filmKind)
+    const int* thresholds, const int* limits, int filmKind)
 {
-    const bool simple = !(useColourFilter && colourFilterSet()) && limits == nullptr
-        && channels == 3 && (bits == 8 || (bits == 16 && kLittleEndianHost)) && pixels != nullptr;
+    const bool simple = !(useColourFilter && colourFilterSet()) && limits == nullptr && channels == 3
+        && (bits == 8 || (bits == 16 && kLittleEndianHost)) && pixels != nullptr;
     if (!simple)
-        return ChannelHistogramReference(left, top, right, bottom, useColourFilter, thresholds,
-                                         limits, filmKind);
+        return ChannelHistogramReference(
+            left, top, right, bottom, useColourFilter, thresholds, limits, filmKind);
 
     const Rect rect = clipRect(*this, left, top, right, bottom);
     const std::size_t n = rect.pixels();
@@ -279,7 +273,7 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
     // that gets no core on a busy machine then holds up nothing but its current chunk.
     // Every block is still summed by one thread alone, and counts are integers, so the
     // results are the same whoever counted what.
-    std::atomic<std::size_t> nextChunk{0};
+    std::atomic<std::size_t> nextChunk { 0 };
     const std::size_t chunkPixels = kChunkBlocks * kMeanBlock;
     auto next = [&](std::size_t& first, std::size_t& end) {
         const std::size_t chunk = nextChunk.fetch_add(1, std::memory_order_relaxed);
@@ -326,9 +320,8 @@ int CIP_RawImg::ChannelHistogram(int left, int top, int right, int bottom, bool 
     return kOk;
 }
 
-int CIP_RawImg::ChannelHistogramReference(int left, int top, int right, int bottom,
-                                          bool useColourFilter, const int* thresholds,
-                                          const int* limits, int filmKind)
+int CIP_RawImg::ChannelHistogramReference(int left, int top, int right, int bottom, bool useColourFilter,
+    const int* thresholds, const int* limits, int filmKind)
 {
     const Rect rect = clipRect(*this, left, top, right, bottom);
     const std::size_t n = pixels != nullptr ? rect.pixels() : 0;
@@ -354,9 +347,9 @@ int CIP_RawImg::ChannelHistogramReference(int left, int top, int right, int bott
 
     for (int y = rect.top; y < rect.bottom && n > 0; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
-            const std::size_t index = (std::size_t(y) * std::size_t(width) + std::size_t(x))
-                * std::size_t(channels);
-            int v[3] = {0, 0, 0};
+            const std::size_t index
+                = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * std::size_t(channels);
+            int v[3] = { 0, 0, 0 };
             for (int c = 0; c < nc; ++c)
                 v[c] = readSample(pixels, index + std::size_t(c), wide, full);
             if (filter) {
@@ -393,8 +386,8 @@ int CIP_RawImg::ChannelHistogramReference(int left, int top, int right, int bott
     return kOk;
 }
 
-int CIP_RawImg::BrightnessHistogram(int left, int top, int right, int bottom,
-                                    bool useColourFilter, int threshold, bool luminance)
+int CIP_RawImg::BrightnessHistogram(
+    int left, int top, int right, int bottom, bool useColourFilter, int threshold, bool luminance)
 {
     const Rect rect = clipRect(*this, left, top, right, bottom);
     const std::size_t n = pixels != nullptr ? rect.pixels() : 0;
@@ -418,13 +411,12 @@ int CIP_RawImg::BrightnessHistogram(int left, int top, int right, int bottom,
 
     for (int y = rect.top; y < rect.bottom && n > 0; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
-            const std::size_t index = (std::size_t(y) * std::size_t(width) + std::size_t(x))
-                * std::size_t(channels);
-            int v[3] = {0, 0, 0};
+            const std::size_t index
+                = (std::size_t(y) * std::size_t(width) + std::size_t(x)) * std::size_t(channels);
+            int v[3] = { 0, 0, 0 };
             for (int c = 0; c < nc; ++c)
                 v[c] = readSample(pixels, index + std::size_t(c), wide, topValue);
-            if (filter
-                && !passesColourFilter(float(v[redIndex]), float(v[1]), float(v[blueIndex])))
+            if (filter && !passesColourFilter(float(v[redIndex]), float(v[1]), float(v[blueIndex])))
                 continue;
             ++kept;
             int brightness;

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 // A pixel rectangle of an analysed image; right and bottom are exclusive.
-struct CIP_Rect
-{
+struct CIP_Rect {
     int left = 0;
     int top = 0;
     int right = 0;
@@ -18,13 +17,14 @@ struct CIP_Rect
     // The part inside a width x height image (empty when nothing of it is).
     CIP_Rect clipped(int imageWidth, int imageHeight) const
     {
-        CIP_Rect r{std::max(left, 0), std::max(top, 0), std::min(right, imageWidth), std::min(bottom, imageHeight)};
+        CIP_Rect r { std::max(left, 0), std::max(top, 0), std::min(right, imageWidth),
+            std::min(bottom, imageHeight) };
         if (r.isEmpty())
-            return CIP_Rect{0, 0, 0, 0};
+            return CIP_Rect { 0, 0, 0, 0 };
         return r;
     }
 
-    bool operator==(const CIP_Rect &o) const
+    bool operator==(const CIP_Rect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }

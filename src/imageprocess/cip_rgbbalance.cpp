@@ -14,11 +14,13 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
     shadowShare = 0.2f;
     highlightShare = 0.2f;
     const bool positive = filmCode == 1;
-    const char *section = positive ? "RGB_BALANCE_V2_P" : (filmCode == 2 || filmCode == 4) ? "RGB_BALANCE_V2_N" : nullptr;
+    const char* section = positive         ? "RGB_BALANCE_V2_P"
+        : (filmCode == 2 || filmCode == 4) ? "RGB_BALANCE_V2_N"
+                                           : nullptr;
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::RgbBalance, modelIndex);
-    const char *path = file.text();
+    const char* path = file.text();
     extendLevel = IPReadIniFloat(section, "IDC_EXTEND_LEVEL", 1.0f, path);
     maxContrastLevel = IPReadIniFloat(section, "IDC_MAX_CONTRAST_LEVEL", 85.0f, path);
     midtoneMaxSaturationPercent = IPReadIniFloat(section, "IDC_MIDTONE_MAX_SATURATION_PERCENT", 20.0f, path);
@@ -26,8 +28,8 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
     allMidtoneAdjust = IPReadIniFloat(section, "IDC_ALL_MIDTONE_ADJUST", 0.0f, path);
     colorEnhanceFactor = IPReadIniFloat(section, "IDC_COLOR_ENHANCE_FACTOR", positive ? 17.0f : 10.0f, path);
     colorEnhanceMulti = IPReadIniFloat(section, "IDC_COLOR_ENHANCE_MULTI", 50.0f, path);
-    const char *modifyKeys[3] = {"IDC_MAX_MODIFY_R", "IDC_MAX_MODIFY_G", "IDC_MAX_MODIFY_B"};
-    const char *adjustKeys[3] = {"IDC_ADJUST_R", "IDC_ADJUST_G", "IDC_ADJUST_B"};
+    const char* modifyKeys[3] = { "IDC_MAX_MODIFY_R", "IDC_MAX_MODIFY_G", "IDC_MAX_MODIFY_B" };
+    const char* adjustKeys[3] = { "IDC_ADJUST_R", "IDC_ADJUST_G", "IDC_ADJUST_B" };
     for (int c = 0; c < 3; ++c) {
         maxModify[c] = IPReadIniFloat(section, modifyKeys[c], 10.0f, path);
         adjust[c] = IPReadIniFloat(section, adjustKeys[c], 0.0f, path);
@@ -35,7 +37,8 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
     autoLevelFactor = IPReadIniFloat(section, "IDC_AUTO_LEVEL_FACTOR", 100.0f, path);
 }
 
-namespace {
+namespace
+{
 
 // The straight level map of a channel's black and white points.
 double levelMap(double x, int blackIn, int blackOut, int whiteIn, int whiteOut)
@@ -82,12 +85,13 @@ bool risesThroughout(double x0, double y0, double x1, double y1, double x2, doub
 //    middle output is L_c there plus the correction. When the curve would not rise throughout,
 //    the correction is halved until it does.
 // 7. Inputs and outputs are clamped to 1 ... max, so every channel is corrected.
-void CIP_RgbBalance::middlePoints(const CIP_RgbBalanceParams &p, const MiddleInput &in, Middle out[3])
+void CIP_RgbBalance::middlePoints(const CIP_RgbBalanceParams& p, const MiddleInput& in, Middle out[3])
 {
     double g[3];
     for (int c = 0; c < 3; ++c) {
-        g[c] = std::clamp(levelMap(in.greyMean[c], in.blackIn[c], in.blackOut[c], in.whiteIn[c], in.whiteOut[c]),
-                          0.0, double(in.max));
+        g[c] = std::clamp(
+            levelMap(in.greyMean[c], in.blackIn[c], in.blackOut[c], in.whiteIn[c], in.whiteOut[c]), 0.0,
+            double(in.max));
     }
     const double target = (g[0] + g[1] + g[2]) / 3.0;
     double f = std::clamp(p.autoLevelFactor / 100.0, 0.0, 1.0);
@@ -116,13 +120,13 @@ void CIP_RgbBalance::middlePoints(const CIP_RgbBalanceParams &p, const MiddleInp
     }
 }
 
-int CIP_RgbBalance::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCode, bool skipCrop)
+int CIP_RgbBalance::run(CIP_ImageProcess& process, CIP_RawImg& image, int filmCode, bool skipCrop)
 {
     if (!skipCrop) {
         std::vector<CIP_Rect> crops;
         process.autoCrop(image, 0, filmCode, 0, &crops);
     }
-    CIP_RgbBalanceParams &p = process.balanceParams;
+    CIP_RgbBalanceParams& p = process.balanceParams;
     p.read(process.modelIndex, filmCode);
     const int max = image.maxValue();
     const int levels = image.levels();
@@ -130,13 +134,13 @@ int CIP_RgbBalance::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCo
     if (rect.isEmpty())
         return CIP_ImageProcess::kNoPixels;
 
-    CIP_CurveRecord *rec = process.records;
+    CIP_CurveRecord* rec = process.records;
     for (int c = 0; c < 4; ++c)
-        rec[c] = CIP_CurveRecord{0, 0, max / 2, max / 2, max, max};
+        rec[c] = CIP_CurveRecord { 0, 0, max / 2, max / 2, max, max };
 
     // Black and white points from the clipped ends of the histograms.
-    const int histResult = image.ChannelHistogram(rect.left, rect.top, rect.right, rect.bottom, false, nullptr,
-                                                  nullptr, CIP_RawImg::kPositive);
+    const int histResult = image.ChannelHistogram(
+        rect.left, rect.top, rect.right, rect.bottom, false, nullptr, nullptr, CIP_RawImg::kPositive);
     if (histResult != CIP_ImageProcess::kOk)
         return histResult;
     const long long n = rect.area();
@@ -145,8 +149,8 @@ int CIP_RgbBalance::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCo
     const int e = int(levels * p.extendLevel / 100.0);
     const int contrastLimit = int(levels * p.maxContrastLevel / 100.0);
     for (int c = 0; c < 3; ++c) {
-        const std::uint32_t *h = image.channelHist + std::size_t(c) * levels;
-        CIP_CurveRecord &r = rec[c];
+        const std::uint32_t* h = image.channelHist + std::size_t(c) * levels;
+        CIP_CurveRecord& r = rec[c];
         long long limit = cs;
         long long sum = 0;
         bool clipped = false;
@@ -190,41 +194,41 @@ int CIP_RgbBalance::run(CIP_ImageProcess &process, CIP_RawImg &image, int filmCo
             r.whiteIn = std::min(i + e, max);
         }
     }
-    const int largestBlack = std::max({rec[0].blackIn, rec[1].blackIn, rec[2].blackIn});
+    const int largestBlack = std::max({ rec[0].blackIn, rec[1].blackIn, rec[2].blackIn });
     if (largestBlack > contrastLimit && largestBlack > 0) {
         for (int c = 0; c < 3; ++c)
             rec[c].blackIn = int((long long)rec[c].blackIn * contrastLimit / largestBlack);
     }
-    const int largestCut = std::max({max - rec[0].whiteIn, max - rec[1].whiteIn, max - rec[2].whiteIn});
+    const int largestCut = std::max({ max - rec[0].whiteIn, max - rec[1].whiteIn, max - rec[2].whiteIn });
     if (largestCut > contrastLimit && largestCut > 0) {
         for (int c = 0; c < 3; ++c)
             rec[c].whiteIn = int(max - double(max - rec[c].whiteIn) * contrastLimit / largestCut);
     }
 
     // Middle points.
-    rec[3] = CIP_CurveRecord{0, 0, int((max / 2) * (1.0 + p.allMidtoneAdjust / 100.0)), max / 2, max, max};
+    rec[3] = CIP_CurveRecord { 0, 0, int((max / 2) * (1.0 + p.allMidtoneAdjust / 100.0)), max / 2, max, max };
     CIP_GreySearch grey(image, rect);
-    CIP_GreySearch::Limits l{0.25, 0.5, 1.0, 215.0, 165.0};
+    CIP_GreySearch::Limits l { 0.25, 0.5, 1.0, 215.0, 165.0 };
     float castHue = 215.0f, castSat = 0.0f, castValue = 0.0f;
     if (grey.search(l) > 0.0) {
-        const double *m = grey.means();
+        const double* m = grey.means();
         CIP_RawImg::RGBtoHSV(float(m[0]), float(m[1]), float(m[2]), image.bits, castHue, castSat, castValue);
     }
     double modifyLimit[3];
     for (int c = 0; c < 3; ++c)
         modifyLimit[c] = p.maxModify[c] / 100.0;
-    if (grey.search({1.0, 0.5, 1.0, castHue, 50.0}) > 0.95) {
-        for (double &m : modifyLimit)
+    if (grey.search({ 1.0, 0.5, 1.0, castHue, 50.0 }) > 0.95) {
+        for (double& m : modifyLimit)
             m *= 4.0;
     }
     double lo, hi, mid;
     grey.lightnessRange(lo, hi, mid);
     const double b = (lo + hi) / 2.0;
     double smax = std::clamp(double(castSat), 0.1, 0.4);
-    int means[3] = {0, 0, 0};
+    int means[3] = { 0, 0, 0 };
     bool found = false;
     for (int repetition = 0; repetition < 10; ++repetition) {
-        const double share = grey.search({smax, b, 0.1, castHue, 80.0});
+        const double share = grey.search({ smax, b, 0.1, castHue, 80.0 });
         for (int c = 0; c < 3; ++c)
             means[c] = int(grey.means()[c]);
         found = means[0] && means[1] && means[2] && share >= 0.01;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // CIP_ToneCurve::curveValue, inlined into the table loops.
 inline uint16_t entryValue(double v, int max, bool invert)
@@ -21,8 +22,7 @@ inline uint16_t entryValue(double v, int max, bool invert)
     return static_cast<uint16_t>(invert ? max - rounded : rounded);
 }
 
-struct Point
-{
+struct Point {
     double x;
     double y;
 };
@@ -31,13 +31,11 @@ struct Point
 // formed the same way, so at a node it is exactly 1 and the curve passes exactly through it.
 // The denominators do not depend on x: they are formed once per curve, by the same products
 // in the same order, so every entry comes out as if they were formed for each x.
-template <int N>
-struct Lagrange
-{
+template <int N> struct Lagrange {
     Point points[N];
     double den[N];
 
-    explicit Lagrange(const Point *p)
+    explicit Lagrange(const Point* p)
     {
         for (int j = 0; j < N; ++j)
             points[j] = p[j];
@@ -69,15 +67,14 @@ struct Lagrange
     }
 };
 
-template <int N>
-void fillLagrange(const Point *points, int end, int max, bool invert, uint16_t *table)
+template <int N> void fillLagrange(const Point* points, int end, int max, bool invert, uint16_t* table)
 {
     const Lagrange<N> curve(points);
     for (int i = 0; i < end; ++i)
         table[i] = entryValue(curve(i), max, invert);
 }
 
-bool distinct(const Point *points, int n, double x)
+bool distinct(const Point* points, int n, double x)
 {
     for (int i = 0; i < n; ++i) {
         if (points[i].x == x)
@@ -90,7 +87,7 @@ bool distinct(const Point *points, int n, double x)
 // within an eighth of the range around [0, max]. A slight overshoot only clips a few levels
 // at an end, as any of these curves may; a far swing clips much of the picture. Sampled at up
 // to 1024 inputs, between which a cubic cannot swing unseen by that much.
-bool staysNearRange(const Point *points, int max)
+bool staysNearRange(const Point* points, int max)
 {
     const Lagrange<4> curve(points);
     const double margin = max / 8.0;
@@ -104,7 +101,7 @@ bool staysNearRange(const Point *points, int max)
 }
 
 // Entries [0, end) from the curve through the points (1 point: constant).
-void fillCurve(const Point *points, int n, int end, int max, bool invert, uint16_t *table)
+void fillCurve(const Point* points, int n, int end, int max, bool invert, uint16_t* table)
 {
     switch (n) {
     case 1:
@@ -123,10 +120,10 @@ void fillCurve(const Point *points, int n, int end, int max, bool invert, uint16
     }
 }
 
-bool sameRecord(const CIP_CurveRecord &a, const CIP_CurveRecord &b)
+bool sameRecord(const CIP_CurveRecord& a, const CIP_CurveRecord& b)
 {
     return a.blackIn == b.blackIn && a.blackOut == b.blackOut && a.midIn == b.midIn && a.midOut == b.midOut
-           && a.whiteIn == b.whiteIn && a.whiteOut == b.whiteOut;
+        && a.whiteIn == b.whiteIn && a.whiteOut == b.whiteOut;
 }
 
 } // namespace
@@ -136,23 +133,23 @@ uint16_t CIP_ToneCurve::curveValue(double v, int max, bool invert)
     return entryValue(v, max, invert);
 }
 
-void CIP_ToneCurve::buildIdentity(int max, uint16_t *table)
+void CIP_ToneCurve::buildIdentity(int max, uint16_t* table)
 {
     for (int i = 0; i <= max; ++i)
         table[i] = static_cast<uint16_t>(i);
 }
 
-void CIP_ToneCurve::buildThreePoint(const CIP_CurveRecord &record, int max, bool invert, uint16_t *table)
+void CIP_ToneCurve::buildThreePoint(const CIP_CurveRecord& record, int max, bool invert, uint16_t* table)
 {
     // A record whose points share an x value has no quadratic; the straight line through
     // black and white is the nearest sound curve (a constant when those coincide too).
     Point points[3];
     int n = 0;
-    const Point candidates[3] = {{double(record.blackIn), double(record.blackOut)},
-                                 {double(record.midIn), double(record.midOut)},
-                                 {double(record.whiteIn), double(record.whiteOut)}};
+    const Point candidates[3] = { { double(record.blackIn), double(record.blackOut) },
+        { double(record.midIn), double(record.midOut) },
+        { double(record.whiteIn), double(record.whiteOut) } };
     const bool degenerate = record.blackIn == record.midIn || record.midIn == record.whiteIn
-                            || record.blackIn == record.whiteIn;
+        || record.blackIn == record.whiteIn;
     if (!degenerate) {
         std::copy(candidates, candidates + 3, points);
         n = 3;
@@ -174,25 +171,26 @@ void CIP_ToneCurve::buildThreePoint(const CIP_CurveRecord &record, int max, bool
     }
 }
 
-void CIP_ToneCurve::buildFourPoint(const CIP_CurveRecord &record, int max, bool invert, uint16_t *table)
+void CIP_ToneCurve::buildFourPoint(const CIP_CurveRecord& record, int max, bool invert, uint16_t* table)
 {
     // The end points always stay; the middle point (which carries the gamma) is preferred
     // over the black point when x values coincide.
     Point points[4];
     int n = 0;
-    points[n++] = {0.0, 0.0};
-    points[n++] = {double(max), double(max)};
+    points[n++] = { 0.0, 0.0 };
+    points[n++] = { double(max), double(max) };
     if (distinct(points, n, record.midIn))
-        points[n++] = {double(record.midIn), double(record.midOut)};
+        points[n++] = { double(record.midIn), double(record.midOut) };
     if (distinct(points, n, record.blackIn))
-        points[n++] = {double(record.blackIn), double(record.blackOut)};
-    std::sort(points, points + n, [](const Point &a, const Point &b) { return a.x < b.x; });
+        points[n++] = { double(record.blackIn), double(record.blackOut) };
+    std::sort(points, points + n, [](const Point& a, const Point& b) { return a.x < b.x; });
 
     // A black point close to the middle point makes the cubic swing far outside the
     // output range and back, clipping much of the picture: the black point is then
     // dropped as if the two coincided.
     if (n == 4 && !staysNearRange(points, max)) {
-        const Point kept[3] = {{0.0, 0.0}, {double(record.midIn), double(record.midOut)}, {double(max), double(max)}};
+        const Point kept[3]
+            = { { 0.0, 0.0 }, { double(record.midIn), double(record.midOut) }, { double(max), double(max) } };
         std::copy(kept, kept + 3, points);
         n = 3;
     }
@@ -201,14 +199,15 @@ void CIP_ToneCurve::buildFourPoint(const CIP_CurveRecord &record, int max, bool 
     table[max] = static_cast<uint16_t>(invert ? 0 : max);
 }
 
-void CIP_ToneCurve::buildTables(const CIP_CurveRecord records[4], int bits, Kind kind, uint16_t *const tables[3])
+void CIP_ToneCurve::buildTables(
+    const CIP_CurveRecord records[4], int bits, Kind kind, uint16_t* const tables[3])
 {
     const int max = (1 << bits) - 1;
     const bool invert = records[3].blackIn == 0 && records[3].blackOut == max;
     for (int c = 0; c < 3; ++c) {
-        const CIP_CurveRecord &record = records[c];
+        const CIP_CurveRecord& record = records[c];
         const bool builds = record.blackOut == -1
-                            || (record.midIn > 0 && record.midIn <= max && record.midOut > 0 && record.midOut <= max);
+            || (record.midIn > 0 && record.midIn <= max && record.midOut > 0 && record.midOut <= max);
         if (!builds)
             continue; // left as it was
         // Most analyses give two or three channels the same curve: a table is a function of

@@ -37,7 +37,6 @@ void ComposedTables::apply(const uchar* source, uchar* target, std::size_t pixel
         return;
     }
     const uint16_t* const tables[3] = { m_steps == 1 ? m_single[0] : m_table[0].data(),
-                                        m_steps == 1 ? m_single[1] : m_table[1].data(),
-                                        m_steps == 1 ? m_single[2] : m_table[2].data() };
+        m_steps == 1 ? m_single[1] : m_table[1].data(), m_steps == 1 ? m_single[2] : m_table[2].data() };
     CIP_ToneTable::apply(source, target, pixels, m_bits, 3, tables);
 }

@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr int kLineBuffer = 1022; // fgets reads at most 1021 characters per line
 constexpr int kFloatBuffer = 259;
@@ -25,8 +26,8 @@ int copyOut(const char* text, char* out, int outSize)
 
 } // namespace
 
-int IPReadIniString(const char* section, const char* key, const char* defaultText,
-                    char* out, int outSize, const char* path)
+int IPReadIniString(
+    const char* section, const char* key, const char* defaultText, char* out, int outSize, const char* path)
 {
     if (defaultText == nullptr)
         defaultText = "";

@@ -13,8 +13,8 @@
 // Looks up key in section of the file at path and writes the value (or, when the key,
 // the section or the file is missing, defaultText) into out, cut to outSize - 1
 // characters and terminated. Returns the number of characters written.
-int IPReadIniString(const char* section, const char* key, const char* defaultText,
-                    char* out, int outSize, const char* path);
+int IPReadIniString(
+    const char* section, const char* key, const char* defaultText, char* out, int outSize, const char* path);
 
 // The value through atof (a 259-byte buffer); an empty or missing value gives defaultValue.
 float IPReadIniFloat(const char* section, const char* key, float defaultValue, const char* path);

@@ -5,9 +5,9 @@
 // Which parameter file each algorithm reads for a scanner model. The model index is
 // the small integer the image-processing object holds (82/83 -> 9, 84 -> 11, else 0).
 enum class IPParamFile {
-    AutoColor,  // "AUTOCOLOR-CCD.INI"
+    AutoColor, // "AUTOCOLOR-CCD.INI"
     RgbBalance, // "RGB_Balance_V2-CCD.INI"
-    AutoCrop,   // "AUTOCROP_V2.INI" (two variants for index 4, chosen by film format)
+    AutoCrop, // "AUTOCROP_V2.INI" (two variants for index 4, chosen by film format)
 };
 
 // Model index for a device model code.

@@ -3,7 +3,9 @@
 #include <cstring>
 
 IPString::IPString()
-    : m_text(m_inline), m_heap(nullptr), m_length(0)
+    : m_text(m_inline)
+    , m_heap(nullptr)
+    , m_length(0)
 {
     m_inline[0] = '\0';
 }

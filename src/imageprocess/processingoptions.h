@@ -5,7 +5,8 @@
 // value: copied into whichever thread runs the pipeline.
 struct ProcessingOptions {
     bool filmMode = false; // film; false: microscope slides
-    int filmType = 0; // film scanning target 0-3 (positive colour, negative colour, positive b/w, negative b/w); 0 for slides
+    int filmType = 0; // film scanning target 0-3 (positive colour, negative colour, positive b/w, negative
+                      // b/w); 0 for slides
     int filmTypeValue = 16; // 16 positive or slide, 32 colour negative, 48 black-and-white negative
     bool balance = false; // film mode with auto colour or auto balance on
     bool colour = false; // film mode with auto colour on

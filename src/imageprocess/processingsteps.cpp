@@ -12,7 +12,8 @@
 
 #include <type_traits>
 
-namespace {
+namespace
+{
 
 std::vector<quint16>& channel(ProcessingSteps::ToneTables& tables, int c)
 {
@@ -43,7 +44,8 @@ struct BorrowedRaw {
 
 bool isRgb(const STImage& image)
 {
-    return !image.isNull() && image.channels() == 3 && (image.bitsPerSample() == 8 || image.bitsPerSample() == 16);
+    return !image.isNull() && image.channels() == 3
+        && (image.bitsPerSample() == 8 || image.bitsPerSample() == 16);
 }
 
 std::size_t pixelCount(const STImage& image)
@@ -85,8 +87,7 @@ public:
     }
 
     // Any other step, after the pending table steps. Its time excludes its stage dump.
-    template<typename Step>
-    auto step(const QString& name, Step run, bool dumpIt = true)
+    template <typename Step> auto step(const QString& name, Step run, bool dumpIt = true)
     {
         flush();
         QElapsedTimer timer;
@@ -190,11 +191,12 @@ PipelineHooks ProcessingSteps::withProgress(const PipelineHooks& hooks) const
     if (!m_progress)
         return hooks;
     PipelineHooks result = hooks;
-    result.stepTimed = [timed = hooks.stepTimed, progress = m_progress](const QString& step, qint64 nanoseconds) {
-        if (timed)
-            timed(step, nanoseconds);
-        progress(step);
-    };
+    result.stepTimed
+        = [timed = hooks.stepTimed, progress = m_progress](const QString& step, qint64 nanoseconds) {
+              if (timed)
+                  timed(step, nanoseconds);
+              progress(step);
+          };
     return result;
 }
 
@@ -207,8 +209,8 @@ bool ProcessingSteps::hasTable(const CIP_FilmTermTable* table)
 
 const CIP_FilmTermTable* ProcessingSteps::filmTermTable(int step) const
 {
-    const int index
-        = CIP_ImageProcess::filmTermTable(static_cast<CIP_ImageProcess::FilmTermStep>(step), m_process->modelIndex);
+    const int index = CIP_ImageProcess::filmTermTable(
+        static_cast<CIP_ImageProcess::FilmTermStep>(step), m_process->modelIndex);
     return index >= 0 && index < kFilmTermTables ? m_filmTerms[std::size_t(index)] : nullptr;
 }
 
@@ -355,7 +357,8 @@ void ProcessingSteps::noiseReduction(STImage& image, int k)
 
 // --- Steps on a preview image ------------------------------------------------------------
 
-namespace {
+namespace
+{
 
 // A preview as an 8-bit scan image, whatever the stride of the QImage's rows.
 STImage fromPreview(const QImage& image)
@@ -456,8 +459,8 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
     StepRunner runner(image, hooks);
 
     if (options.filmMode) {
-        const bool cropped
-            = runner.step(QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, options.filmType); }, false);
+        const bool cropped = runner.step(
+            QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, options.filmType); }, false);
         if (cropped) {
             if (options.balance)
                 runner.step(QStringLiteral("preScan_AutoBalance"), [&] { rgbBalanceAfterCrop(image); });
@@ -480,8 +483,8 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
         runner.filmTerm(QStringLiteral("preScan_slideFilm"), filmTermTable(SlideFilm));
         runner.filmTerm(QStringLiteral("preScan_slideFilm2"), filmTermTable(SlideFilm2));
         if (options.contrast) {
-            const bool cropped
-                = runner.step(QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, 0); }, false);
+            const bool cropped = runner.step(
+                QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, 0); }, false);
             if (cropped)
                 runner.step(QStringLiteral("preScan_AutoContrast"), [&] { autoContrast(image); });
         }
@@ -511,7 +514,8 @@ void ProcessingSteps::analyseReducedFilm(const STImage& image, const ProcessingO
         autoContrast(reduced);
 }
 
-bool ProcessingSteps::runFinalScan(STImage& image, const ProcessingOptions& options, const PipelineHooks& given)
+bool ProcessingSteps::runFinalScan(
+    STImage& image, const ProcessingOptions& options, const PipelineHooks& given)
 {
     const PipelineHooks hooks = withProgress(given);
     if (!isRgb(image))
@@ -529,7 +533,8 @@ bool ProcessingSteps::runFinalScan(STImage& image, const ProcessingOptions& opti
     StepRunner runner(image, hooks);
     if (options.filmMode) {
         if (!m_gamma.valid) {
-            runner.step(QStringLiteral("Scan_Analysis"), [&] { analyseReducedFilm(image, options); }, false);
+            runner.step(
+                QStringLiteral("Scan_Analysis"), [&] { analyseReducedFilm(image, options); }, false);
             if (!runner.keepGoing())
                 return false;
         }

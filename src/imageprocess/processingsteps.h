@@ -7,8 +7,8 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -83,8 +83,14 @@ public:
     bool slideFilm2(STImage& image) const { return applyFilmTerm(image, filmTermTable(SlideFilm2)); }
     bool positiveFilm(STImage& image) const { return applyFilmTerm(image, filmTermTable(PositiveFilm)); }
     bool positiveFilm2(STImage& image) const { return applyFilmTerm(image, filmTermTable(PositiveFilm2)); }
-    bool genericNegative(STImage& image) const { return applyFilmTerm(image, filmTermTable(GenericNegative)); }
-    bool defaultNegative(STImage& image) const { return applyFilmTerm(image, filmTermTable(DefaultNegative)); }
+    bool genericNegative(STImage& image) const
+    {
+        return applyFilmTerm(image, filmTermTable(GenericNegative));
+    }
+    bool defaultNegative(STImage& image) const
+    {
+        return applyFilmTerm(image, filmTermTable(DefaultNegative));
+    }
     void brightness(STImage& image, int value);
     void saturation(STImage& image, int value);
     void noiseReduction(STImage& image, int k);

@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 QString created(const QString& path)
 {
@@ -12,11 +13,15 @@ QString created(const QString& path)
     return path;
 }
 
-QString korvaneFolder() { return UserFolders::userFolder(QStringLiteral("Korvane")); }
+QString korvaneFolder()
+{
+    return UserFolders::userFolder(QStringLiteral("Korvane"));
+}
 
 } // namespace
 
-namespace UserFolders {
+namespace UserFolders
+{
 
 QString userFolder(const QString& name)
 {
@@ -24,9 +29,15 @@ QString userFolder(const QString& name)
     return created(documents + QLatin1Char('/') + name);
 }
 
-QString picturesFolder() { return created(korvaneFolder() + QStringLiteral("/Pictures")); }
+QString picturesFolder()
+{
+    return created(korvaneFolder() + QStringLiteral("/Pictures"));
+}
 
-QString dataFolder() { return created(korvaneFolder() + QStringLiteral("/Data")); }
+QString dataFolder()
+{
+    return created(korvaneFolder() + QStringLiteral("/Data"));
+}
 
 QString debugFolder()
 {
@@ -34,6 +45,9 @@ QString debugFolder()
     return created(korvaneFolder() + QStringLiteral("/Debug/") + hour);
 }
 
-QString rawImageFolder() { return korvaneFolder() + QStringLiteral("/RAW image"); }
+QString rawImageFolder()
+{
+    return korvaneFolder() + QStringLiteral("/RAW image");
+}
 
 } // namespace UserFolders

@@ -5,7 +5,8 @@
 // The user's folders, all below the platform's documents location. Each function
 // returns an absolute path and creates the folder (with its parents) when missing,
 // except rawImageFolder(), which only the option-record dump creates.
-namespace UserFolders {
+namespace UserFolders
+{
 
 QString userFolder(const QString& name); // documents + "/" + name; always called with "Korvane"
 QString picturesFolder(); // userFolder("Korvane") + "/Pictures"

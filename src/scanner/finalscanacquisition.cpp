@@ -70,7 +70,8 @@ void ScannerSDK::handleFinalScan()
         hooks.keepGoing = [this] { return scanRunning(); };
         finished = m_processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
     } else {
-        qCWarning(lcWorker) << "no processing steps were given to the scanner worker; the scan is saved unprocessed";
+        qCWarning(lcWorker)
+            << "no processing steps were given to the scanner worker; the scan is saved unprocessed";
     }
     if (finished && modes.isRawMode())
         dumpStage(image.toQImage(), QStringLiteral("Scan_Final"));

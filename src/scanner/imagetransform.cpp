@@ -25,7 +25,9 @@ STImage ImageTransform::apply(const STImage& image) const
     if (m_scale != 1.0) {
         // Truncation of both products; the width is the turned image's.
         // Held to the 32-bit range, where the conversion is defined.
-        auto held = [](double size) { return static_cast<std::uint32_t>(std::min(4294967295.0, std::max(0.0, size))); };
+        auto held = [](double size) {
+            return static_cast<std::uint32_t>(std::min(4294967295.0, std::max(0.0, size)));
+        };
         const std::uint32_t width = held(result.width() * m_scale);
         const std::uint32_t height = held(m_scale * result.height());
         result = result.scaled(width, height);

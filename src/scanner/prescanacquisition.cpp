@@ -10,7 +10,8 @@
 #include <stagedump.h>
 #include <userfolders.h>
 
-namespace {
+namespace
+{
 
 bool isNegative(int filmTypeCode)
 {
@@ -32,9 +33,8 @@ void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record)
 {
     const ServiceModes& modes = ServiceModes::instance();
     if (modes.isEngineerMode()) {
-        const auto gain = [&modes](ServiceModes::Channel channel) {
-            return std::uint16_t(modes.gainFactor(channel));
-        };
+        const auto gain
+            = [&modes](ServiceModes::Channel channel) { return std::uint16_t(modes.gainFactor(channel)); };
         ScanOptionRecords::applyEngineer(
             record, { { gain(ServiceModes::Red), gain(ServiceModes::Green), gain(ServiceModes::Blue) } });
         return;
@@ -61,7 +61,8 @@ void ScannerSDK::handlePrescan()
     const int filmTypeCode = settings.filmTypeCode();
 
     if (isNegative(filmTypeCode)) {
-        device::ScanOptionRecord filmBase = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
+        device::ScanOptionRecord filmBase
+            = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
         if (modes.isEngineerMode())
             dumpOptionRecord(QStringLiteral("PreviewDminCommand"), filmBase);
         // The film base only yields the balance; its image and result do not matter.

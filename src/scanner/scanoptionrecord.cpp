@@ -8,12 +8,13 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
-
 Q_LOGGING_CATEGORY(lcOptionRecord, "korvane.scanner.option", QtWarningMsg)
 
-namespace ScanOptionRecords {
+namespace ScanOptionRecords
+{
 
-namespace {
+namespace
+{
 
 void setTriple(std::uint16_t& r, std::uint16_t& g, std::uint16_t& b, const Triple& values)
 {
@@ -49,7 +50,8 @@ device::ScanOptionRecord baseRecord(const Triple& balance, int filmTypeCode, dev
     device::ScanInfo& info = record.ScanInfoArray[0];
     info.nScanColorMode = device::PixelRgb16; // 7: the device delivers 6 bytes per pixel
     setTriple(info.wColorBalanceR, info.wColorBalanceG, info.wColorBalanceB, balance);
-    setTriple(info.wHighlightEnhanceR, info.wHighlightEnhanceG, info.wHighlightEnhanceB, { { 100, 100, 100 } });
+    setTriple(
+        info.wHighlightEnhanceR, info.wHighlightEnhanceG, info.wHighlightEnhanceB, { { 100, 100, 100 } });
     info.bImageQuality = 3;
     info.bFilmType = 1;
     info.bFilmMediaType = static_cast<std::uint8_t>(filmTypeCode);
@@ -57,7 +59,8 @@ device::ScanOptionRecord baseRecord(const Triple& balance, int filmTypeCode, dev
     info.pLineCallback = callback;
     info.nMaxScanLine = 255;
     info.bPrescan = 0;
-    setTriple(info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB, { { 100, 100, 100 } });
+    setTriple(
+        info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB, { { 100, 100, 100 } });
     setTriple(info.wLowColorBalanceR, info.wLowColorBalanceG, info.wLowColorBalanceB, { { 100, 100, 100 } });
     return record;
 }
@@ -71,8 +74,8 @@ device::ScanOptionRecord filmBaseRecord(int filmTypeCode, device::LineCallback c
     return record;
 }
 
-device::ScanOptionRecord prescanRecord(const Triple& deviceBalance, int filmTypeCode,
-                                       device::LineCallback callback)
+device::ScanOptionRecord prescanRecord(
+    const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback)
 {
     device::ScanOptionRecord record = baseRecord(deviceBalance, filmTypeCode, callback);
     device::ScanInfo& info = record.ScanInfoArray[0];
@@ -84,7 +87,7 @@ device::ScanOptionRecord prescanRecord(const Triple& deviceBalance, int filmType
 }
 
 device::ScanOptionRecord finalRecord(int deviceDpi, double left, double top, double width, double height,
-                                     const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback)
+    const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback)
 {
     device::ScanOptionRecord record = baseRecord(deviceBalance, filmTypeCode, callback);
     device::ScanInfo& info = record.ScanInfoArray[0];
@@ -131,7 +134,8 @@ void applyMultipass(device::ScanOptionRecord& record, const Multipass& multipass
     device::ScanInfo& info = record.ScanInfoArray[0];
     record.dwOptionType = device::kOptionMultipass;
     setTriple(info.wColorBalanceR, info.wColorBalanceG, info.wColorBalanceB, multipass.balance);
-    setTriple(info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB, multipass.highlights);
+    setTriple(
+        info.wHighColorBalanceR, info.wHighColorBalanceG, info.wHighColorBalanceB, multipass.highlights);
     setTriple(info.wLowColorBalanceR, info.wLowColorBalanceG, info.wLowColorBalanceB, multipass.shadows);
 }
 

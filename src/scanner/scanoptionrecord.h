@@ -11,7 +11,8 @@
 // final scans, and its text dump. Every fill starts from an all-zero record.
 //
 // Threads: plain functions on values; the worker calls them on its own thread.
-namespace ScanOptionRecords {
+namespace ScanOptionRecords
+{
 
 using Triple = std::array<std::uint16_t, 3>; // red, green, blue
 
@@ -28,12 +29,12 @@ device::ScanOptionRecord baseRecord(const Triple& balance, int filmTypeCode, dev
 device::ScanOptionRecord filmBaseRecord(int filmTypeCode, device::LineCallback callback);
 
 // Prescan: type 0, 300 dpi over the whole window, the device colour balance, gains 100.
-device::ScanOptionRecord prescanRecord(const Triple& deviceBalance, int filmTypeCode,
-                                       device::LineCallback callback);
+device::ScanOptionRecord prescanRecord(
+    const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback);
 
 // Final scan of an area in inches at the device resolution; gains 0.
 device::ScanOptionRecord finalRecord(int deviceDpi, double left, double top, double width, double height,
-                                     const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback);
+    const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback);
 
 // Resolutions of the final scan by model code and resolution choice (0 Quality,
 // 1 Normal): what the record asks of the device, and what the file gets. Model

@@ -17,7 +17,8 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
-namespace ImageTest {
+namespace ImageTest
+{
 
 inline std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed)
 {
@@ -28,8 +29,8 @@ inline std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed)
     return bytes;
 }
 
-inline STImage randomImage(std::uint32_t width, std::uint32_t height, std::uint32_t bits, int channels,
-                           unsigned seed = 11)
+inline STImage randomImage(
+    std::uint32_t width, std::uint32_t height, std::uint32_t bits, int channels, unsigned seed = 11)
 {
     const std::vector<std::uint8_t> bytes
         = randomBytes(std::size_t(STImage::byteCountFor(width, height, bits, channels)), seed);
@@ -53,8 +54,8 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
 // Everything in a folder, hidden files included: temporary files must not remain.
 inline QStringList entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 struct TiffContents {

@@ -9,7 +9,8 @@
 
 using namespace ImageTest;
 
-namespace {
+namespace
+{
 
 void touch(const QString& path)
 {
@@ -82,7 +83,7 @@ private slots:
         QVERIFY(OutputCommit::commitWithoutReplacing(second, plain).isEmpty());
         QCOMPARE(fileBytes(plain), QByteArray("theirs"));
         QCOMPARE(entries(dir.path()),
-                 (QStringList { "Image0004.tif", "Image0005.tif", "Image0006.tif", "scan.tif" }));
+            (QStringList { "Image0004.tif", "Image0005.tif", "Image0006.tif", "scan.tif" }));
     }
 
     void finalFileAtOrdinaryResolutions_data()
@@ -122,7 +123,8 @@ private slots:
             QCOMPARE(int(tiff.bitsPerSample), eightBit ? 8 : 16);
             QCOMPARE(tiff.xResolution, float(resolution));
             const STImage expected = eightBit ? original.to8Bit() : original;
-            QCOMPARE(tiff.pixels, QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.byteCount())));
+            QCOMPARE(tiff.pixels,
+                QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.byteCount())));
         }
         QCOMPARE(entries(out.path()), QStringList { name });
         QVERIFY(entries(work.path()).isEmpty());
@@ -184,7 +186,8 @@ private slots:
         const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, false, work.path());
         QVERIFY(prepared.ok);
         // The folder is gone, and 9998 taken numbers give an empty path.
-        QVERIFY(FinalFile::write(image, prepared, work.filePath("gone/Image0001.tif"), work.path()).isEmpty());
+        QVERIFY(
+            FinalFile::write(image, prepared, work.filePath("gone/Image0001.tif"), work.path()).isEmpty());
         QVERIFY(entries(work.path()).isEmpty());
         const FinalFile::Prepared again = FinalFile::prepare(image, resolution, false, work.path());
         QVERIFY(FinalFile::write(image, again, QString(), work.path()).isEmpty());

@@ -20,17 +20,14 @@ private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void dumpIsThePixelArray()
     {
         const STImage image = randomImage(13, 7, 16, 3);
         QVERIFY(image.dumpRaw(path("dump.raw")));
         QCOMPARE(fileBytes(path("dump.raw")),
-                 QByteArray(reinterpret_cast<const char*>(image.data()), int(image.byteCount())));
+            QByteArray(reinterpret_cast<const char*>(image.data()), int(image.byteCount())));
         QVERIFY(!image.dumpRaw(path("missing/dump.raw")));
     }
 
@@ -72,17 +69,17 @@ private slots:
         const std::size_t targetBytes = std::size_t(targetWidth) * targetHeight * channels * (bits / 8);
         // Room for the source and one target row, or one byte too little.
         const std::size_t buffer = source.byteCount() + targetBytes / targetHeight - (streaming ? 1 : 0);
-        QVERIFY(RawEnlarge::enlarge(path("source.raw"), path("target.raw"), width, height, scaleX, scaleY, bits,
-                                    channels, buffer));
+        QVERIFY(RawEnlarge::enlarge(
+            path("source.raw"), path("target.raw"), width, height, scaleX, scaleY, bits, channels, buffer));
         std::vector<std::uint8_t> expected(targetBytes);
         if (streaming)
-            RawEnlarge::nearestReference(source.data(), width, height, expected.data(), targetWidth, targetHeight,
-                                         bits, channels);
+            RawEnlarge::nearestReference(
+                source.data(), width, height, expected.data(), targetWidth, targetHeight, bits, channels);
         else
-            RawEnlarge::bilinearReference(source.data(), width, height, expected.data(), targetWidth,
-                                          targetHeight, bits, channels);
+            RawEnlarge::bilinearReference(
+                source.data(), width, height, expected.data(), targetWidth, targetHeight, bits, channels);
         QCOMPARE(fileBytes(path("target.raw")),
-                 QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.size())));
+            QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.size())));
     }
 
     void bilinearOfKnownSamples()
@@ -148,7 +145,8 @@ private slots:
         int worst = 0;
         for (std::uint32_t y = 0; y < 48; ++y) {
             for (std::uint32_t x = 0; x < 64; ++x) {
-                const auto* p = reinterpret_cast<const std::uint8_t*>(jpeg.pixels.constData()) + (y * 64 + x) * 3;
+                const auto* p
+                    = reinterpret_cast<const std::uint8_t*>(jpeg.pixels.constData()) + (y * 64 + x) * 3;
                 // trunc(255 x sample / 65535) for 16 bits.
                 const auto expected = [&](std::uint32_t v) {
                     return bits == 16 ? int(255.0 * (double(v) / 65535.0)) : int(v);

@@ -9,11 +9,12 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // An image whose samples are all different enough to show any misplaced one.
-STImage randomImage(std::uint32_t width, std::uint32_t height, std::uint32_t bits, int channels,
-                    unsigned seed = 7)
+STImage randomImage(
+    std::uint32_t width, std::uint32_t height, std::uint32_t bits, int channels, unsigned seed = 7)
 {
     const std::int64_t bytes = STImage::byteCountFor(width, height, bits, channels);
     std::vector<std::uint8_t> data(std::size_t(bytes > 0 ? bytes : 0));
@@ -233,8 +234,10 @@ private slots:
         QVERIFY(samePixels(image.mirrored(), STImageReference::mirrored(image)));
         QVERIFY(samePixels(image.flipped(), STImageReference::flipped(image)));
         QVERIFY(samePixels(image.to8Bit(), STImageReference::to8Bit(image)));
-        QVERIFY(samePixels(image.scaled(width / 3 + 1, height * 2), STImageReference::scaled(image, width / 3 + 1, height * 2)));
-        QVERIFY(samePixels(image.scaled(width * 2 + 1, height / 2 + 1), STImageReference::scaled(image, width * 2 + 1, height / 2 + 1)));
+        QVERIFY(samePixels(image.scaled(width / 3 + 1, height * 2),
+            STImageReference::scaled(image, width / 3 + 1, height * 2)));
+        QVERIFY(samePixels(image.scaled(width * 2 + 1, height / 2 + 1),
+            STImageReference::scaled(image, width * 2 + 1, height / 2 + 1)));
         QCOMPARE(image.toQImage(), STImageReference::toQImage(image));
     }
 
@@ -260,7 +263,8 @@ private slots:
         QCOMPARE(flipped.height(), height);
         const std::size_t stride = image.bytesPerLine();
         for (std::uint32_t y = 0; y < height; ++y) {
-            if (std::memcmp(flipped.data() + y * stride, image.data() + (height - 1 - y) * stride, stride) != 0)
+            if (std::memcmp(flipped.data() + y * stride, image.data() + (height - 1 - y) * stride, stride)
+                != 0)
                 QFAIL(qPrintable(QStringLiteral("row %1 differs").arg(y)));
         }
     }

@@ -14,7 +14,8 @@
 
 using namespace ImageTest;
 
-namespace {
+namespace
+{
 
 QByteArray rawOf(const STImage& image)
 {
@@ -45,10 +46,7 @@ private:
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void saveTiffReadsBack_data()
     {
@@ -135,7 +133,8 @@ private slots:
         const bool tiffWritten = STImage(large).saveTiff(path);
         const STImage half = randomImage(150, 150, 16, 3);
         const bool fromRawWritten = half.writeTiffFromRaw(16, raw, path, 10000);
-        const bool jpegWritten = half.writeJpegFromRaw(16, raw, dir.filePath(QStringLiteral("scan.jpg")), 10000, "jpg");
+        const bool jpegWritten
+            = half.writeJpegFromRaw(16, raw, dir.filePath(QStringLiteral("scan.jpg")), 10000, "jpg");
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
         std::signal(SIGXFSZ, SIG_DFL);
 
@@ -263,8 +262,8 @@ private slots:
         const QString raw = m_dir.filePath(QStringLiteral("template.raw"));
         QVERIFY(enlarged.dumpRaw(raw));
         const QString path = m_dir.filePath(QStringLiteral("template.tif"));
-        QVERIFY(ImageFiles::writeTiffFromRawWithTemplate(raw, path, 53, 19, 10000,
-                                                         ImageFiles::applicationDataFolder()));
+        QVERIFY(ImageFiles::writeTiffFromRawWithTemplate(
+            raw, path, 53, 19, 10000, ImageFiles::applicationDataFolder()));
         QCOMPARE(QFileInfo(path).size(), qint64(11370 + 53 * 19 * 6 + 46));
         const TiffContents tiff = readTiff(path);
         QVERIFY(tiff.ok);
@@ -310,10 +309,10 @@ private slots:
         const QString staged = ImageFiles::applicationDataFolder();
         if (headerBytes >= 0)
             QVERIFY(writeBytes(data.filePath("tifstart.dat"),
-                               fileBytes(staged + "/tifstart.dat").leftJustified(headerBytes, '\0', true)));
+                fileBytes(staged + "/tifstart.dat").leftJustified(headerBytes, '\0', true)));
         if (trailerBytes >= 0)
             QVERIFY(writeBytes(data.filePath("tifend.dat"),
-                               fileBytes(staged + "/tifend.dat").leftJustified(trailerBytes, '\0', true)));
+                fileBytes(staged + "/tifend.dat").leftJustified(trailerBytes, '\0', true)));
         const QString raw = m_dir.filePath(QStringLiteral("damaged.raw"));
         QVERIFY(randomImage(4, 4, 16, 3).dumpRaw(raw));
         const QString path = m_dir.filePath(QStringLiteral("damaged.tif"));
@@ -325,8 +324,8 @@ private slots:
     {
         const QString path = m_dir.filePath(QStringLiteral("huge.tif"));
         // 30000 x 24000 x 6 bytes does not fit the header's 32-bit fields.
-        QVERIFY(!ImageFiles::writeTiffFromRawWithTemplate(m_dir.filePath("none.raw"), path, 30000, 24000, 10000,
-                                                          ImageFiles::applicationDataFolder()));
+        QVERIFY(!ImageFiles::writeTiffFromRawWithTemplate(
+            m_dir.filePath("none.raw"), path, 30000, 24000, 10000, ImageFiles::applicationDataFolder()));
         QVERIFY(!QFile::exists(path));
     }
 };

@@ -8,8 +8,7 @@
 
 // A CIP_RawImg over a buffer the test owns (the pixel pointer is taken back before the view
 // dies, as the processing steps do).
-struct RawImageFixture
-{
+struct RawImageFixture {
     std::vector<uint8_t> bytes;
     CIP_RawImg view;
 

@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // The simulator's frame (inches in its 1.437 x 0.957 window) and the prescan's resolution.
 constexpr double kPictureLeft = 0.115, kPictureTop = 0.070, kPictureRight = 1.322, kPictureBottom = 0.765;
@@ -43,7 +44,8 @@ void TestAutoCrop::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QVERIFY(QDir::setCurrent(m_dir.path()));
-    for (const char *name : {"KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS"})
+    for (const char* name :
+        { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS" })
         qunsetenv(name);
     QVERIFY2(m_driver.load(), qPrintable(m_driver.errorString()));
     QCOMPARE(m_driver.link(), 1);
@@ -58,8 +60,8 @@ void TestAutoCrop::slideModeCrop()
     std::vector<CIP_Rect> crops;
     QCOMPARE(process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0, &crops), 0);
     QCOMPARE(crops.size(), std::size_t(1));
-    QVERIFY((crops[0] == CIP_Rect{50, 40, 950, 760}));
-    QVERIFY((process.rect == CIP_Rect{50, 40, 950, 760}));
+    QVERIFY((crops[0] == CIP_Rect { 50, 40, 950, 760 }));
+    QVERIFY((process.rect == CIP_Rect { 50, 40, 950, 760 }));
 }
 
 void TestAutoCrop::fullPicture()
@@ -116,9 +118,9 @@ void TestAutoCrop::minimumNotSmallerThanImage()
     CIP_ImageProcess process;
     std::vector<CIP_Rect> crops;
     QCOMPARE(process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0, &crops),
-             CIP_ImageProcess::kCropMinimumTooLarge);
+        CIP_ImageProcess::kCropMinimumTooLarge);
     // The fallback rectangle reaches the analyses.
-    QVERIFY((crops.at(0) == CIP_Rect{0, 0, 160, 120}));
+    QVERIFY((crops.at(0) == CIP_Rect { 0, 0, 160, 120 }));
     QVERIFY(QFile::remove(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI")));
 }
 
@@ -127,8 +129,9 @@ void TestAutoCrop::fewChannels()
     RawImageFixture image(100, 100, 8);
     image.view.channels = 1;
     CIP_ImageProcess process;
-    QCOMPARE(process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0), CIP_ImageProcess::kCropFewChannels);
-    QVERIFY((process.rect == CIP_Rect{0, 0, 40, 40}));
+    QCOMPARE(
+        process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0), CIP_ImageProcess::kCropFewChannels);
+    QVERIFY((process.rect == CIP_Rect { 0, 0, 40, 40 }));
 }
 
 void TestAutoCrop::syntheticHolder()
@@ -143,8 +146,8 @@ void TestAutoCrop::syntheticHolder()
     QCOMPARE(process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0), 0);
     const CIP_Rect r = process.rect;
     QVERIFY2(std::abs(r.left - 60) <= 8 && std::abs(r.right - 340) <= 8 && std::abs(r.top - 40) <= 6
-                 && std::abs(r.bottom - 250) <= 6,
-             qPrintable(QStringLiteral("%1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)));
+            && std::abs(r.bottom - 250) <= 6,
+        qPrintable(QStringLiteral("%1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)));
 }
 
 void TestAutoCrop::simulatorHolder_data()
@@ -156,8 +159,10 @@ void TestAutoCrop::simulatorHolder_data()
     QTest::newRow("colour negative") << 32 << int(CIP_ImageProcess::kColourNegative) << false;
     QTest::newRow("positive, shipped parameters") << 16 << int(CIP_ImageProcess::kPositive) << true;
     // As the prescan scans negatives: the film base measured first and brought to about 85 %.
-    QTest::newRow("colour negative, shipped parameters") << 32 << int(CIP_ImageProcess::kColourNegative) << true;
-    QTest::newRow("b/w negative, shipped parameters") << 48 << int(CIP_ImageProcess::kBlackWhiteNegative) << true;
+    QTest::newRow("colour negative, shipped parameters")
+        << 32 << int(CIP_ImageProcess::kColourNegative) << true;
+    QTest::newRow("b/w negative, shipped parameters")
+        << 48 << int(CIP_ImageProcess::kBlackWhiteNegative) << true;
 }
 
 void TestAutoCrop::simulatorHolder()
@@ -188,7 +193,8 @@ void TestAutoCrop::simulatorHolder()
     QDir().mkpath(QStringLiteral("data/TQ3300"));
     QFile ini(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[AUTOCROP_NEG\nIDC_BORDER_REF_PERCENT_BRIGHT=50\nIDC_BORDER_TOL_BRIGHT=15\nIDC_BORDER_REF_PERCENT_DARK=3\n");
+    ini.write("[AUTOCROP_NEG\nIDC_BORDER_REF_PERCENT_BRIGHT=50\nIDC_BORDER_TOL_BRIGHT=15\nIDC_BORDER_REF_"
+              "PERCENT_DARK=3\n");
     ini.close();
 
     RawImageFixture image(scan.width, scan.height, 16);
@@ -207,8 +213,14 @@ void TestAutoCrop::simulatorHolder()
     const double top = kPictureTop * kDpi, bottom = kPictureBottom * kDpi;
     const double dx = 0.02 * scan.width, dy = 0.02 * scan.height;
     const QString found = QStringLiteral("found %1 %2 %3 %4, true %5 %6 %7 %8")
-                              .arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)
-                              .arg(left).arg(top).arg(right).arg(bottom);
+                              .arg(r.left)
+                              .arg(r.top)
+                              .arg(r.right)
+                              .arg(r.bottom)
+                              .arg(left)
+                              .arg(top)
+                              .arg(right)
+                              .arg(bottom);
     QVERIFY2(std::fabs(r.left - left) <= dx && std::fabs(r.right - right) <= dx, qPrintable(found));
     QVERIFY2(std::fabs(r.top - top) <= dy && std::fabs(r.bottom - bottom) <= dy, qPrintable(found));
 }

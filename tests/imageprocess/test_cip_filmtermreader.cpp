@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // A complete, valid file around the given FilmLut text (and extra entries).
 QByteArray validFile(const QByteArray& lut, const QByteArray& extra = QByteArray())
@@ -203,7 +204,8 @@ void TestCipFilmTermReader::commentSwallowsLines()
 void TestCipFilmTermReader::textValueKeepsLastLine()
 {
     CIP_FilmTermReader r;
-    QVERIFY(r.ReadFile(write("FilmName  first part\nsecond part;\nFilmMfgr\tMaker;\n").toLocal8Bit().constData()));
+    QVERIFY(r.ReadFile(
+        write("FilmName  first part\nsecond part;\nFilmMfgr\tMaker;\n").toLocal8Bit().constData()));
     QCOMPARE(r.FilmName.compare("second part"), 0);
     QCOMPARE(r.FilmMfgr.compare("Maker"), 0);
 }
@@ -230,12 +232,15 @@ void TestCipFilmTermReader::malformed_data()
     QTest::newRow("unknown key") << QByteArray("FilmGain 1;\nFilmColour 3;\n") << QByteArray("FilmColour 3;");
     QTest::newRow("blank line with spaces") << QByteArray("FilmGain 1;\n  \n") << QByteArray("  ");
     QTest::newRow("list without ;") << QByteArray("FilmBalance 1 2 3\n") << QByteArray("FilmBalance 1 2 3");
-    QTest::newRow("list no longer than its column") << QByteArray("DMinValue: \n") << QByteArray("DMinValue: ");
+    QTest::newRow("list no longer than its column")
+        << QByteArray("DMinValue: \n") << QByteArray("DMinValue: ");
     QTest::newRow("key alone") << QByteArray("FilmMatR\n") << QByteArray("FilmMatR");
     QTest::newRow("bad film class") << QByteArray("FilmClass SLIDE;\n") << QByteArray("FilmClass SLIDE;");
-    QTest::newRow("text to end of file") << QByteArray("FilmName open\nstill open\n") << QByteArray("still open");
+    QTest::newRow("text to end of file")
+        << QByteArray("FilmName open\nstill open\n") << QByteArray("still open");
     QTest::newRow("lut to end of file") << QByteArray("FilmLut 1 2 3\n4 5 6\n") << QByteArray("4 5 6");
-    QTest::newRow("lut too long") << QByteArray(identityLut(3) + "\n").replace(";", ",7;") << QByteArray("65535,0,32767,7;");
+    QTest::newRow("lut too long") << QByteArray(identityLut(3) + "\n").replace(";", ",7;")
+                                  << QByteArray("65535,0,32767,7;");
 }
 
 void TestCipFilmTermReader::malformed()
@@ -273,7 +278,7 @@ void TestCipFilmTermReader::wrongLutSizeIsNotLoaded()
     CIP_FilmTermTable table;
     QVERIFY(!table.loadFrom(r));
     QVERIFY(!table.isLoaded());
-    std::uint16_t px[3] = {1, 2, 3};
+    std::uint16_t px[3] = { 1, 2, 3 };
     QVERIFY(!table.apply16(px, px, 1));
     QCOMPARE(int(px[0]), 1);
 }
@@ -286,7 +291,7 @@ void TestCipFilmTermReader::applyTable()
     QVERIFY(table.loadFrom(r));
 
     STImage image;
-    const std::uint16_t pixels[6] = {0, 0, 0, 1000, 1000, 65535};
+    const std::uint16_t pixels[6] = { 0, 0, 0, 1000, 1000, 65535 };
     QVERIFY(image.setData(2, 1, 16, 3, pixels, sizeof pixels));
     QVERIFY(table.applyTo(image));
     QCOMPARE(image.red(1, 0), 1000u);
@@ -295,7 +300,7 @@ void TestCipFilmTermReader::applyTable()
     QCOMPARE(image.green(0, 0), 65535u);
 
     STImage small;
-    const std::uint8_t bytes[3] = {10, 10, 200};
+    const std::uint8_t bytes[3] = { 10, 10, 200 };
     QVERIFY(small.setData(1, 1, 8, 3, bytes, sizeof bytes));
     QVERIFY(table.applyTo(small));
     QCOMPARE(small.red(0, 0), 10u);

@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-namespace {
-
+namespace
+{
 
 void fillRandom(RawImageFixture& v, unsigned seed, int maxValue)
 {
@@ -109,13 +109,16 @@ void TestCipRawImg::colourFilter_data()
     QTest::addColumn<bool>("keepSaturated");
     QTest::addColumn<bool>("keepPale");
     QTest::newRow("hue window holds 30") << 20 << 40 << -1.f << -1.f << -1.f << -1.f << -1.f << true << true;
-    QTest::newRow("hue window misses 30") << 40 << 90 << -1.f << -1.f << -1.f << -1.f << -1.f << false << false;
+    QTest::newRow("hue window misses 30")
+        << 40 << 90 << -1.f << -1.f << -1.f << -1.f << -1.f << false << false;
     QTest::newRow("saturation window") << -1 << -1 << 0.4f << 0.6f << -1.f << -1.f << -1.f << false << true;
     // Weight at the reference hue itself is the hue weight: 2 x (0.3 .. 0.6) = 0.6 .. 1.2
     QTest::newRow("reference hue widens") << -1 << -1 << 0.3f << 0.6f << 30.f << 20.f << 2.f << true << false;
     // Half way in the tolerance: weight 1.5 -> 0.45 .. 0.9, both fall out or in
-    QTest::newRow("reference hue half way") << -1 << -1 << 0.3f << 0.6f << 40.f << 20.f << 2.f << false << true;
-    QTest::newRow("reference hue out of tolerance") << -1 << -1 << 0.3f << 0.6f << 100.f << 20.f << 2.f << false << true;
+    QTest::newRow("reference hue half way")
+        << -1 << -1 << 0.3f << 0.6f << 40.f << 20.f << 2.f << false << true;
+    QTest::newRow("reference hue out of tolerance")
+        << -1 << -1 << 0.3f << 0.6f << 100.f << 20.f << 2.f << false << true;
 }
 
 void TestCipRawImg::colourFilter()
@@ -151,7 +154,7 @@ void TestCipRawImg::colourFilter()
 void TestCipRawImg::sixteenBitLowByteFirst()
 {
     RawImageFixture v(1, 1, 16);
-    const unsigned char raw[6] = {0x34, 0x12, 0x01, 0x00, 0x00, 0xff};
+    const unsigned char raw[6] = { 0x34, 0x12, 0x01, 0x00, 0x00, 0xff };
     std::memcpy(v.bytes.data(), raw, 6);
     QCOMPARE(v.view.sample(0, 0, 0), 0x1234);
     QCOMPARE(v.view.sample(0, 0, 1), 1);
@@ -203,8 +206,8 @@ void TestCipRawImg::fastHistogramMatchesReference()
     QFETCH(int, highest);
     RawImageFixture v(width, height, bits);
     fillRandom(v, 11, highest < 0 ? (1 << bits) - 1 : highest);
-    const int inside[3] = {100, (1 << bits) / 2, (1 << bits) - 10};
-    const int ends[3] = {-5, 0, 1 << bits}; // every sample, every sample, none
+    const int inside[3] = { 100, (1 << bits) / 2, (1 << bits) - 10 };
+    const int ends[3] = { -5, 0, 1 << bits }; // every sample, every sample, none
     const int* t = thresholds == 0 ? nullptr : thresholds == 1 ? inside : ends;
     const int left = 3, top = 2, right = width - 5, bottom = height - 1;
 
@@ -212,16 +215,18 @@ void TestCipRawImg::fastHistogramMatchesReference()
     QCOMPARE(img.ChannelHistogramReference(left, top, right, bottom, false, t, nullptr, 1), 0);
     const int levels = 1 << bits;
     std::vector<std::uint32_t> hist(img.channelHist, img.channelHist + 3 * levels);
-    const float means[3] = {img.mean[0], img.mean[1], img.mean[2]};
-    const std::uint32_t above[3] = {img.countAbove[0], img.countAbove[1], img.countAbove[2]};
+    const float means[3] = { img.mean[0], img.mean[1], img.mean[2] };
+    const std::uint32_t above[3] = { img.countAbove[0], img.countAbove[1], img.countAbove[2] };
 
     QCOMPARE(img.ChannelHistogram(left, top, right, bottom, false, t, nullptr, 1), 0);
     QVERIFY(std::equal(hist.begin(), hist.end(), img.channelHist));
     for (int c = 0; c < 3; ++c) {
         // Bit for bit, whichever path and thread split (QCOMPARE on floats would be fuzzy).
         QVERIFY2(img.mean[c] == means[c],
-                 qPrintable(QString("channel %1: %2 vs %3").arg(c).arg(double(img.mean[c]), 0, 'g', 9)
-                                .arg(double(means[c]), 0, 'g', 9)));
+            qPrintable(QString("channel %1: %2 vs %3")
+                           .arg(c)
+                           .arg(double(img.mean[c]), 0, 'g', 9)
+                           .arg(double(means[c]), 0, 'g', 9)));
         QCOMPARE(img.countAbove[c], above[c]);
     }
     QCOMPARE(img.pixelsCounted, std::uint32_t((right - left) * (bottom - top)));
@@ -233,10 +238,10 @@ void TestCipRawImg::blockMeansMatchDoubleMean()
     RawImageFixture v(2500, 2000, 16);
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> dist(40000, 65535);
-    double sums[3] = {0, 0, 0};
+    double sums[3] = { 0, 0, 0 };
     for (int y = 0; y < 2000; ++y) {
         for (int x = 0; x < 2500; ++x) {
-            const int s[3] = {dist(rng), dist(rng) / 2, dist(rng) / 7};
+            const int s[3] = { dist(rng), dist(rng) / 2, dist(rng) / 7 };
             v.set(x, y, s[0], s[1], s[2]);
             for (int c = 0; c < 3; ++c)
                 sums[c] += s[c];
@@ -246,7 +251,7 @@ void TestCipRawImg::blockMeansMatchDoubleMean()
     for (int c = 0; c < 3; ++c) {
         const double expected = sums[c] / 5e6;
         QVERIFY2(std::fabs(v.view.mean[c] - expected) < expected * 2e-5,
-                 qPrintable(QString("channel %1: %2 vs %3").arg(c).arg(v.view.mean[c]).arg(expected)));
+            qPrintable(QString("channel %1: %2 vs %3").arg(c).arg(v.view.mean[c]).arg(expected)));
     }
     QCOMPARE(v.view.BrightnessHistogram(0, 0, 2500, 2000, false, 0, false), 0);
     QVERIFY(v.view.mean[3] > 20000.f && v.view.mean[3] < 30000.f);
@@ -281,8 +286,8 @@ void TestCipRawImg::limitsTakePixelsOut()
     v.set(1, 0, 200, 20, 30); // red above the limit: green and blue skipped
     v.set(2, 0, 10, 20, 30);
     v.set(3, 0, 10, 20, 30);
-    const int limits[3] = {100, -1, -1};
-    const int thresholds[3] = {0, 0, 0};
+    const int limits[3] = { 100, -1, -1 };
+    const int thresholds[3] = { 0, 0, 0 };
     QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, false, thresholds, limits, CIP_RawImg::kPositive), 0);
     QCOMPARE(v.view.channelHist[200], 1u);
     QCOMPARE(v.view.channelHist[256 + 20], 3u);
@@ -290,7 +295,7 @@ void TestCipRawImg::limitsTakePixelsOut()
     QCOMPARE(v.view.mean[0], 30.f / 3.f); // three red samples summed over a total of 4 - 1
     QCOMPARE(v.view.mean[1], 60.f / 3.f);
 
-    const int negLimits[3] = {-1, -1, 25}; // a negative cuts below the limit
+    const int negLimits[3] = { -1, -1, 25 }; // a negative cuts below the limit
     QCOMPARE(v.view.ChannelHistogram(0, 0, 4, 1, false, nullptr, negLimits, CIP_RawImg::kNegative), 0);
     QCOMPARE(v.view.channelHist[2 * 256 + 30], 4u);
     QCOMPARE(v.view.mean[2], 30.f);

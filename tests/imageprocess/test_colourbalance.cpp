@@ -9,10 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Greys of varied lightness with a fixed offset on red, plus a little noise-free texture.
-void fillGreys(RawImageFixture &image, int redOffset, int scale)
+void fillGreys(RawImageFixture& image, int redOffset, int scale)
 {
     for (int y = 0; y < image.view.height; ++y) {
         for (int x = 0; x < image.view.width; ++x) {
@@ -107,7 +108,7 @@ void TestColourBalance::rgbBalanceNeutralStaysNeutral()
     RawImageFixture image(160, 120, 16);
     fillGreys(image, 0, 256);
     CIP_ImageProcess process;
-    process.rect = CIP_Rect{0, 0, 160, 120};
+    process.rect = CIP_Rect { 0, 0, 160, 120 };
     QCOMPARE(process.rgbBalance(image.view, CIP_ImageProcess::kPositive, true), 0);
     for (int i = 0; i < 65536; i += 97) {
         QCOMPARE(process.table(0)[i], process.table(1)[i]);
@@ -133,7 +134,7 @@ void TestColourBalance::rgbBalanceRemovesCast()
     RawImageFixture image(160, 120, 8);
     fillGreys(image, offset, 1);
     CIP_ImageProcess process;
-    process.rect = CIP_Rect{0, 0, 160, 120};
+    process.rect = CIP_Rect { 0, 0, 160, 120 };
     QCOMPARE(process.rgbBalance(image.view, CIP_ImageProcess::kPositive, true), 0);
     // Mean red - green over the image: smaller than the cast, and not past neutral.
     double diff = 0;
@@ -157,8 +158,8 @@ void TestColourBalance::middlePointsObeyRanges()
     // A strong cast against a tight modification limit: the shift stops at the limit, and an
     // extreme grey mean near black still yields a rising curve inside 1..max.
     CIP_RgbBalanceParams p;
-    CIP_RgbBalance::MiddleInput in{{200, 100, 100}, {0, 0, 0}, {0, 0, 0}, {255, 255, 255}, {255, 255, 255},
-                                   0.1, {0.05, 0.05, 0.05}, 255};
+    CIP_RgbBalance::MiddleInput in { { 200, 100, 100 }, { 0, 0, 0 }, { 0, 0, 0 }, { 255, 255, 255 },
+        { 255, 255, 255 }, 0.1, { 0.05, 0.05, 0.05 }, 255 };
     CIP_RgbBalance::Middle out[3];
     p.colorEnhanceFactor = 0;
     CIP_RgbBalance::middlePoints(p, in, out);
@@ -170,7 +171,7 @@ void TestColourBalance::middlePointsObeyRanges()
     in.greyMean[2] = 250;
     in.castSaturation = 0.9;
     CIP_RgbBalance::middlePoints(p, in, out);
-    for (const auto &m : out) {
+    for (const auto& m : out) {
         QVERIFY(m.midIn >= 1 && m.midIn <= 255);
         QVERIFY(m.midOut >= 1 && m.midOut <= 255);
     }

@@ -28,11 +28,12 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-namespace {
+namespace
+{
 
 enum Model { Hsv, Hsl };
 
-CIP_HsvAdjust::Triple qcolorForward(const QColor &c, Model model)
+CIP_HsvAdjust::Triple qcolorForward(const QColor& c, Model model)
 {
     CIP_HsvAdjust::Triple t;
     if (model == Hsv)
@@ -42,10 +43,9 @@ CIP_HsvAdjust::Triple qcolorForward(const QColor &c, Model model)
     return t;
 }
 
-struct Mismatch
-{
-    std::atomic<long long> count{0};
-    std::atomic<long long> first{-1};
+struct Mismatch {
+    std::atomic<long long> count { 0 };
+    std::atomic<long long> first { -1 };
 
     void note(long long index)
     {
@@ -58,7 +58,7 @@ std::vector<uint16_t> random16(std::size_t pixels, quint32 seed)
 {
     QRandomGenerator rng(seed);
     std::vector<uint16_t> v(pixels * 3);
-    for (auto &s : v)
+    for (auto& s : v)
         s = static_cast<uint16_t>(rng.bounded(65536));
     return v;
 }
@@ -110,9 +110,10 @@ void TestHsvAdjust::forwardMatchesQColor()
             }
         }
     });
-    QVERIFY2(bad8.count == 0, qPrintable(QStringLiteral("%1 8-bit triples differ, first 0x%2")
-                                             .arg(bad8.count.load())
-                                             .arg(bad8.first.load(), 6, 16, QLatin1Char('0'))));
+    QVERIFY2(bad8.count == 0,
+        qPrintable(QStringLiteral("%1 8-bit triples differ, first 0x%2")
+                       .arg(bad8.count.load())
+                       .arg(bad8.first.load(), 6, 16, QLatin1Char('0'))));
 
     const std::size_t count16 = kSanitized ? 1000000 : 10000000;
     const std::vector<uint16_t> samples = random16(count16, 7001 + model);
@@ -126,7 +127,8 @@ void TestHsvAdjust::forwardMatchesQColor()
                 bad16.note(static_cast<long long>(p));
         }
     });
-    QVERIFY2(bad16.count == 0, qPrintable(QStringLiteral("%1 16-bit triples differ").arg(bad16.count.load())));
+    QVERIFY2(
+        bad16.count == 0, qPrintable(QStringLiteral("%1 16-bit triples differ").arg(bad16.count.load())));
 }
 
 void TestHsvAdjust::backMatchesQColor_data()
@@ -153,24 +155,25 @@ void TestHsvAdjust::backMatchesQColor()
                     const QRgba64 want = c.toRgb().rgba64();
                     int got[3];
                     if (m == Hsv)
-                        CIP_HsvAdjust::fromHsv({h, s, x}, got);
+                        CIP_HsvAdjust::fromHsv({ h, s, x }, got);
                     else
-                        CIP_HsvAdjust::fromHsl({h, s, x}, got);
+                        CIP_HsvAdjust::fromHsl({ h, s, x }, got);
                     if (want.red() != got[0] || want.green() != got[1] || want.blue() != got[2])
                         bad.note((long long)(h + 1) << 16 | s << 8 | x);
                 }
             }
         }
     });
-    QVERIFY2(bad.count == 0, qPrintable(QStringLiteral("%1 triples differ, first h+1=%2 s=%3 x=%4")
-                                            .arg(bad.count.load())
-                                            .arg(bad.first.load() >> 16)
-                                            .arg((bad.first.load() >> 8) & 255)
-                                            .arg(bad.first.load() & 255)));
+    QVERIFY2(bad.count == 0,
+        qPrintable(QStringLiteral("%1 triples differ, first h+1=%2 s=%3 x=%4")
+                       .arg(bad.count.load())
+                       .arg(bad.first.load() >> 16)
+                       .arg((bad.first.load() >> 8) & 255)
+                       .arg(bad.first.load() & 255)));
     int a[3], b[3];
-    for (int s : {1, 128, 255}) {
-        m == Hsv ? CIP_HsvAdjust::fromHsv({360, s, 200}, a) : CIP_HsvAdjust::fromHsl({360, s, 200}, a);
-        m == Hsv ? CIP_HsvAdjust::fromHsv({0, s, 200}, b) : CIP_HsvAdjust::fromHsl({0, s, 200}, b);
+    for (int s : { 1, 128, 255 }) {
+        m == Hsv ? CIP_HsvAdjust::fromHsv({ 360, s, 200 }, a) : CIP_HsvAdjust::fromHsl({ 360, s, 200 }, a);
+        m == Hsv ? CIP_HsvAdjust::fromHsv({ 0, s, 200 }, b) : CIP_HsvAdjust::fromHsl({ 0, s, 200 }, b);
         QCOMPARE(a[0], b[0]);
         QCOMPARE(a[1], b[1]);
         QCOMPARE(a[2], b[2]);
@@ -182,8 +185,8 @@ void TestHsvAdjust::buffersMatchReference_data()
     QTest::addColumn<int>("model");
     QTest::addColumn<int>("bits");
     QTest::addColumn<int>("offset");
-    for (int bits : {8, 16}) {
-        for (int offset : {-255, -100, -1, 0, 1, 37, 100, 255}) {
+    for (int bits : { 8, 16 }) {
+        for (int offset : { -255, -100, -1, 0, 1, 37, 100, 255 }) {
             QTest::addRow("hsv %d-bit %+d", bits, offset) << int(Hsv) << bits << offset;
             QTest::addRow("hsl %d-bit %+d", bits, offset) << int(Hsl) << bits << offset;
         }
@@ -200,9 +203,9 @@ void TestHsvAdjust::buffersMatchReference()
     std::vector<uint8_t> narrow(wide.size());
     for (std::size_t i = 0; i < wide.size(); ++i)
         narrow[i] = static_cast<uint8_t>(wide[i] >> 8);
-    void *reference = bits == 16 ? static_cast<void *>(wide.data()) : static_cast<void *>(narrow.data());
+    void* reference = bits == 16 ? static_cast<void*>(wide.data()) : static_cast<void*>(narrow.data());
     const std::size_t bytes = wide.size() * (bits / 8);
-    std::vector<char> oneThread(static_cast<char *>(reference), static_cast<char *>(reference) + bytes);
+    std::vector<char> oneThread(static_cast<char*>(reference), static_cast<char*>(reference) + bytes);
     std::vector<char> twoThreads = oneThread;
 
     if (model == Hsv) {
@@ -221,20 +224,20 @@ void TestHsvAdjust::buffersMatchReference()
 void TestHsvAdjust::brightnessEnds()
 {
     // +100 on white stays white, -255 makes black, at both depths.
-    uint8_t white8[6] = {255, 255, 255, 255, 255, 255};
+    uint8_t white8[6] = { 255, 255, 255, 255, 255, 255 };
     CIP_HsvAdjust::brightness(white8, 2, 8, 3, 100);
     for (uint8_t s : white8)
         QCOMPARE(int(s), 255);
-    uint16_t white16[3] = {65535, 65535, 65535};
+    uint16_t white16[3] = { 65535, 65535, 65535 };
     CIP_HsvAdjust::brightness(white16, 1, 16, 3, 100);
     for (uint16_t s : white16)
         QCOMPARE(int(s), 65535);
 
-    uint16_t colours[9] = {65535, 1200, 30000, 400, 400, 400, 12345, 54321, 999};
+    uint16_t colours[9] = { 65535, 1200, 30000, 400, 400, 400, 12345, 54321, 999 };
     CIP_HsvAdjust::brightness(colours, 3, 16, 3, -255);
     for (uint16_t s : colours)
         QCOMPARE(int(s), 0);
-    uint8_t colours8[6] = {255, 0, 12, 90, 90, 91};
+    uint8_t colours8[6] = { 255, 0, 12, 90, 90, 91 };
     CIP_HsvAdjust::brightness(colours8, 2, 8, 3, -255);
     for (uint8_t s : colours8)
         QCOMPARE(int(s), 0);
@@ -247,7 +250,7 @@ void TestHsvAdjust::saturationZeroLeavesImage()
     CIP_HsvAdjust::saturation(image.data(), 1000, 16, 3, 0);
     QVERIFY(image == before);
     // Greys stay grey whatever the saturation offset: their hue is undefined.
-    uint8_t grey[3] = {77, 77, 77};
+    uint8_t grey[3] = { 77, 77, 77 };
     CIP_HsvAdjust::saturation(grey, 1, 8, 3, 200);
     QCOMPARE(int(grey[0]), 77);
     QCOMPARE(int(grey[1]), 77);

@@ -80,7 +80,7 @@ void TestIpParamFiles::stringStorage()
 
 void TestIpParamFiles::stringOperations()
 {
-    const char buffer[] = {'a', 'b', 'c', 'd'};
+    const char buffer[] = { 'a', 'b', 'c', 'd' };
     IPString ab(buffer, 2);
     QCOMPARE(ab.compare("ab"), 0);
     QCOMPARE(int(ab.length()), 2);
@@ -108,7 +108,7 @@ void TestIpParamFiles::stdioFileReadsLines()
     QStringList got;
     while (file.readLine(line))
         got << QString::fromLatin1(line.text());
-    QCOMPARE(got, QStringList({"one", "two", "", "three"}));
+    QCOMPARE(got, QStringList({ "one", "two", "", "three" }));
     QCOMPARE(line.compare("three"), 0); // the failed read leaves the last line
     QVERIFY(!file.open((m_dir.path() + "/missing/x").toLocal8Bit().constData(), 0));
     QVERIFY(!file.isOpen());
@@ -125,22 +125,31 @@ void TestIpParamFiles::iniLookup_data()
     QTest::newRow("no blanks") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=35\n") << s << k << 35.f;
     QTest::newRow("blanks around =") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL = 35\n") << s << k << 50.f;
     QTest::newRow("blank after = kept") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL= 35\n") << s << k << 35.f;
-    QTest::newRow("] cuts the value") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=35]99 more\n") << s << k << 35.f;
+    QTest::newRow("] cuts the value")
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=35]99 more\n") << s << k << 35.f;
     QTest::newRow("CRLF") << QByteArray("[AUTO_COLOR_P]\r\nIDC_HUE_TOL=36\r\n") << s << k << 36.f;
     QTest::newRow("other section") << QByteArray("[AUTO_COLOR_N]\nIDC_HUE_TOL=35\n") << s << k << 50.f;
-    QTest::newRow("section case-sensitive") << QByteArray("[auto_color_p]\nIDC_HUE_TOL=35\n") << s << k << 50.f;
+    QTest::newRow("section case-sensitive")
+        << QByteArray("[auto_color_p]\nIDC_HUE_TOL=35\n") << s << k << 50.f;
     QTest::newRow("key case-sensitive") << QByteArray("[AUTO_COLOR_P]\nidc_hue_tol=35\n") << s << k << 50.f;
     QTest::newRow("earlier same-named section wins")
-        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=20\n[X]\n[AUTO_COLOR_P]\nIDC_HUE_TOL=30\n") << s << k << 20.f;
-    QTest::newRow("first key in a section wins") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=21\nIDC_HUE_TOL=22\n") << s << k << 21.f;
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=20\n[X]\n[AUTO_COLOR_P]\nIDC_HUE_TOL=30\n") << s << k
+        << 20.f;
+    QTest::newRow("first key in a section wins")
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=21\nIDC_HUE_TOL=22\n") << s << k << 21.f;
     QTest::newRow("later section when earlier lacks key")
         << QByteArray("[AUTO_COLOR_P]\nOTHER=1\n[AUTO_COLOR_P]\nIDC_HUE_TOL=30\n") << s << k << 30.f;
-    QTest::newRow("prefix of key does not match") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOLX=35\nIDC_HUE=36\n") << s << k << 50.f;
-    QTest::newRow("before first section: empty section") << QByteArray("IDC_HUE_TOL=35\n[AUTO_COLOR_P]\n") << QByteArray("") << k << 35.f;
-    QTest::newRow("comment-like line ignored") << QByteArray("[AUTO_COLOR_P]\n; IDC_HUE_TOL is 40\nIDC_HUE_TOL=41\n") << s << k << 41.f;
-    QTest::newRow("empty value gives default") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=\n") << s << k << 50.f;
+    QTest::newRow("prefix of key does not match")
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOLX=35\nIDC_HUE=36\n") << s << k << 50.f;
+    QTest::newRow("before first section: empty section")
+        << QByteArray("IDC_HUE_TOL=35\n[AUTO_COLOR_P]\n") << QByteArray("") << k << 35.f;
+    QTest::newRow("comment-like line ignored")
+        << QByteArray("[AUTO_COLOR_P]\n; IDC_HUE_TOL is 40\nIDC_HUE_TOL=41\n") << s << k << 41.f;
+    QTest::newRow("empty value gives default")
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=\n") << s << k << 50.f;
     QTest::newRow("text value gives 0") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=abc\n") << s << k << 0.f;
-    QTest::newRow("last line without newline") << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=12.5") << s << k << 12.5f;
+    QTest::newRow("last line without newline")
+        << QByteArray("[AUTO_COLOR_P]\nIDC_HUE_TOL=12.5") << s << k << 12.5f;
 }
 
 void TestIpParamFiles::iniLookup()
@@ -154,7 +163,8 @@ void TestIpParamFiles::iniLookup()
     QCOMPARE(IPReadIniFloat(section.constData(), key.constData(), 50.f, p.constData()), expected);
     // The integer reader has no empty case: a present but empty value is atoi("") = 0.
     const bool emptyValue = content.contains("=\n");
-    QCOMPARE(IPReadIniInt(section.constData(), key.constData(), 50, p.constData()), emptyValue ? 0 : int(expected));
+    QCOMPARE(IPReadIniInt(section.constData(), key.constData(), 50, p.constData()),
+        emptyValue ? 0 : int(expected));
 }
 
 void TestIpParamFiles::typedReadersCutLongValues()
@@ -191,14 +201,30 @@ void TestIpParamFiles::modelTable_data()
     QTest::addColumn<QString>("autoColor");
     QTest::addColumn<QString>("balance");
     QTest::addColumn<QString>("crop");
-    QTest::newRow("0 defaults") << 0 << 0 << "TQ2200/AUTOCOLOR-CCD.INI" << "TQ2200/RGB_Balance_V2-CCD.INI" << "TQ3300/AUTOCROP_V2.INI";
-    QTest::newRow("4 135") << 4 << 0 << "TQ4100/AUTOCOLOR-CCD.INI" << "TQ4100/RGB_Balance_V2-CCD.INI" << "TQ4100/AUTOCROP_V2-TQ4100 - 135.INI";
-    QTest::newRow("4 120") << 4 << 2 << "TQ4100/AUTOCOLOR-CCD.INI" << "TQ4100/RGB_Balance_V2-CCD.INI" << "TQ4100/AUTOCROP_V2-TQ4100 - 120.INI";
-    QTest::newRow("7 mixed") << 7 << 0 << "TQ2200/AUTOCOLOR-CCD.INI" << "TQ2200/RGB_Balance_V2-CCD.INI" << "TQ2200/AUTOCROP_V2.INI";
-    QTest::newRow("9") << 9 << 0 << "TQ3300/AUTOCOLOR-CCD.INI" << "TQ3300/RGB_Balance_V2-CCD.INI" << "TQ3300/AUTOCROP_V2.INI";
-    QTest::newRow("11") << 11 << 0 << "TQB/AUTOCOLOR-CCD.INI" << "TQB/RGB_Balance_V2-CCD.INI" << "TQB/AUTOCROP_V2.INI";
-    QTest::newRow("12") << 12 << 0 << "TQB-AX/AUTOCOLOR-CCD.INI" << "TQB-AX/RGB_Balance_V2-CCD.INI" << "TQB-AX/AUTOCROP_V2.INI";
-    QTest::newRow("13 defaults") << 13 << 0 << "TQ2200/AUTOCOLOR-CCD.INI" << "TQ2200/RGB_Balance_V2-CCD.INI" << "TQ3300/AUTOCROP_V2.INI";
+    QTest::newRow("0 defaults") << 0 << 0 << "TQ2200/AUTOCOLOR-CCD.INI"
+                                << "TQ2200/RGB_Balance_V2-CCD.INI"
+                                << "TQ3300/AUTOCROP_V2.INI";
+    QTest::newRow("4 135") << 4 << 0 << "TQ4100/AUTOCOLOR-CCD.INI"
+                           << "TQ4100/RGB_Balance_V2-CCD.INI"
+                           << "TQ4100/AUTOCROP_V2-TQ4100 - 135.INI";
+    QTest::newRow("4 120") << 4 << 2 << "TQ4100/AUTOCOLOR-CCD.INI"
+                           << "TQ4100/RGB_Balance_V2-CCD.INI"
+                           << "TQ4100/AUTOCROP_V2-TQ4100 - 120.INI";
+    QTest::newRow("7 mixed") << 7 << 0 << "TQ2200/AUTOCOLOR-CCD.INI"
+                             << "TQ2200/RGB_Balance_V2-CCD.INI"
+                             << "TQ2200/AUTOCROP_V2.INI";
+    QTest::newRow("9") << 9 << 0 << "TQ3300/AUTOCOLOR-CCD.INI"
+                       << "TQ3300/RGB_Balance_V2-CCD.INI"
+                       << "TQ3300/AUTOCROP_V2.INI";
+    QTest::newRow("11") << 11 << 0 << "TQB/AUTOCOLOR-CCD.INI"
+                        << "TQB/RGB_Balance_V2-CCD.INI"
+                        << "TQB/AUTOCROP_V2.INI";
+    QTest::newRow("12") << 12 << 0 << "TQB-AX/AUTOCOLOR-CCD.INI"
+                        << "TQB-AX/RGB_Balance_V2-CCD.INI"
+                        << "TQB-AX/AUTOCROP_V2.INI";
+    QTest::newRow("13 defaults") << 13 << 0 << "TQ2200/AUTOCOLOR-CCD.INI"
+                                 << "TQ2200/RGB_Balance_V2-CCD.INI"
+                                 << "TQ3300/AUTOCROP_V2.INI";
 }
 
 void TestIpParamFiles::modelTable()
@@ -223,27 +249,28 @@ void TestIpParamFiles::shippedIniFilesParse_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("sections");
     QTest::addColumn<QStringList>("keys");
-    const QStringList colour{"IDC_SATURATION_WEIGHT_M", "IDC_HUE_TOL", "IDC_HUE_YELLOW_MIN", "IDC_HUE_YELLOW_MAX", "IDC_HUE_YELLOW_MULTI"};
-    const QStringList balance{"IDC_EXTEND_LEVEL", "IDC_MAX_CONTRAST_LEVEL", "IDC_MIDTONE_MAX_SATURATION_PERCENT",
-                              "IDC_MIDTONE_TOL_BRIGHT_PERCENT", "IDC_ALL_MIDTONE_ADJUST", "IDC_COLOR_ENHANCE_FACTOR",
-                              "IDC_COLOR_ENHANCE_MULTI", "IDC_MAX_MODIFY_R", "IDC_MAX_MODIFY_G", "IDC_MAX_MODIFY_B",
-                              "IDC_ADJUST_R", "IDC_ADJUST_G", "IDC_ADJUST_B", "IDC_AUTO_LEVEL_FACTOR"};
-    const QStringList crop{"IDC_CROP_LEFT", "IDC_CROP_TOP", "IDC_CROP_RIGHT", "IDC_CROP_BOTTOM", "IDC_BORDER_LEFT",
-                           "IDC_BORDER_TOP", "IDC_BORDER_RIGHT", "IDC_BORDER_BOTTOM", "IDC_MIN_LEFT", "IDC_MIN_TOP",
-                           "IDC_MIN_RIGHT", "IDC_MIN_BOTTOM", "IDC_FILMHOLE_TYPE", "IDC_SKIP_FILMHOLE_PERCENT",
-                           "IDC_BORDER_REF_PERCENT_BRIGHT", "IDC_BORDER_REF_PERCENT_DARK",
-                           "IDC_BORDER_IFEXIST_PERCENT_BRIGHT", "IDC_BORDER_IFEXIST_PERCENT_DARK",
-                           "IDC_BORDER_DEFAULT_PERCENT_BRIGHT", "IDC_BORDER_DEFAULT_PERCENT_DARK",
-                           "IDC_BORDER_TOL_BRIGHT", "IDC_BORDER_TOL_DARK", "IDF_REF_IMG_PERCENT_WIDTH",
-                           "IDF_REF_IMG_PERCENT_HEIGHT", "IDC_DEFLATE_LEFT", "IDC_DEFLATE_TOP", "IDC_DEFLATE_RIGHT",
-                           "IDC_DEFLATE_BOTTOM", "IDF_MIN_PERCENT_IMG", "IDF_MIN_PERCENT_BORDER"};
-    for (int model : {0, 9, 11}) {
+    const QStringList colour { "IDC_SATURATION_WEIGHT_M", "IDC_HUE_TOL", "IDC_HUE_YELLOW_MIN",
+        "IDC_HUE_YELLOW_MAX", "IDC_HUE_YELLOW_MULTI" };
+    const QStringList balance { "IDC_EXTEND_LEVEL", "IDC_MAX_CONTRAST_LEVEL",
+        "IDC_MIDTONE_MAX_SATURATION_PERCENT", "IDC_MIDTONE_TOL_BRIGHT_PERCENT", "IDC_ALL_MIDTONE_ADJUST",
+        "IDC_COLOR_ENHANCE_FACTOR", "IDC_COLOR_ENHANCE_MULTI", "IDC_MAX_MODIFY_R", "IDC_MAX_MODIFY_G",
+        "IDC_MAX_MODIFY_B", "IDC_ADJUST_R", "IDC_ADJUST_G", "IDC_ADJUST_B", "IDC_AUTO_LEVEL_FACTOR" };
+    const QStringList crop { "IDC_CROP_LEFT", "IDC_CROP_TOP", "IDC_CROP_RIGHT", "IDC_CROP_BOTTOM",
+        "IDC_BORDER_LEFT", "IDC_BORDER_TOP", "IDC_BORDER_RIGHT", "IDC_BORDER_BOTTOM", "IDC_MIN_LEFT",
+        "IDC_MIN_TOP", "IDC_MIN_RIGHT", "IDC_MIN_BOTTOM", "IDC_FILMHOLE_TYPE", "IDC_SKIP_FILMHOLE_PERCENT",
+        "IDC_BORDER_REF_PERCENT_BRIGHT", "IDC_BORDER_REF_PERCENT_DARK", "IDC_BORDER_IFEXIST_PERCENT_BRIGHT",
+        "IDC_BORDER_IFEXIST_PERCENT_DARK", "IDC_BORDER_DEFAULT_PERCENT_BRIGHT",
+        "IDC_BORDER_DEFAULT_PERCENT_DARK", "IDC_BORDER_TOL_BRIGHT", "IDC_BORDER_TOL_DARK",
+        "IDF_REF_IMG_PERCENT_WIDTH", "IDF_REF_IMG_PERCENT_HEIGHT", "IDC_DEFLATE_LEFT", "IDC_DEFLATE_TOP",
+        "IDC_DEFLATE_RIGHT", "IDC_DEFLATE_BOTTOM", "IDF_MIN_PERCENT_IMG", "IDF_MIN_PERCENT_BORDER" };
+    for (int model : { 0, 9, 11 }) {
         QTest::addRow("%d colour", model) << IPParamFileName(IPParamFile::AutoColor, model)
-                                          << QStringList{"AUTO_COLOR_P", "AUTO_COLOR_N"} << colour;
-        QTest::addRow("%d balance", model) << IPParamFileName(IPParamFile::RgbBalance, model)
-                                           << QStringList{"RGB_BALANCE_V2_P", "RGB_BALANCE_V2_N"} << balance;
+                                          << QStringList { "AUTO_COLOR_P", "AUTO_COLOR_N" } << colour;
+        QTest::addRow("%d balance", model)
+            << IPParamFileName(IPParamFile::RgbBalance, model)
+            << QStringList { "RGB_BALANCE_V2_P", "RGB_BALANCE_V2_N" } << balance;
         QTest::addRow("%d crop", model) << IPParamFileName(IPParamFile::AutoCrop, model)
-                                        << QStringList{"AUTOCROP_POS", "AUTOCROP_NEG"} << crop;
+                                        << QStringList { "AUTOCROP_POS", "AUTOCROP_NEG" } << crop;
     }
 }
 
@@ -260,11 +287,12 @@ void TestIpParamFiles::shippedIniFilesParse()
         for (const QString& key : keys) {
             char value[64];
             const int n = IPReadIniString(section.toLatin1().constData(), key.toLatin1().constData(), "",
-                                          value, sizeof value, path.constData());
+                value, sizeof value, path.constData());
             QVERIFY2(n > 0, qPrintable(file + " [" + section + "] " + key + " missing"));
             char* end = nullptr;
             std::strtod(value, &end);
-            QVERIFY2(end != value && *end == '\0', qPrintable(file + " " + key + " is not a number: " + value));
+            QVERIFY2(
+                end != value && *end == '\0', qPrintable(file + " " + key + " is not a number: " + value));
         }
     }
 }

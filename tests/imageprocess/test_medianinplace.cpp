@@ -51,16 +51,16 @@ void TestMedianInPlace::sameAsReference()
     QRandomGenerator rng(quint32(width * 7 + height * 3 + bits + levels));
     const std::size_t samples = std::size_t(width) * height * channels;
     std::vector<uint16_t> wide(samples);
-    for (auto &s : wide)
+    for (auto& s : wide)
         s = uint16_t(rng.bounded(levels));
     std::vector<uint8_t> narrow(wide.begin(), wide.end());
-    void *pixels = bits == 8 ? static_cast<void *>(narrow.data()) : static_cast<void *>(wide.data());
+    void* pixels = bits == 8 ? static_cast<void*>(narrow.data()) : static_cast<void*>(wide.data());
     const std::size_t bytes = samples * (bits == 8 ? 1 : 2);
     std::vector<char> reference(bytes);
     CIP_Median::filterReference(pixels, reference.data(), width, height, bits, channels, 3);
 
     QVERIFY(CIP_Median::apply(pixels, width, height, bits, channels, 3, threads));
-    const char *result = static_cast<const char *>(pixels);
+    const char* result = static_cast<const char*>(pixels);
     QVERIFY(std::equal(reference.begin(), reference.end(), result));
 }
 

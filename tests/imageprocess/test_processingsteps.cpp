@@ -12,7 +12,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A film frame as the prescan sees it: a dark holder around a picture with a colour
 // gradient and some texture, so that every analysis has something to find.
@@ -144,39 +145,37 @@ void TestProcessingSteps::prescanOrder_data()
     QTest::addColumn<ProcessingOptions>("options");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("positive, every switch off") << filmOptions(0, false, false)
-                                                << QStringList { "preScan_GammaCurve", "preScan_positiveFilm",
-                                                                 "preScan_positiveFilm2" };
+    QTest::newRow("positive, every switch off") << filmOptions(0, false,
+        false) << QStringList { "preScan_GammaCurve", "preScan_positiveFilm", "preScan_positiveFilm2" };
     ProcessingOptions all = filmOptions(0, true, true);
     all.contrast = true;
     all.noiseReduction = true;
     all.brightness = 12;
     QTest::newRow("positive, every switch on")
         << all
-        << QStringList { "preScan_AutoBalance", "preScan_AutoColor", "preScan_GammaCurve", "preScan_positiveFilm",
-                         "preScan_positiveFilm2", "preScan_AutoContrast", "preScan_DigialnoiseRedution",
-                         "preScan_Brightness" };
+        << QStringList { "preScan_AutoBalance", "preScan_AutoColor", "preScan_GammaCurve",
+               "preScan_positiveFilm", "preScan_positiveFilm2", "preScan_AutoContrast",
+               "preScan_DigialnoiseRedution", "preScan_Brightness" };
     // Auto colour alone also balances, and so takes the generic negative.
     QTest::newRow("colour negative, auto colour without balance")
         << filmOptions(1, true, false)
         << QStringList { "preScan_AutoBalance", "preScan_AutoColor", "preScan_GammaCurve",
-                         "preScan_negativeGenericFilm" };
-    QTest::newRow("colour negative, balance only")
-        << filmOptions(1, false, true)
-        << QStringList { "preScan_AutoBalance", "preScan_GammaCurve", "preScan_negativeGenericFilm" };
-    QTest::newRow("black-and-white negative, nothing on")
-        << filmOptions(3, false, false) << QStringList { "preScan_GammaCurve", "preScan_negativeDefaultFilm" };
+               "preScan_negativeGenericFilm" };
+    QTest::newRow("colour negative, balance only") << filmOptions(1, false,
+        true) << QStringList { "preScan_AutoBalance", "preScan_GammaCurve", "preScan_negativeGenericFilm" };
+    QTest::newRow("black-and-white negative, nothing on") << filmOptions(
+        3, false, false) << QStringList { "preScan_GammaCurve", "preScan_negativeDefaultFilm" };
 
     ProcessingOptions slides = slideOptions();
-    QTest::newRow("slides, every switch off") << slides
-                                              << QStringList { "preScan_slideFilm", "preScan_slideFilm2" };
+    QTest::newRow("slides, every switch off")
+        << slides << QStringList { "preScan_slideFilm", "preScan_slideFilm2" };
     slides.contrast = true;
     slides.saturation = -38;
     slides.brightness = 10;
     QTest::newRow("slides, contrast, saturation, brightness")
         << slides
-        << QStringList { "preScan_slideFilm", "preScan_slideFilm2", "preScan_AutoContrast", "preScan_Saturation",
-                         "preScan_Brightness" };
+        << QStringList { "preScan_slideFilm", "preScan_slideFilm2", "preScan_AutoContrast",
+               "preScan_Saturation", "preScan_Brightness" };
 }
 
 void TestProcessingSteps::prescanOrder()
@@ -208,17 +207,16 @@ void TestProcessingSteps::finalOrderAfterPrescan_data()
     QTest::newRow("colour negative, every switch on")
         << all
         << QStringList { "Scan_AutoBalance", "Scan_AutoColor", "Scan_GammaCurve", "Scan_negativeGenericFilm",
-                         "Scan_AutoContrast", "Scan_DigitalNoiseRedution", "Scan_Brightness" };
-    QTest::newRow("positive, nothing on")
-        << filmOptions(2, false, false)
-        << QStringList { "Scan_GammaCurve", "Scan_positiveFilm", "Scan_positiveFilm2" };
+               "Scan_AutoContrast", "Scan_DigitalNoiseRedution", "Scan_Brightness" };
+    QTest::newRow("positive, nothing on") << filmOptions(
+        2, false, false) << QStringList { "Scan_GammaCurve", "Scan_positiveFilm", "Scan_positiveFilm2" };
     ProcessingOptions slides = slideOptions();
     slides.contrast = true;
     slides.saturation = 49;
     slides.brightness = 10;
     QTest::newRow("slides") << slides
                             << QStringList { "Scan_slideFilm", "Scan_slideFilm2", "Scan_ApplyAutoContrast",
-                                             "Scan_Saturation", "Scan_Brightness" };
+                                   "Scan_Saturation", "Scan_Brightness" };
 }
 
 // A final scan straight after a prescan applies the prescan's tables as they are.
@@ -334,7 +332,7 @@ void TestProcessingSteps::missingFilmTermIsSkipped()
     options.brightness = 5;
     steps.runPrescan(image, options, recorder.hooks(true));
     QCOMPARE(recorder.dumped,
-             (QStringList { "preScan_GammaCurve", "preScan_positiveFilm2", "preScan_Brightness" }));
+        (QStringList { "preScan_GammaCurve", "preScan_positiveFilm2", "preScan_Brightness" }));
 
     STImage direct = filmFrame(64, 48, 16);
     const STImage original(direct);

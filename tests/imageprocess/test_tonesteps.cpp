@@ -73,12 +73,12 @@ void TestToneSteps::fourPointFallsBackWhenXCoincide()
     // e = 50 puts the middle point on the first point's x: the cubic does not exist and the
     // curve through (0,0), (50,d), (255,255) is used instead.
     std::vector<uint16_t> four(256), three(256);
-    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 30, 50, 80, 255, 255}, 255, false, four.data());
-    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord{0, 0, 50, 80, 255, 255}, 255, false, three.data());
+    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord { 50, 30, 50, 80, 255, 255 }, 255, false, four.data());
+    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord { 0, 0, 50, 80, 255, 255 }, 255, false, three.data());
     QVERIFY(four == three);
     QCOMPARE(int(four[50]), 80);
     // Middle input at max: the black point is kept instead.
-    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 30, 255, 200, 255, 255}, 255, false, four.data());
+    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord { 50, 30, 255, 200, 255, 255 }, 255, false, four.data());
     QCOMPARE(int(four[50]), 30);
     QCOMPARE(int(four[255]), 255);
     for (int i = 0; i < 256; ++i)
@@ -86,13 +86,13 @@ void TestToneSteps::fourPointFallsBackWhenXCoincide()
     // A black point just below the middle point (a dense negative: e = 47, first point
     // (50, 136)) would make the cubic swing out of range and clip a third of the picture:
     // the quadratic through (0,0), the middle point and (255,255) is used.
-    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 136, 47, 109, 255, 255}, 255, false, four.data());
-    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord{0, 0, 47, 109, 255, 255}, 255, false, three.data());
+    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord { 50, 136, 47, 109, 255, 255 }, 255, false, four.data());
+    CIP_ToneCurve::buildThreePoint(CIP_CurveRecord { 0, 0, 47, 109, 255, 255 }, 255, false, three.data());
     QVERIFY(four == three);
     QCOMPARE(int(four[47]), 109);
     QVERIFY(four[10] > 0);
     // A regular cubic passes through all four points.
-    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord{50, 30, 120, 140, 255, 255}, 255, false, four.data());
+    CIP_ToneCurve::buildFourPoint(CIP_CurveRecord { 50, 30, 120, 140, 255, 255 }, 255, false, four.data());
     QCOMPARE(int(four[0]), 0);
     QCOMPARE(int(four[50]), 30);
     QCOMPARE(int(four[120]), 140);
@@ -140,17 +140,18 @@ void TestToneSteps::tablesMatchReference()
     QFETCH(int, threads);
     QRandomGenerator rng(bits + threads);
     std::vector<uint16_t> tables(3 * 65536);
-    for (auto &t : tables)
+    for (auto& t : tables)
         t = uint16_t(rng.bounded(65536));
-    const uint16_t *const t3[3] = {&tables[0], &tables[65536], &tables[131072]};
+    const uint16_t* const t3[3] = { &tables[0], &tables[65536], &tables[131072] };
     const std::size_t pixels = 300001; // not a multiple of the thread split
     std::vector<uint16_t> src(pixels * 3);
-    for (auto &s : src)
+    for (auto& s : src)
         s = uint16_t(rng.bounded(bits == 8 ? 256 : 65536));
     std::vector<uint8_t> src8(src.begin(), src.end());
-    const void *in = bits == 8 ? static_cast<const void *>(src8.data()) : static_cast<const void *>(src.data());
+    const void* in = bits == 8 ? static_cast<const void*>(src8.data()) : static_cast<const void*>(src.data());
     const std::size_t bytes = pixels * 3 * bits / 8;
-    std::vector<char> fast(bytes), reference(bytes), inPlace(static_cast<const char *>(in), static_cast<const char *>(in) + bytes);
+    std::vector<char> fast(bytes), reference(bytes),
+        inPlace(static_cast<const char*>(in), static_cast<const char*>(in) + bytes);
     CIP_ToneTable::apply(in, fast.data(), pixels, bits, 3, t3, threads);
     CIP_ToneTable::applyReference(in, reference.data(), pixels, bits, 3, t3);
     CIP_ToneTable::apply(inPlace.data(), inPlace.data(), pixels, bits, 3, t3, threads);
@@ -213,7 +214,7 @@ void TestToneSteps::gammaEmptyRectLeavesImage()
     image.fill(90, 60, 30);
     const auto before = image.bytes;
     CIP_ImageProcess process;
-    process.rect = CIP_Rect{10, 0, 10, 0}; // what an auto crop of a black image leaves
+    process.rect = CIP_Rect { 10, 0, 10, 0 }; // what an auto crop of a black image leaves
     QCOMPARE(process.gammaCurve(image.view, CIP_ImageProcess::kPositive, false), CIP_ImageProcess::kNoPixels);
     QVERIFY(image.bytes == before);
 }
@@ -237,7 +238,7 @@ void TestToneSteps::autoContrastConstantImage()
     RawImageFixture image(40, 30, bits);
     image.fill(value, value, value);
     CIP_ImageProcess process;
-    process.rect = CIP_Rect{0, 0, 40, 30};
+    process.rect = CIP_Rect { 0, 0, 40, 30 };
     QCOMPARE(process.autoContrast(image.view, CIP_ImageProcess::kPositive), 0);
     QCOMPARE(image.at(5, 5, 0), expected);
     QCOMPARE(image.at(39, 29, 2), expected);
@@ -252,9 +253,9 @@ void TestToneSteps::autoContrastStretches()
         for (int x = 0; x < 121; ++x)
             image.set(x, y, 60 + x, 60 + x, 60 + x);
     CIP_ImageProcess process;
-    process.rect = CIP_Rect{0, 0, 121, 10};
+    process.rect = CIP_Rect { 0, 0, 121, 10 };
     QCOMPARE(process.autoContrast(image.view, CIP_ImageProcess::kPositive), 0);
-    const uint16_t *t = process.table(0);
+    const uint16_t* t = process.table(0);
     QCOMPARE(int(t[0]), 0);
     QCOMPARE(int(t[255]), 255);
     QVERIFY(t[60] <= 5);
@@ -285,10 +286,10 @@ void TestToneSteps::medianMatchesReference()
     QRandomGenerator rng(width * height + bits);
     const std::size_t samples = std::size_t(width) * height * 3;
     std::vector<uint16_t> src(samples);
-    for (auto &s : src)
+    for (auto& s : src)
         s = uint16_t(rng.bounded(bits == 8 ? 256 : 65536));
     std::vector<uint8_t> src8(src.begin(), src.end());
-    const void *in = bits == 8 ? static_cast<const void *>(src8.data()) : static_cast<const void *>(src.data());
+    const void* in = bits == 8 ? static_cast<const void*>(src8.data()) : static_cast<const void*>(src.data());
     const std::size_t bytes = samples * bits / 8;
     std::vector<char> fast(bytes), reference(bytes);
     CIP_Median::filter(in, fast.data(), width, height, bits, 3, 3, threads);

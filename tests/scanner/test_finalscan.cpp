@@ -21,10 +21,10 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
-namespace {
+namespace
+{
 
 constexpr int kWaitMs = 60000;
-
 
 struct FileFacts {
     bool read = false;
@@ -78,7 +78,7 @@ FileFacts jpegFacts(const QString& path)
             jpeg_read_scanlines(&info, rows, 1);
         }
         facts = { true, int(info.output_width), int(info.output_height), 8, info.output_components,
-                  info.density_unit == 1 ? double(info.X_density) : 0.0 };
+            info.density_unit == 1 ? double(info.X_density) : 0.0 };
         jpeg_finish_decompress(&info);
     }
     jpeg_destroy_decompress(&info);
@@ -239,7 +239,8 @@ void TestFinalScan::fileByProfile()
     QFile option(raw + QStringLiteral("/Scan_option.txt"));
     QVERIFY(option.open(QIODevice::ReadOnly));
     const int deviceDpi = model == 84 ? 5000 : dpi;
-    QVERIFY(option.readLine().startsWith("pOptionScan.ScanInfoArray[0].nDP I=" + QByteArray::number(deviceDpi)));
+    QVERIFY(
+        option.readLine().startsWith("pOptionScan.ScanInfoArray[0].nDP I=" + QByteArray::number(deviceDpi)));
 
     const FileFacts scanned = tiffFacts(raw + QStringLiteral("/Scan.tif"));
     QVERIFY(scanned.read);
@@ -256,8 +257,10 @@ void TestFinalScan::fileByProfile()
         QCOMPARE(saved.resolution, double(dpi));
     // Nothing but the file is left in the folder, no temporary file in the user folder.
     QCOMPARE(filesIn(m_output.path()).size(), 1);
-    QVERIFY(!QFile::exists(UserFolders::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/tmpImage.raw")));
-    QVERIFY(!QFile::exists(UserFolders::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/resizeImage.raw")));
+    QVERIFY(
+        !QFile::exists(UserFolders::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/tmpImage.raw")));
+    QVERIFY(!QFile::exists(
+        UserFolders::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/resizeImage.raw")));
 }
 
 // Straight after a prescan the final scan applies its tables; after a filter preview
@@ -280,7 +283,8 @@ void TestFinalScan::tablesCarryOverFromPrescan()
 
     m_steps.clear();
     QVERIFY(!scan(profile, 0.2, 0.15).isEmpty());
-    QVERIFY2(!m_steps.isEmpty() && !m_steps.contains(QStringLiteral("Scan_Analysis")), qPrintable(m_steps.join(", ")));
+    QVERIFY2(!m_steps.isEmpty() && !m_steps.contains(QStringLiteral("Scan_Analysis")),
+        qPrintable(m_steps.join(", ")));
 
     steps->runFilmPreview(STImage::zeroed(200, 150, 8, 3).toQImage(), profileProcessingOptions(profile, 82));
     QVERIFY(!steps->gammaTables().valid);

@@ -7,7 +7,8 @@
 
 Q_DECLARE_METATYPE(std::vector<int>)
 
-namespace {
+namespace
+{
 
 // 3 x 2, 8-bit, red = index of the pixel, green and blue fixed.
 STImage numbered()
@@ -71,11 +72,14 @@ private slots:
         QTest::addColumn<std::vector<int>>("expected");
         // Source rows: 0 1 2 / 3 4 5.
         QTest::newRow("rotate") << 90 << false << false << 2 << std::vector<int> { 3, 0, 4, 1, 5, 2 };
-        QTest::newRow("rotate then mirror") << 90 << true << false << 2 << std::vector<int> { 0, 3, 1, 4, 2, 5 };
-        QTest::newRow("rotate then flip") << 90 << false << true << 2 << std::vector<int> { 5, 2, 4, 1, 3, 0 };
+        QTest::newRow("rotate then mirror")
+            << 90 << true << false << 2 << std::vector<int> { 0, 3, 1, 4, 2, 5 };
+        QTest::newRow("rotate then flip")
+            << 90 << false << true << 2 << std::vector<int> { 5, 2, 4, 1, 3, 0 };
         QTest::newRow("mirror and flip") << 0 << true << true << 3 << std::vector<int> { 5, 4, 3, 2, 1, 0 };
         QTest::newRow("half turn") << 180 << false << false << 3 << std::vector<int> { 5, 4, 3, 2, 1, 0 };
-        QTest::newRow("turn to the left") << -90 << false << false << 2 << std::vector<int> { 2, 5, 1, 4, 0, 3 };
+        QTest::newRow("turn to the left")
+            << -90 << false << false << 2 << std::vector<int> { 2, 5, 1, 4, 0, 3 };
         QTest::newRow("whole turn") << 360 << false << false << 3 << std::vector<int> { 0, 1, 2, 3, 4, 5 };
     }
 

@@ -14,7 +14,6 @@
 namespace
 {
 
-
 device::LineRecord lineRecord(std::int32_t format, std::int32_t pixels, std::int32_t lines,
     std::int32_t delivered, const std::uint8_t* data)
 {

@@ -19,10 +19,10 @@
 
 #include <array>
 
-namespace {
+namespace
+{
 
 constexpr int kWaitMs = 20000;
-
 
 struct ChannelStats {
     double clippedLow = 0; // share of samples at 0
@@ -143,8 +143,9 @@ void TestPrescan::builtInProfiles()
     const auto stats = pictureStatistics(image);
     for (int c = 0; c < 3; ++c) {
         const ChannelStats& s = stats[std::size_t(c)];
-        const QByteArray where = QByteArray("channel ") + QByteArray::number(c) + " low " + QByteArray::number(s.clippedLow)
-            + " high " + QByteArray::number(s.clippedHigh) + " mean " + QByteArray::number(s.mean);
+        const QByteArray where = QByteArray("channel ") + QByteArray::number(c) + " low "
+            + QByteArray::number(s.clippedLow) + " high " + QByteArray::number(s.clippedHigh) + " mean "
+            + QByteArray::number(s.mean);
         QVERIFY2(s.clippedLow < 0.05, where.constData());
         QVERIFY2(s.clippedHigh < 0.05, where.constData());
         QVERIFY2(s.mean > 0.15 && s.mean < 0.85, where.constData());
@@ -159,13 +160,13 @@ void TestPrescan::multipassBalance_data()
     QTest::newRow("slide on model 82")
         << 1
         << QStringList { "pOptionScan.ScanInfoArray[0].wColorBalanceR = 137",
-                         "pOptionScan.ScanInfoArray[0].wHighColorBalanceR = 411",
-                         "pOptionScan.ScanInfoArray[0].wHighColorBalanceG = 417",
-                         "pOptionScan.ScanInfoArray[0].wHighColorBalanceB = 399",
-                         "pOptionScan.ScanInfoArray[0].wLowColorBalanceR = 109",
-                         "pOptionScan.ScanInfoArray[0].wLowColorBalanceG = 111",
-                         "pOptionScan.ScanInfoArray[0].wLowColorBalanceB = 106",
-                         "pOptionScan.dwOptionType = 4", "pOptionScan.ScanInfoArray[0].wGainFactorR = 100" };
+               "pOptionScan.ScanInfoArray[0].wHighColorBalanceR = 411",
+               "pOptionScan.ScanInfoArray[0].wHighColorBalanceG = 417",
+               "pOptionScan.ScanInfoArray[0].wHighColorBalanceB = 399",
+               "pOptionScan.ScanInfoArray[0].wLowColorBalanceR = 109",
+               "pOptionScan.ScanInfoArray[0].wLowColorBalanceG = 111",
+               "pOptionScan.ScanInfoArray[0].wLowColorBalanceB = 106", "pOptionScan.dwOptionType = 4",
+               "pOptionScan.ScanInfoArray[0].wGainFactorR = 100" };
 }
 
 // The multipass balance reaches the prescan record (read back from its RAW-mode dump).

@@ -12,7 +12,6 @@
 namespace
 {
 
-
 constexpr int kWaitMs = 5000;
 
 // A firmware file: the version sits at byte 96 of the block.

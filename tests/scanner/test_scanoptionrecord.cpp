@@ -10,7 +10,8 @@
 
 using namespace ScanOptionRecords;
 
-namespace {
+namespace
+{
 
 int dummyCallback(device::LineRecord*)
 {
@@ -29,7 +30,8 @@ QStringList linesOf(const QString& path)
 bool zeroOutside(const device::ScanOptionRecord& record)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
-    const std::size_t firstEntryEnd = offsetof(device::ScanOptionRecord, ScanInfoArray) + sizeof(device::ScanInfo);
+    const std::size_t firstEntryEnd
+        = offsetof(device::ScanOptionRecord, ScanInfoArray) + sizeof(device::ScanInfo);
     for (std::size_t i = firstEntryEnd; i < offsetof(device::ScanOptionRecord, dwStatus); ++i)
         if (bytes[i] != 0)
             return false;
@@ -39,7 +41,8 @@ bool zeroOutside(const device::ScanOptionRecord& record)
             return false;
     return info.reserved0 == 0 && info.reserved1 == 0 && info.reserved3[0] == 0 && info.reserved3[1] == 0
         && record.reserved == 0 && info.pGammaTableR == nullptr && info.pGammaTableG == nullptr
-        && info.pGammaTableB == nullptr && info.bShadowEnhanceR == 0 && info.pIP_PARAMETER_INFO_SDK.iLowExpo[2] == 0;
+        && info.pGammaTableB == nullptr && info.bShadowEnhanceR == 0
+        && info.pIP_PARAMETER_INFO_SDK.iLowExpo[2] == 0;
 }
 
 } // namespace
@@ -82,7 +85,8 @@ private slots:
         QCOMPARE(int(prescan.ScanInfoArray[0].bPrescan), 1);
         QVERIFY(zeroOutside(prescan));
 
-        const device::ScanOptionRecord final = finalRecord(5000, 0.25, 0.125, 1.0, 0.5, balance, 48, dummyCallback);
+        const device::ScanOptionRecord final
+            = finalRecord(5000, 0.25, 0.125, 1.0, 0.5, balance, 48, dummyCallback);
         const device::ScanInfo& info = final.ScanInfoArray[0];
         QCOMPARE(+info.nDPI, 5000);
         QCOMPARE(+info.fScanAreaLeft, 0.25f);

@@ -3,7 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-namespace SimulatorSettings {
+namespace SimulatorSettings
+{
 
 void reset(const char* stateFolder)
 {

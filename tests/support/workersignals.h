@@ -40,4 +40,3 @@ private:
         times << clock.elapsed();
     }
 };
-

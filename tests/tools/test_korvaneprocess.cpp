@@ -20,10 +20,10 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kWaitMs = 60000;
-
 
 struct Run {
     int exitCode = -1;
@@ -151,15 +151,20 @@ void TestKorvaneProcess::badInput_data()
     const QString profile = m_goodProfile;
     const QString out = folder + QStringLiteral("/out.tif");
 
-    QTest::newRow("unreadable TIFF") << folder + "/text.tif" << profile << "82" << out << "not a readable TIFF";
+    QTest::newRow("unreadable TIFF") << folder + "/text.tif" << profile << "82" << out
+                                     << "not a readable TIFF";
     QTest::newRow("missing TIFF") << folder + "/none.tif" << profile << "82" << out << "not a readable TIFF";
-    QTest::newRow("8-bit TIFF") << folder + "/eight.tif" << profile << "82" << out << "not a 16-bit RGB image";
-    QTest::newRow("damaged profile") << good << folder + "/broken.kor" << "82" << out << "not a Korvane profile";
-    QTest::newRow("missing profile") << good << folder + "/none.kor" << "82" << out << "does not exist";
+    QTest::newRow("8-bit TIFF") << folder + "/eight.tif" << profile << "82" << out
+                                << "not a 16-bit RGB image";
+    QTest::newRow("damaged profile") << good << folder + "/broken.kor"
+                                     << "82" << out << "not a Korvane profile";
+    QTest::newRow("missing profile") << good << folder + "/none.kor"
+                                     << "82" << out << "does not exist";
     QTest::newRow("unknown model") << good << profile << "85" << out << "unsupported model code";
     QTest::newRow("output folder missing") << good << profile << "84" << folder + "/gone/out.tif"
                                            << "output folder";
-    QTest::newRow("output exists") << good << profile << "83" << folder + "/taken.tif" << "not overwritten";
+    QTest::newRow("output exists") << good << profile << "83" << folder + "/taken.tif"
+                                   << "not overwritten";
 }
 
 void TestKorvaneProcess::badInput()
@@ -173,7 +178,8 @@ void TestKorvaneProcess::badInput()
         QFile file(output);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
-    const Run run = process({ QStringLiteral("--profile"), profile, QStringLiteral("--model"), model, input, output });
+    const Run run
+        = process({ QStringLiteral("--profile"), profile, QStringLiteral("--model"), model, input, output });
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QFile result(output);
@@ -233,9 +239,9 @@ void TestKorvaneProcess::sameSamplesAsTheApplication()
     const QString raw = UserFolders::rawImageFolder();
     const QString output = m_folder.path() + QStringLiteral("/tool%1.tif").arg(slot);
     const QString stages = m_folder.path() + QStringLiteral("/stages%1").arg(slot);
-    const Run run = process({ QStringLiteral("--stages"), stages, QStringLiteral("--profile"),
-                              raw + QStringLiteral("/Scan.kor"), QStringLiteral("--model"), QStringLiteral("82"),
-                              raw + QStringLiteral("/Scan.tif"), output });
+    const Run run = process(
+        { QStringLiteral("--stages"), stages, QStringLiteral("--profile"), raw + QStringLiteral("/Scan.kor"),
+            QStringLiteral("--model"), QStringLiteral("82"), raw + QStringLiteral("/Scan.tif"), output });
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(run.out.contains(QStringLiteral("Scan_Analysis")));
 
@@ -265,7 +271,7 @@ void TestKorvaneProcess::prescanDump()
     const QString dump = UserFolders::rawImageFolder() + QStringLiteral("/preScan_432_287.tif");
     const QString output = m_folder.path() + QStringLiteral("/preview.jpg");
     const Run run = process({ QStringLiteral("--prescan"), QStringLiteral("--profile"), m_goodProfile,
-                              QStringLiteral("--model"), QStringLiteral("83"), dump, output });
+        QStringLiteral("--model"), QStringLiteral("83"), dump, output });
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(run.out.contains(QStringLiteral("preScan_GammaCurve")));
     QImage written(output);

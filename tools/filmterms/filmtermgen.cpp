@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-struct Film
+namespace
 {
+
+struct Film {
     std::string file; // e.g. "TQ3300/Default Negative"
     std::map<std::string, std::string> keys;
 
@@ -64,7 +64,7 @@ std::vector<Film> readFilms(const char* path)
         if (line.empty() || line[0] == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {
-            films.push_back({line.substr(1, line.size() - 2), {}});
+            films.push_back({ line.substr(1, line.size() - 2), {} });
             continue;
         }
         const auto eq = line.find('=');
@@ -89,16 +89,16 @@ double contrastCurve(double y, double k)
 }
 
 // The numbers of one description, read once.
-struct Params
-{
+struct Params {
     bool positive = true;
     double gamma = 1.0, contrast = 0.0, toe = 1.0;
     bool stretched = false;
     std::vector<double> black, white, base, slope;
 
     explicit Params(const Film& film)
-        : positive(film.text("kind") == "positive"), gamma(film.number("gamma")),
-          contrast(film.number("contrast"))
+        : positive(film.text("kind") == "positive")
+        , gamma(film.number("gamma"))
+        , contrast(film.number("contrast"))
     {
         if (positive) {
             black = film.triple("black");
@@ -147,15 +147,14 @@ bool writeFilm(const Film& film, const std::string& folder)
     const auto slash = film.file.find('/');
     const std::string model = film.file.substr(0, slash);
     const bool negative = film.text("kind") == "negative";
-    std::fprintf(out, "# Korvane film term %s, generated from tools/filmterms/films.txt by\n",
-                 film.file.c_str());
+    std::fprintf(
+        out, "# Korvane film term %s, generated from tools/filmterms/films.txt by\n", film.file.c_str());
     std::fprintf(out, "korvane_filmtermgen: change the description there, not this file;\n");
     std::fprintf(out, "ModelName %s;\n", model.c_str());
     std::fprintf(out, "FilmDefalut 250;\n");
     // D-min: the clearest the film gets, in 8-bit units of the raw signal.
     const std::vector<double> dmin = negative ? film.triple("base") : film.triple("white");
-    std::fprintf(out, "DMinValue: %.1f %.1f %.1f;\n", dmin[0] * 255.0, dmin[1] * 255.0,
-                 dmin[2] * 255.0);
+    std::fprintf(out, "DMinValue: %.1f %.1f %.1f;\n", dmin[0] * 255.0, dmin[1] * 255.0, dmin[2] * 255.0);
     std::fprintf(out, "FilmClass %s;\n", film.text("class").c_str());
     std::fprintf(out, "FilmMfgr Korvane;\n");
     std::fprintf(out, "FilmName %s;\n", film.text("name").c_str());
@@ -170,8 +169,8 @@ bool writeFilm(const Film& film, const std::string& folder)
         long v[3];
         for (int c = 0; c < 3; ++c)
             v[c] = std::lround(outputOf(params, c, x) * 65535.0);
-        std::fprintf(out, "%s%ld %ld %ld%s\n", i == 0 ? "FilmLut " : "", v[0], v[1], v[2],
-                     i == 65535 ? ";" : "");
+        std::fprintf(
+            out, "%s%ld %ld %ld%s\n", i == 0 ? "FilmLut " : "", v[0], v[1], v[2], i == 65535 ? ";" : "");
     }
     std::fprintf(out, "FilmMatR 1 0 0 0;\nFilmMatG 0 1 0 0;\nFilmMatB 0 0 1 0;\n");
     const bool ok = std::ferror(out) == 0;

@@ -8,9 +8,9 @@
 
 #include <cip_filmterms.h>
 #include <finalfile.h>
-#include <scanoptionrecord.h>
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
+#include <scanoptionrecord.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -26,7 +26,8 @@
 #include <array>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 QString tr(const char* text)
 {
@@ -61,13 +62,18 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     parser.setApplicationDescription(
         tr("Re-processes a 16-bit RGB TIFF (a RAW-mode scan or prescan dump) with Korvane's pipeline."));
     parser.addHelpOption();
-    const QCommandLineOption prescan(QStringLiteral("prescan"), tr("Run the prescan pipeline instead of the final scan's."));
-    const QCommandLineOption stages(QStringLiteral("stages"), tr("Write every stage image into DIR."), tr("DIR"));
-    const QCommandLineOption profile(QStringLiteral("profile"), tr("The profile file (.kor)."), tr("FILE.kor"));
-    const QCommandLineOption model(QStringLiteral("model"), tr("The scanner's model code: 82, 83 or 84."), tr("CODE"));
+    const QCommandLineOption prescan(
+        QStringLiteral("prescan"), tr("Run the prescan pipeline instead of the final scan's."));
+    const QCommandLineOption stages(
+        QStringLiteral("stages"), tr("Write every stage image into DIR."), tr("DIR"));
+    const QCommandLineOption profile(
+        QStringLiteral("profile"), tr("The profile file (.kor)."), tr("FILE.kor"));
+    const QCommandLineOption model(
+        QStringLiteral("model"), tr("The scanner's model code: 82, 83 or 84."), tr("CODE"));
     parser.addOptions({ prescan, stages, profile, model });
     parser.addPositionalArgument(QStringLiteral("INPUT.tif"), tr("The 16-bit RGB TIFF to process."));
-    parser.addPositionalArgument(QStringLiteral("OUTPUT"), tr("The file to write: JPEG when the name contains .jpg, else TIFF."));
+    parser.addPositionalArgument(
+        QStringLiteral("OUTPUT"), tr("The file to write: JPEG when the name contains .jpg, else TIFF."));
     if (!parser.parse(app.arguments())) {
         error = parser.errorText();
         return false;
@@ -132,8 +138,11 @@ int main(int argc, char* argv[])
     STImage image;
     if (!TiffInput::read16BitRgb(arguments.input, image, error))
         return fail(error);
-    printTime(tr("read %1 (%2 x %3)").arg(QFileInfo(arguments.input).fileName()).arg(image.width()).arg(image.height()),
-              timer.nsecsElapsed());
+    printTime(tr("read %1 (%2 x %3)")
+                  .arg(QFileInfo(arguments.input).fileName())
+                  .arg(image.width())
+                  .arg(image.height()),
+        timer.nsecsElapsed());
 
     // The parameter files are found relative to the working folder, as in the application.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
@@ -141,7 +150,8 @@ int main(int argc, char* argv[])
     if (!CIP_FilmTerms::loadAll(QFile::encodeName(QCoreApplication::applicationDirPath()).constData())) {
         for (const std::string& file : CIP_FilmTerms::failedFiles())
             std::fprintf(stderr, "korvane-process: %s\n",
-                         qUtf8Printable(tr("film term %1 did not load; its step is skipped").arg(QString::fromStdString(file))));
+                qUtf8Printable(
+                    tr("film term %1 did not load; its step is skipped").arg(QString::fromStdString(file))));
     }
     std::array<const CIP_FilmTermTable*, ProcessingSteps::kFilmTermTables> tables {};
     for (int i = 0; i < ProcessingSteps::kFilmTermTables; ++i)
@@ -181,7 +191,8 @@ int main(int argc, char* argv[])
     if (!work.isValid())
         return fail(tr("cannot write into the output folder %1").arg(output.absolutePath()));
     const QString workFolder = work.path();
-    const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, profile.colourDepth() == 1, workFolder);
+    const FinalFile::Prepared prepared
+        = FinalFile::prepare(image, resolution, profile.colourDepth() == 1, workFolder);
     if (!prepared.ok) {
         FinalFile::discardRawFiles(workFolder);
         return fail(tr("could not prepare the image for writing in %1 (disk full?)").arg(workFolder));

@@ -9,14 +9,17 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
 // libtiff reports to stderr by default; the tool says in one line what went wrong.
-void quietHandler(const char*, const char*, va_list) { }
+void quietHandler(const char*, const char*, va_list)
+{
+}
 
 QString tr(const char* text)
 {
@@ -40,8 +43,8 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
     uint16_t samples = 0;
     uint16_t planar = PLANARCONFIG_CONTIG;
     uint16_t photometric = 0;
-    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)
-        || width == 0 || height == 0) {
+    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width)
+        || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0) {
         error = tr("cannot read %1: the TIFF file has no image size").arg(path);
         return false;
     }
@@ -50,7 +53,10 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
     if (bits != 16 || samples != 3 || photometric != PHOTOMETRIC_RGB) {
-        error = tr("%1 is not a 16-bit RGB image (%2 bits, %3 samples per pixel)").arg(path).arg(bits).arg(samples);
+        error = tr("%1 is not a 16-bit RGB image (%2 bits, %3 samples per pixel)")
+                    .arg(path)
+                    .arg(bits)
+                    .arg(samples);
         return false;
     }
     if (planar != PLANARCONFIG_CONTIG) {

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using namespace TiffTemplateLayout;
 
@@ -35,7 +36,7 @@ enum Type : std::uint16_t { Byte = 1, Ascii = 2, Short = 3, Long = 4, Rational =
 
 // Directory entry k: tag, type, count and a value or an offset.
 void entry(std::vector<std::uint8_t>& bytes, std::size_t base, int k, std::uint16_t tag, Type type,
-           std::uint32_t count, std::uint32_t value)
+    std::uint32_t count, std::uint32_t value)
 {
     const std::size_t at = base + 2 + 12 * std::size_t(k);
     put16(bytes, at, tag);

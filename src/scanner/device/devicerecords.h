@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace device {
+namespace device
+{
 
 constexpr bool kNativePointers64 = sizeof(void*) == 8;
 
@@ -31,7 +32,10 @@ enum Command : int {
 };
 
 // Only the low byte of the 32-bit result is meaningful.
-inline bool succeeded(int result) { return (result & 0xFF) != 0; }
+inline bool succeeded(int result)
+{
+    return (result & 0xFF) != 0;
+}
 
 extern "C" {
 typedef int (*ScannerDeviceIOFunction)(int command, void* data);
@@ -53,11 +57,16 @@ enum PixelFormat : std::int32_t {
 constexpr int bytesPerPixel(std::int32_t pixelFormat)
 {
     switch (pixelFormat) {
-    case PixelRgb8: return 3;
-    case PixelRgb16: return 6;
-    case PixelRgba8: return 4;
-    case PixelRgba16: return 8;
-    default: return 0;
+    case PixelRgb8:
+        return 3;
+    case PixelRgb16:
+        return 6;
+    case PixelRgba8:
+        return 4;
+    case PixelRgba16:
+        return 8;
+    default:
+        return 0;
     }
 }
 
@@ -236,17 +245,23 @@ static_assert(kScanInfoBase + offsetof(ScanInfo, nScanColorMode) == 24, "nScanCo
 static_assert(kScanInfoBase + offsetof(ScanInfo, wColorBalanceR) == 28, "wColorBalanceR");
 static_assert(kScanInfoBase + offsetof(ScanInfo, wHighlightEnhanceR) == 34, "wHighlightEnhanceR");
 static_assert(kScanInfoBase + offsetof(ScanInfo, pGammaTableR) == 40, "pGammaTableR");
-static_assert(kScanInfoBase + offsetof(ScanInfo, bShadowEnhanceR) == 52 + 3 * kPointerGrowth, "bShadowEnhanceR");
+static_assert(
+    kScanInfoBase + offsetof(ScanInfo, bShadowEnhanceR) == 52 + 3 * kPointerGrowth, "bShadowEnhanceR");
 static_assert(kScanInfoBase + offsetof(ScanInfo, bImageQuality) == 55 + 3 * kPointerGrowth, "bImageQuality");
-static_assert(kScanInfoBase + offsetof(ScanInfo, bFilmMediaType) == 57 + 3 * kPointerGrowth, "bFilmMediaType");
+static_assert(
+    kScanInfoBase + offsetof(ScanInfo, bFilmMediaType) == 57 + 3 * kPointerGrowth, "bFilmMediaType");
 static_assert(kScanInfoBase + offsetof(ScanInfo, bThresHold) == 59 + 3 * kPointerGrowth, "bThresHold");
 static_assert(kScanInfoBase + offsetof(ScanInfo, pLineCallback) == 60 + 3 * kPointerGrowth, "line callback");
 static_assert(kScanInfoBase + offsetof(ScanInfo, nMaxScanLine) == 64 + 4 * kPointerGrowth, "nMaxScanLine");
 static_assert(kScanInfoBase + offsetof(ScanInfo, bPrescan) == 68 + 4 * kPointerGrowth, "bPrescan");
-static_assert(kScanInfoBase + offsetof(ScanInfo, wHighColorBalanceR) == 70 + 4 * kPointerGrowth, "wHighColorBalanceR");
-static_assert(kScanInfoBase + offsetof(ScanInfo, wLowColorBalanceR) == 76 + 4 * kPointerGrowth, "wLowColorBalanceR");
-static_assert(kScanInfoBase + offsetof(ScanInfo, pIP_PARAMETER_INFO_SDK) == 188 + 4 * kPointerGrowth, "iNormalExpo");
-static_assert(kScanInfoBase + offsetof(ScanInfo, bControlHWLightness) == 224 + 4 * kPointerGrowth, "bControlHWLightness");
+static_assert(
+    kScanInfoBase + offsetof(ScanInfo, wHighColorBalanceR) == 70 + 4 * kPointerGrowth, "wHighColorBalanceR");
+static_assert(
+    kScanInfoBase + offsetof(ScanInfo, wLowColorBalanceR) == 76 + 4 * kPointerGrowth, "wLowColorBalanceR");
+static_assert(
+    kScanInfoBase + offsetof(ScanInfo, pIP_PARAMETER_INFO_SDK) == 188 + 4 * kPointerGrowth, "iNormalExpo");
+static_assert(kScanInfoBase + offsetof(ScanInfo, bControlHWLightness) == 224 + 4 * kPointerGrowth,
+    "bControlHWLightness");
 static_assert(kScanInfoBase + offsetof(ScanInfo, wGainFactorR) == 225 + 4 * kPointerGrowth, "wGainFactorR");
 static_assert(sizeof(ScanInfo) == 229 + 4 * kPointerGrowth, "ScanInfo entry");
 static_assert(offsetof(ScanOptionRecord, dwStatus) == 920 + 16 * kPointerGrowth, "dwStatus");
