@@ -1,7 +1,8 @@
-# korvane_add_library(<name> [DEPS ...]): one static library per subsystem folder,
-# built from every source in that folder so that adding a file needs no edit here.
+# korvane_add_library(<name> [PUBLIC ...] [PRIVATE ...]): one static library per
+# subsystem folder, built from the sources of that folder. PUBLIC names what the
+# folder's headers expose to their users, PRIVATE what only its .cpp files need.
 function(korvane_add_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
@@ -10,12 +11,12 @@ function(korvane_add_library name)
     # A subsystem whose code has not been written yet still links.
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    target_link_libraries(${name} INTERFACE ${ARG_PUBLIC} ${ARG_PRIVATE})
     return()
   endif()
   add_library(${name} STATIC ${_sources})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 # korvane_stage_file(<target> <source> <destination relative to the app folder>)

@@ -1,10 +1,14 @@
 #pragma once
 
-#include "ui_notifydialog.h"
-
 #include <QDialog>
 
+#include <memory>
+
 class QTimer;
+namespace Ui
+{
+class NotifyDialog;
+}
 
 // The modal wait dialog: its label cycles through the message with 0 to 9 dots, one
 // step every 500 ms, until a result slot ends it (Accepted) or the user cancels
@@ -29,7 +33,7 @@ public slots:
     void on_pushButton_cancel_clicked();
 
 private:
-    Ui::NotifyDialog m_ui;
+    std::unique_ptr<Ui::NotifyDialog> m_ui;
     QString m_message;
     QTimer* m_timer = nullptr;
     int m_ticks = 0;

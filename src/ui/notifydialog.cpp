@@ -1,11 +1,14 @@
 #include "notifydialog.h"
 
+#include "ui_notifydialog.h"
+
 #include <QTimer>
 
 NotifyDialog::NotifyDialog(QWidget* parent)
     : QDialog(parent)
+    , m_ui(std::make_unique<Ui::NotifyDialog>())
 {
-    m_ui.setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &NotifyDialog::timeArrival);
@@ -21,7 +24,7 @@ void NotifyDialog::setMessage(const QString& text)
 
 QString NotifyDialog::messageText() const
 {
-    return m_ui.label_showMessage->text();
+    return m_ui->label_showMessage->text();
 }
 
 void NotifyDialog::linkSuccess()
@@ -44,7 +47,7 @@ void NotifyDialog::on_pushButton_cancel_clicked()
 void NotifyDialog::timeArrival()
 {
     const int dots = m_ticks % 10;
-    m_ui.label_showMessage->setText(m_message + QString(dots, QLatin1Char('.')));
+    m_ui->label_showMessage->setText(m_message + QString(dots, QLatin1Char('.')));
     // Wraps to 0 rather than overflowing after years of ticks; 10 divides the span.
     m_ticks = (m_ticks + 1) % 10;
 }
