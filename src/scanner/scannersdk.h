@@ -131,6 +131,11 @@ signals:
     void scannerFWUpdateSucess_s();
     // A firmware update was requested while not linked, or the device refused it.
     void scannerFWUpdateFailure_s();
+    // A prescan or final scan that failed for another reason than the user's cancel,
+    // sent before the empty result; reason is a sentence for the user.
+    void scannerRequestFailed_s(int request, QString reason);
+    // Progress of the running prescan or final scan in percent, at most ten times a second.
+    void scannerProgress_s(int percent);
 
 protected:
     void run() override;
