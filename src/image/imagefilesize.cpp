@@ -27,8 +27,9 @@ QSize tiffSize(const QString& path)
     if (TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r")) {
         uint32_t width = 0;
         uint32_t height = 0;
-        if (TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) == 1 && TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height) == 1
-            && width <= uint32_t(INT_MAX) && height <= uint32_t(INT_MAX))
+        if (TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) == 1
+            && TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height) == 1 && width <= uint32_t(INT_MAX)
+            && height <= uint32_t(INT_MAX))
             size = QSize(int(width), int(height));
         TIFFClose(tiff);
     }

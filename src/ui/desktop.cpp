@@ -15,9 +15,10 @@ bool openFolder(const QString& folder, QObject* owner)
 #ifdef Q_OS_WIN
     auto* explorer = new QProcess(owner);
     // The process object goes with its owner; until then it is reclaimed once done.
-    QObject::connect(explorer, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), explorer,
-        &QObject::deleteLater);
-    explorer->start(QStringLiteral("explorer.exe"), { QStringLiteral("/e,"), QDir::toNativeSeparators(folder) });
+    QObject::connect(
+        explorer, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), explorer, &QObject::deleteLater);
+    explorer->start(
+        QStringLiteral("explorer.exe"), { QStringLiteral("/e,"), QDir::toNativeSeparators(folder) });
     return explorer->waitForStarted(3000);
 #else
     Q_UNUSED(owner)

@@ -17,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QToolTip>
@@ -58,12 +59,19 @@ MainForm::MainForm(QWidget* parent)
         { m_ui->button_flipVertical, ":/Image/Flip_Vertical.png" },
         { m_ui->button_clearObject, ":/Image/exclamation.png" },
     };
-    for (const auto& icon : icons)
-        icon.first->setIcon(QIcon(QString::fromLatin1(icon.second)));
+    // A missing picture would leave an empty button; its "..." text is better.
+    for (const auto& icon : icons) {
+        const QString path = QString::fromLatin1(icon.second);
+        if (QFile::exists(path))
+            icon.first->setIcon(QIcon(path));
+    }
 
     setUIdefaultValue();
     modeIndex = 0;
     m_ui->groupBox_TimeLapse->hide();
+    // The two cut texts follow their labels' widths, known only once laid out.
+    m_ui->label_Directory->installEventFilter(this);
+    m_ui->label_suggested->installEventFilter(this);
     updateInformationPanel();
     updateCustomCaptions();
 }
@@ -103,9 +111,9 @@ void MainForm::on_Scan_clicked()
         return;
     }
     const QRectF crop = m_ui->scannerView->cropRect();
-    const QRectF area = PreviewGeometry::scanArea(crop, QSize(int(rawPrescan.width()), int(rawPrescan.height())),
-        viewTransform.zoomFactor, viewTransform.rotationAngle, viewTransform.mirrorHorizontal,
-        viewTransform.mirrorVertical);
+    const QRectF area = PreviewGeometry::scanArea(crop,
+        QSize(int(rawPrescan.width()), int(rawPrescan.height())), viewTransform.zoomFactor,
+        viewTransform.rotationAngle, viewTransform.mirrorHorizontal, viewTransform.mirrorVertical);
 
     profile.setBrightness(m_ui->horizontalSlider_brightness->value());
     m_worker->settings = profile;
@@ -391,10 +399,12 @@ void MainForm::updateElidedTexts()
     suggested->setText(panel.suggestedText(suggested->fontMetrics(), suggested->width()));
 }
 
-void MainForm::resizeEvent(QResizeEvent* event)
+bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget::resizeEvent(event);
-    updateElidedTexts();
+    if (event->type() == QEvent::Resize
+        && (watched == m_ui->label_Directory || watched == m_ui->label_suggested))
+        updateElidedTexts();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainForm::updateCustomCaptions()

@@ -85,7 +85,7 @@ public slots:
     void scannerRequestFailed(int request, QString reason);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void selectMode(int mode);

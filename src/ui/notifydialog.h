@@ -13,7 +13,8 @@ class NotifyDialog;
 // The modal wait dialog: its label cycles through the message with 0 to 9 dots, one
 // step every 500 ms, until a result slot ends it (Accepted) or the user cancels
 // (Rejected). A progress bar appears with the first progress value; waits that report
-// none (the link) keep the dialog small. Threads: main thread; results of the worker arrive as queued signals.
+// none (the link) keep the dialog small. Threads: main thread; results of the worker arrive as queued
+// signals.
 class NotifyDialog : public QDialog
 {
     Q_OBJECT
