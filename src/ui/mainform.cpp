@@ -407,6 +407,17 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+// The window sets its font after building the form, so the captions are cut again
+// for the font they are shown in.
+void MainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateCustomCaptions();
+        updateElidedTexts();
+    }
+}
+
 void MainForm::updateCustomCaptions()
 {
     const QList<QPair<QRadioButton*, QPushButton*>> rows {
