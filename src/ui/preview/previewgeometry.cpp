@@ -45,36 +45,26 @@ QImage previewByOperations(const STImage& image, double zoom, int turns, bool mi
     return result.toQImage();
 }
 
-} // namespace
+constexpr std::uint32_t kBlack = 0xFF000000u;
 
-QImage previewImage(const STImage& image, double zoom, int rotation, bool mirror, bool flip)
+// The turned, mirrored and flipped picture in 32-bit pixels. The turn is never
+// built: turned pixel (u, v) is the source pixel at origin + u * columnStep +
+// v * rowStep. Walked in small tiles, so that a turn's column reads stay in cache.
+void writeTurned(const STImage& image, int turns, bool mirror, bool flip, QImage& target)
 {
-    const int turns = quarterTurnsOf(rotation);
-    const bool readable = (image.bitsPerSample() == 8 || image.bitsPerSample() == 16) && image.channels() >= 3
-        && !image.isNull();
-    if (!readable)
-        return previewByOperations(image, zoom, turns, mirror, flip);
-
-    // The turned, mirrored and flipped image is never built: each of its pixels is
-    // a fixed pixel of the source, at origin + column * columnStep + row * rowStep.
     const std::uint32_t sourceWidth = image.width();
     const std::uint32_t sourceHeight = image.height();
-    const bool sideways = turns % 2 == 1;
-    const std::uint32_t turnedWidth = sideways ? sourceHeight : sourceWidth;
-    const std::uint32_t turnedHeight = sideways ? sourceWidth : sourceHeight;
+    const auto width = std::uint32_t(target.width());
+    const auto height = std::uint32_t(target.height());
     const std::ptrdiff_t pixelBytes = std::ptrdiff_t(image.channels()) * (image.bitsPerSample() / 8);
     const std::ptrdiff_t sourceStride = std::ptrdiff_t(image.bytesPerLine());
 
-    // Turned pixel (u, v) of a clockwise quarter turn is source pixel
-    // (v, sourceHeight - 1 - u); two turns (W-1-u, H-1-v); three (W-1-v, u).
+    // A clockwise quarter turn sends source (x, y) to (H - 1 - y, x), so turned pixel
+    // (u, v) is source (v, H - 1 - u); two turns (W-1-u, H-1-v); three (W-1-v, u).
     std::ptrdiff_t origin = 0;
-    std::ptrdiff_t columnStep = 0;
-    std::ptrdiff_t rowStep = 0;
+    std::ptrdiff_t columnStep = pixelBytes;
+    std::ptrdiff_t rowStep = sourceStride;
     switch (turns) {
-    case 0:
-        columnStep = pixelBytes;
-        rowStep = sourceStride;
-        break;
     case 1:
         origin = std::ptrdiff_t(sourceHeight - 1) * sourceStride;
         columnStep = -sourceStride;
@@ -86,79 +76,118 @@ QImage previewImage(const STImage& image, double zoom, int rotation, bool mirror
         columnStep = -pixelBytes;
         rowStep = -sourceStride;
         break;
-    default:
+    case 3:
         origin = std::ptrdiff_t(sourceWidth - 1) * pixelBytes;
         columnStep = sourceStride;
         rowStep = -pixelBytes;
         break;
+    default:
+        break;
     }
     if (mirror) {
-        origin += std::ptrdiff_t(turnedWidth - 1) * columnStep;
+        origin += std::ptrdiff_t(width - 1) * columnStep;
         columnStep = -columnStep;
     }
     if (flip) {
-        origin += std::ptrdiff_t(turnedHeight - 1) * rowStep;
+        origin += std::ptrdiff_t(height - 1) * rowStep;
         rowStep = -rowStep;
     }
 
+    // The high byte of a little-endian word is its second byte.
+    const std::ptrdiff_t sampleBytes = image.bitsPerSample() / 8;
+    const std::uint8_t* const source = image.data() + origin + (sampleBytes == 2 ? 1 : 0);
+    uchar* const bits = target.bits();
+    const std::size_t targetStride = std::size_t(target.bytesPerLine());
+    constexpr std::uint32_t kTile = 32;
+    for (std::uint32_t v0 = 0; v0 < height; v0 += kTile) {
+        const std::uint32_t v1 = std::min(height, v0 + kTile);
+        for (std::uint32_t u0 = 0; u0 < width; u0 += kTile) {
+            const std::uint32_t u1 = std::min(width, u0 + kTile);
+            for (std::uint32_t v = v0; v < v1; ++v) {
+                auto* out = reinterpret_cast<std::uint32_t*>(bits + v * targetStride);
+                const std::uint8_t* in
+                    = source + std::ptrdiff_t(v) * rowStep + std::ptrdiff_t(u0) * columnStep;
+                for (std::uint32_t u = u0; u < u1; ++u, in += columnStep)
+                    out[u] = kBlack | std::uint32_t(in[0]) << 16 | std::uint32_t(in[sampleBytes]) << 8
+                        | std::uint32_t(in[2 * sampleBytes]);
+            }
+        }
+    }
+}
+
+} // namespace
+
+QImage previewImage(const STImage& image, double zoom, int rotation, bool mirror, bool flip)
+{
+    const int turns = quarterTurnsOf(rotation);
+    const bool readable = (image.bitsPerSample() == 8 || image.bitsPerSample() == 16) && image.channels() >= 3
+        && !image.isNull();
+    if (!readable) {
+        const QImage slow = previewByOperations(image, zoom, turns, mirror, flip);
+        return slow.isNull() ? slow : slow.convertToFormat(QImage::Format_RGB32);
+    }
+
+    const std::uint32_t sourceWidth = image.width();
+    const std::uint32_t sourceHeight = image.height();
+    const bool sideways = turns % 2 == 1;
+    const std::uint32_t turnedWidth = sideways ? sourceHeight : sourceWidth;
+    const std::uint32_t turnedHeight = sideways ? sourceWidth : sourceHeight;
     std::uint32_t targetWidth = turnedWidth;
     std::uint32_t targetHeight = turnedHeight;
     if (zoom != 1.0) {
         targetWidth = scaledSize(turnedWidth, zoom);
         targetHeight = scaledSize(turnedHeight, zoom);
     }
-    if (targetWidth == 0 || targetHeight == 0 || targetWidth > 0x7FFFFFFFu || targetHeight > 0x7FFFFFFFu)
+    if (targetWidth == 0 || targetHeight == 0 || targetWidth > 0x7FFFFFFFu || targetHeight > 0x7FFFFFFFu
+        || turnedWidth > 0x7FFFFFFFu || turnedHeight > 0x7FFFFFFFu)
         return QImage();
-    QImage result(int(targetWidth), int(targetHeight), QImage::Format_RGB888);
+
+    // Stage one: the turned, mirrored and flipped picture at the prescan's size, in
+    // 32-bit pixels. Without a zoom it is the result.
+    QImage turned(int(turnedWidth), int(turnedHeight), QImage::Format_RGB32);
+    if (turned.isNull())
+        return turned;
+    writeTurned(image, turns, mirror, flip, turned);
+    if (zoom == 1.0)
+        return turned;
+
+    // Stage two: nearest neighbour with single-precision ratios and truncation, as
+    // the scan image's scale has them; a position that rounds onto the far edge
+    // stays black there too.
+    QImage result(int(targetWidth), int(targetHeight), QImage::Format_RGB32);
     if (result.isNull())
         return result;
-
-    // Nearest neighbour with single-precision ratios and truncation, as the scale
-    // of the scan image has them; a position that rounds onto the far edge stays
-    // black there too. Without a zoom the ratios are 1 and every position exact.
     const float rx = static_cast<float>(turnedWidth) / static_cast<float>(targetWidth);
     const float ry = static_cast<float>(turnedHeight) / static_cast<float>(targetHeight);
-    constexpr std::ptrdiff_t kOutside = -1;
-    std::vector<std::ptrdiff_t> columnOffset(targetWidth);
+    constexpr std::uint32_t kOutside = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> sourceColumn(targetWidth);
     for (std::uint32_t i = 0; i < targetWidth; ++i) {
         const auto u = static_cast<std::uint32_t>(static_cast<float>(i) * rx);
-        columnOffset[i] = u < turnedWidth ? std::ptrdiff_t(u) * columnStep : kOutside;
+        sourceColumn[i] = u < turnedWidth ? u : kOutside;
     }
-
-    // The high byte of a little-endian word is its second byte.
-    const std::ptrdiff_t high = image.bitsPerSample() == 16 ? 1 : 0;
-    const std::ptrdiff_t sampleBytes = image.bitsPerSample() / 8;
-    const std::uint8_t* const source = image.data() + origin + high;
+    const std::uint32_t* const columns = sourceColumn.data();
+    const uchar* const turnedBits = turned.constBits();
+    const std::size_t turnedStride = std::size_t(turned.bytesPerLine());
     uchar* const bits = result.bits();
     const std::size_t targetStride = std::size_t(result.bytesPerLine());
-    const std::size_t rowBytes = std::size_t(targetWidth) * 3;
-
-    std::uint32_t previousRow = 0xFFFFFFFFu;
+    const std::size_t rowBytes = std::size_t(targetWidth) * 4;
+    std::uint32_t previousRow = kOutside;
     for (std::uint32_t j = 0; j < targetHeight; ++j) {
-        uchar* out = bits + j * targetStride;
+        auto* out = reinterpret_cast<std::uint32_t*>(bits + j * targetStride);
         const auto v = static_cast<std::uint32_t>(static_cast<float>(j) * ry);
         if (v >= turnedHeight) {
-            std::memset(out, 0, rowBytes);
+            std::fill(out, out + targetWidth, kBlack);
             continue;
         }
         if (v == previousRow) {
             // An enlarged row repeats the one above it.
-            std::memcpy(out, out - targetStride, rowBytes);
+            std::memcpy(out, bits + (j - 1) * targetStride, rowBytes);
             continue;
         }
         previousRow = v;
-        const std::uint8_t* row = source + std::ptrdiff_t(v) * rowStep;
-        for (std::uint32_t i = 0; i < targetWidth; ++i, out += 3) {
-            const std::ptrdiff_t offset = columnOffset[i];
-            if (offset == kOutside) {
-                out[0] = out[1] = out[2] = 0;
-                continue;
-            }
-            const std::uint8_t* in = row + offset;
-            out[0] = in[0];
-            out[1] = in[sampleBytes];
-            out[2] = in[2 * sampleBytes];
-        }
+        const auto* in = reinterpret_cast<const std::uint32_t*>(turnedBits + v * turnedStride);
+        for (std::uint32_t i = 0; i < targetWidth; ++i)
+            out[i] = columns[i] == kOutside ? kBlack : in[columns[i]];
     }
     return result;
 }

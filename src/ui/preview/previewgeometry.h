@@ -15,11 +15,11 @@ namespace PreviewGeometry
 constexpr double kWindowWidthInches = 1.437;
 constexpr double kWindowHeightInches = 0.957;
 
-// The preview of a 16-bit (or 8-bit) scan image through the view transform, as a
-// displayable RGB888 QImage: quarter turns clockwise (rotation / 90 times), then the
-// mirror, then the flip, then the scale to (trunc(width*zoom), trunc(height*zoom))
-// when zoom != 1.0. The same pixels as ImageTransform::apply followed by
-// STImage::toQImage, in one pass without intermediate images.
+// The preview of a 16-bit (or 8-bit) scan image through the view transform:
+// quarter turns clockwise (rotation / 90 times), then the mirror, then the flip,
+// then the scale to (trunc(width*zoom), trunc(height*zoom)) when zoom != 1.0. The
+// same pixels as ImageTransform::apply followed by STImage::toQImage, exactly, but
+// as Format_RGB32, the format a pixmap holds, so showing it needs no conversion.
 QImage previewImage(const STImage& image, double zoom, int rotation, bool mirror, bool flip);
 
 // The scan area in inches (left, top, width, height) of a crop rectangle in scene

@@ -154,7 +154,8 @@ void ScannerView::mouseReleaseEvent(QMouseEvent* event)
         m_currentPoint = event->pos();
         if ((m_pressPoint - m_currentPoint).manhattanLength() > kMinimumDragLength && !m_cropItem) {
             // Through the view: a scrolled preview frames what is under the mouse.
-            const QRectF rect = mapToScene(QRect(m_pressPoint, m_currentPoint).normalized()).boundingRect();
+            // From point to point: a drag of 100 makes a frame 100 wide.
+            const QRectF rect = QRectF(mapToScene(m_pressPoint), mapToScene(m_currentPoint)).normalized();
             m_cropItem = new CropRectItem(rect);
             new SizeGripItem(new RectResizer, m_cropItem);
             m_scene->addItem(m_cropItem);
