@@ -108,7 +108,7 @@ void paintRotateLeft(QPainter& painter, int)
     painter.setPen(Qt::NoPen);
     painter.setBrush(kInk);
     painter.drawRect(QRectF(12, 13, 14, 4));
-    paintArcArrow(painter, QPointF(19, 20), 13, 95, 80);
+    paintArcArrow(painter, QPointF(19, 20), 13, 70, 105);
 }
 
 void paintRotateRight(QPainter& painter, int size)
