@@ -46,6 +46,7 @@ class TestIcoFile : public QObject
 private slots:
     void roundTrip_data();
     void roundTrip();
+    void layoutForOtherReaders();
     void refusesWhatItCannotStore();
 };
 
@@ -78,22 +79,35 @@ void TestIcoFile::roundTrip()
 
     const QVector<QImage> read = readAll(file);
     QCOMPARE(read.size(), pictures.size());
-    for (int i = 0; i < read.size(); ++i) {
-        QCOMPARE(read.at(i).size(), pictures.at(i).size());
-        for (int y = 0; y < read.at(i).height(); ++y) {
-            for (int x = 0; x < read.at(i).width(); ++x) {
-                const QRgb got = read.at(i).pixel(x, y);
-                const QRgb want = expected.at(i).pixel(x, y);
-                if (got != want)
-                    QFAIL(qPrintable(QStringLiteral("picture %1 pixel %2,%3: %4 instead of %5")
-                                         .arg(i)
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(got, 8, 16)
-                                         .arg(want, 8, 16)));
-            }
-        }
-    }
+    for (int i = 0; i < read.size(); ++i)
+        QCOMPARE(read.at(i), expected.at(i));
+}
+
+quint32 littleEndian32(const QByteArray& file, int at)
+{
+    return quint8(file.at(at)) | quint8(file.at(at + 1)) << 8 | quint8(file.at(at + 2)) << 16
+        | quint32(quint8(file.at(at + 3))) << 24;
+}
+
+// Qt's reader takes the transparency from the alpha and skips the mask, other readers
+// use the mask: its rows are padded to 4 bytes and a set bit marks a transparent pixel.
+void TestIcoFile::layoutForOtherReaders()
+{
+    const QByteArray file = icoFile({ patterned(20, 20), patterned(40, 40) });
+    // 40 header bytes, 4 bytes a pixel, a mask row of 4 bytes (20 and 40 pixels: 8 bytes).
+    const quint32 first = 40 + 20 * 20 * 4 + 20 * 4;
+    const quint32 second = 40 + 40 * 40 * 4 + 40 * 8;
+    QCOMPARE(littleEndian32(file, 6 + 8), first);
+    QCOMPARE(littleEndian32(file, 6 + 12), quint32(6 + 2 * 16));
+    QCOMPARE(littleEndian32(file, 6 + 16 + 8), second);
+    QCOMPARE(littleEndian32(file, 6 + 16 + 12), 6 + 2 * 16 + first);
+    QCOMPARE(quint32(file.size()), 6 + 2 * 16 + first + second);
+
+    // The top-left pixel is the only transparent one: the first bit of the last mask row.
+    const int mask = 6 + 2 * 16 + 40 + 20 * 20 * 4;
+    QCOMPARE(quint8(file.at(mask + 19 * 4)), quint8(0x80));
+    for (int at = mask; at < mask + 19 * 4; ++at)
+        QCOMPARE(quint8(file.at(at)), quint8(0));
 }
 
 void TestIcoFile::refusesWhatItCannotStore()
