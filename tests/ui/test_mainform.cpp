@@ -130,6 +130,13 @@ bool sameImage(const STImage& a, const STImage& b)
         && a.byteCount() == b.byteCount() && std::equal(a.data(), a.data() + a.byteCount(), b.data());
 }
 
+// The preview as the form should show it, in the format shownImage() compares in.
+QImage expectedPreview(const STImage& image, double zoom = 1.0, int rotation = 0)
+{
+    return PreviewGeometry::previewImage(image, zoom, rotation, false, false)
+        .convertToFormat(QImage::Format_RGB888);
+}
+
 QString plainText(const QString& html)
 {
     QTextDocument document;
@@ -410,7 +417,7 @@ void TestMainForm::prescanShowsTheProcessedImage()
     const int brightness = child<QSlider>("horizontalSlider_brightness")->value();
     const STImage lit
         = PrescanProcessing::withBrightness(expected, brightness, *manager::instance()->processing());
-    QCOMPARE(shownImage(view()), PreviewGeometry::previewImage(lit, 1.0, 0, false, false));
+    QCOMPARE(shownImage(view()), expectedPreview(lit));
 }
 
 void TestMainForm::modeChangeReprocesses()
@@ -436,7 +443,7 @@ void TestMainForm::brightnessNeverAccumulates()
     slider->setValue(0);
     const STImage processed = m_form->processedImage();
     const QImage plain = shownImage(view());
-    QCOMPARE(plain, PreviewGeometry::previewImage(processed, 1.0, 0, false, false));
+    QCOMPARE(plain, expectedPreview(processed));
 
     slider->setValue(20);
     QCOMPARE(labelText("label_Brightness"), QStringLiteral("Brightness : 20"));
