@@ -203,6 +203,7 @@ bool ScannerSDK::takeRequest(RequestSnapshot& request)
 void ScannerSDK::finishRequest()
 {
     m_device->setScanWanted(nullptr);
+    m_progress->finish();
     {
         QMutexLocker lock(&m_runningLock);
         m_activeSerial = 0;
