@@ -143,6 +143,9 @@ void MainForm::waitForResult(const QString& title, const QString& text, bool pre
         m_worker->setScanRunning(false);
     dialog->close();
     delete dialog;
+    // The keyboard goes back to the window, also where no window manager hands it on.
+    if (!QApplication::activeWindow())
+        window()->activateWindow();
     if (!m_pendingWarning.isEmpty()) {
         QString text;
         text.swap(m_pendingWarning);
