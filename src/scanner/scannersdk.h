@@ -168,6 +168,7 @@ private:
     void watchForCancel(const RequestSnapshot& request);
     // The failure signal of a prescan or scan, unless it was cancelled.
     void reportFailure(const RequestSnapshot& request, const QString& reason);
+    static QString notLinkedReason();
 
     void handleLink();
     void handlePoll();
