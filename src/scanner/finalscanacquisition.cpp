@@ -61,7 +61,7 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, tr("The scanner is not linked. Check its cable and power and start again."));
+        reportFailure(request, notLinkedReason());
         emit scannerScanImage_s(QString());
         return;
     }

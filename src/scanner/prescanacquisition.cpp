@@ -59,7 +59,7 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, tr("The scanner is not linked. Check its cable and power and start again."));
+        reportFailure(request, notLinkedReason());
         emit scannerPreScan_s(STImage());
         return;
     }

@@ -244,6 +244,11 @@ void ScannerSDK::reportFailure(const RequestSnapshot& request, const QString& re
     emit scannerRequestFailed_s(request.code, reason);
 }
 
+QString ScannerSDK::notLinkedReason()
+{
+    return tr("The scanner is not linked. Check its cable and power, then start Korvane again.");
+}
+
 void ScannerSDK::run()
 {
     RequestSnapshot request;

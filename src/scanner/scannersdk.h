@@ -44,7 +44,9 @@ struct ScanOptionRecord;
 //    request waits its turn with its own values.
 //  - The worker thread runs run() and every handler; every device call except the
 //    about dialog's service command happens there. The device colour balance, the
-//    balance work values and scanned-once are the worker's alone.
+//    balance work values, scanned-once and the progress meter are the worker's
+//    alone; the wrapper calls the worker's line observer and cancel check on this
+//    thread too, from inside the scan. Progress and failures are emitted here.
 //  - running is guarded by m_runningLock, with the serial numbers that tie a cancel
 //    to the requests made before it: setScanRunning(false) cancels every request
 //    made so far, and a later setScanRunning(true) (every prescan and scan request
@@ -168,6 +170,7 @@ private:
     void watchForCancel(const RequestSnapshot& request);
     // The failure signal of a prescan or scan, unless it was cancelled.
     void reportFailure(const RequestSnapshot& request, const QString& reason);
+    static QString notLinkedReason();
 
     void handleLink();
     void handlePoll();
