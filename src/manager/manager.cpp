@@ -25,9 +25,6 @@ namespace
 
 manager* s_instance = nullptr;
 
-constexpr int kFirmwareOffset = 33;
-constexpr int kFirmwareLength = 4;
-constexpr int kModelOffset = 117;
 // How long shutdown gives the worker to leave its loop before destroying it (the
 // worker then joins its thread, so a scan still running is waited for).
 constexpr unsigned long kWorkerStopMilliseconds = 500;
@@ -133,11 +130,6 @@ QString manager::debugFolder()
     return UserFolders::debugFolder();
 }
 
-QString manager::rawImageFolder()
-{
-    return UserFolders::rawImageFolder();
-}
-
 QVector<QPair<QString, QString>> manager::parseLanguageMap(
     const QString& text, const QString& translatorFolder)
 {
@@ -223,16 +215,10 @@ bool manager::setProfile(int slot, const ScanProfile& profile)
 {
     if (slot < 0 || slot >= m_slots.size())
         return false;
-    ScanProfile& target = m_slots[slot];
-    target.setPath(profile.path());
-    target.setVersion(profile.version());
-    target.setMode(profile.mode());
-    target.setSlideSettings(profile.slideSettings());
-    target.setFilmSettings(profile.filmSettings());
+    m_slots[slot] = profile;
     if (slot < kFirstCustomSlot)
         return true;
-    const QString path = dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
-    return target.save(path);
+    return m_slots[slot].save(customProfilePath(slot));
 }
 
 bool manager::isEngineerMode() const
@@ -272,16 +258,14 @@ QString manager::firmwareVersion() const
 {
     if (m_deviceInfo[0] == 0)
         return QString();
-    return QString::fromLatin1(m_deviceInfo.data() + kFirmwareOffset, kFirmwareLength);
+    return NVAScanner::firmwareVersion(scannerInfo());
 }
 
 QString manager::hardwareVersion() const
 {
     if (m_deviceInfo[0] == 0)
         return QString();
-    quint16 model = 0;
-    std::memcpy(&model, m_deviceInfo.data() + kModelOffset, sizeof model);
-    return QString::number(model);
+    return QString::number(NVAScanner::modelCode(scannerInfo()));
 }
 
 void manager::dumpStage(const STImage& image, const QString& name) const
