@@ -72,4 +72,16 @@ constexpr int histogramKind(FilmType type)
     return isNegative(type) ? kKindNegative : kKindPositive;
 }
 
+// The parameter-file section of a film code: positive for the positive code, negative
+// for either negative code, nullptr for any other code (the caller then keeps the
+// values it has).
+constexpr const char* parameterSection(int filmCode, const char* positive, const char* negative)
+{
+    if (filmCode == kCodePositive)
+        return positive;
+    if (filmCode == kCodeColourNegative || filmCode == kCodeBlackWhiteNegative)
+        return negative;
+    return nullptr;
+}
+
 } // namespace FilmTypes

@@ -33,6 +33,27 @@ private slots:
         QTEST(FilmTypes::histogramKind(type), "kind");
         QTEST(FilmTypes::isNegative(type), "negative");
     }
+
+    // Only the three film codes read a section; a target or a media code handed in by
+    // mistake reads none, so the parameters of the last run stay.
+    void parameterSection_data()
+    {
+        QTest::addColumn<int>("filmCode");
+        QTest::addColumn<QString>("section");
+        QTest::newRow("positive") << 1 << QStringLiteral("P");
+        QTest::newRow("colour negative") << 2 << QStringLiteral("N");
+        QTest::newRow("black-and-white negative") << 4 << QStringLiteral("N");
+        QTest::newRow("a target") << 3 << QString();
+        QTest::newRow("zero") << 0 << QString();
+        QTest::newRow("a media code") << 16 << QString();
+    }
+    void parameterSection()
+    {
+        QFETCH(int, filmCode);
+        QFETCH(QString, section);
+        const char* found = FilmTypes::parameterSection(filmCode, "P", "N");
+        QCOMPARE(found ? QString::fromLatin1(found) : QString(), section);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilmType)
