@@ -15,7 +15,6 @@
 #include <QSettings>
 #include <QTextStream>
 
-#include <cstring>
 #include <string>
 
 Q_LOGGING_CATEGORY(lcManager, "korvane.manager", QtInfoMsg)
@@ -59,6 +58,7 @@ void manager::release()
 manager::manager()
     : m_scanner(std::make_unique<ScannerSDK>())
     , m_processing(std::make_unique<ProcessingSteps>())
+    , m_deviceInfo(NVAScanner::kDeviceInfoSize, '\0')
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
@@ -72,7 +72,6 @@ manager::manager()
     m_processing->setFilmTermTables(tables);
     // The worker is destroyed first (see the destructor), so the pointer never dangles.
     m_scanner->setProcessing(m_processing.get());
-    m_deviceInfo.fill(0);
 }
 
 manager::~manager()
@@ -244,26 +243,25 @@ void manager::setRawMode(bool on)
 void manager::setScannerInfo(const QByteArray& record)
 {
     // A short record leaves the rest zero rather than reading past its end.
-    m_deviceInfo.fill(0);
-    std::memcpy(
-        m_deviceInfo.data(), record.constData(), size_t(qMin<int>(record.size(), m_deviceInfo.size())));
+    m_deviceInfo = record.left(NVAScanner::kDeviceInfoSize);
+    m_deviceInfo.append(NVAScanner::kDeviceInfoSize - m_deviceInfo.size(), '\0');
 }
 
 QByteArray manager::scannerInfo() const
 {
-    return QByteArray(m_deviceInfo.data(), int(m_deviceInfo.size()));
+    return m_deviceInfo;
 }
 
 QString manager::firmwareVersion() const
 {
-    if (m_deviceInfo[0] == 0)
+    if (m_deviceInfo.at(0) == 0)
         return QString();
     return NVAScanner::firmwareVersion(scannerInfo());
 }
 
 QString manager::hardwareVersion() const
 {
-    if (m_deviceInfo[0] == 0)
+    if (m_deviceInfo.at(0) == 0)
         return QString();
     return QString::number(NVAScanner::modelCode(scannerInfo()));
 }

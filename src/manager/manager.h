@@ -2,8 +2,6 @@
 
 #include "scanprofile.h"
 
-#include <nvascanner.h>
-
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QImage>
@@ -129,7 +127,7 @@ private:
     std::unique_ptr<ProcessingSteps> m_processing;
     QTranslator m_translator;
     QVector<QPair<QString, QString>> m_languages;
-    std::array<char, NVAScanner::kDeviceInfoSize> m_deviceInfo {};
+    QByteArray m_deviceInfo; // always the record's full size
     QStringList m_profileProblems;
     std::array<CIP_FilmTermTable*, kFilmTermCount> m_filmTerms {};
     QStringList m_failedFilmTerms;
