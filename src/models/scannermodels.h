@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -90,6 +91,25 @@ constexpr int outputDpi(int code, int resolutionChoice)
 {
     const Model* model = find(code);
     return model ? model->outputDpi[resolutionChoice == kQuality ? 0 : 1] : 0;
+}
+
+// The enlargement a model's resolutions ask for: the file written at outputDpi from a
+// scan at scannedDpi. The file writers know a single one, so the table holds at most
+// one (the first found is it; {0, 0} when no model enlarges).
+struct Enlargement {
+    int scannedDpi;
+    int outputDpi;
+};
+
+constexpr Enlargement enlargement()
+{
+    for (const Model& model : kModels) {
+        for (std::size_t choice = 0; choice < model.outputDpi.size(); ++choice) {
+            if (model.outputDpi[choice] != model.deviceDpi[choice])
+                return { model.deviceDpi[choice], model.outputDpi[choice] };
+        }
+    }
+    return { 0, 0 };
 }
 
 constexpr double multipassHighlight(int code)

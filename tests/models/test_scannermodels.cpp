@@ -91,10 +91,23 @@ private slots:
             QVERIFY(model.parameterIndex != 0);
             QVERIFY(model.code >= 0 && model.code <= 0xFFFF);
             QCOMPARE(ScannerModels::filmTermTable(model.parameterIndex, 0), model.firstFilmTermTable);
-            // Files are written at the output resolution, which is never below the scan's.
-            QVERIFY(model.outputDpi[0] >= model.deviceDpi[0] && model.outputDpi[1] >= model.deviceDpi[1]);
+            // Files are written at the output resolution, which is never below the scan's;
+            // where it is above, it must be the one enlargement the file writers know.
+            for (std::size_t choice = 0; choice < 2; ++choice) {
+                QVERIFY(model.outputDpi[choice] >= model.deviceDpi[choice]);
+                if (model.outputDpi[choice] != model.deviceDpi[choice]) {
+                    QCOMPARE(model.deviceDpi[choice], ScannerModels::enlargement().scannedDpi);
+                    QCOMPARE(model.outputDpi[choice], ScannerModels::enlargement().outputDpi);
+                }
+            }
         }
         QCOMPARE(QString::fromStdString(ScannerModels::codeList()), QStringLiteral("82, 83, 84"));
+    }
+
+    void enlargement()
+    {
+        QCOMPARE(ScannerModels::enlargement().scannedDpi, 5000);
+        QCOMPARE(ScannerModels::enlargement().outputDpi, 10000);
     }
 
     void balances()
