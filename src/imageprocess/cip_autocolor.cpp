@@ -44,9 +44,7 @@ void startPoints(CIP_ImageProcess& process, int max)
 
 void CIP_AutoColorParams::read(int modelIndex, int filmCode)
 {
-    const char* section = filmCode == 1    ? "AUTO_COLOR_P"
-        : (filmCode == 2 || filmCode == 4) ? "AUTO_COLOR_N"
-                                           : nullptr;
+    const char* section = FilmTypes::parameterSection(filmCode, "AUTO_COLOR_P", "AUTO_COLOR_N");
     if (!section)
         return;
     const IPString path = IPParamFilePath(IPParamFile::AutoColor, modelIndex);

@@ -4,14 +4,14 @@
 #include "ipinireader.h"
 #include "ipmodelfiles.h"
 
+#include <filmtype.h>
+
 #include <algorithm>
 #include <cmath>
 
 void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
 {
-    const char* section = filmCode == 1    ? "AUTOCROP_POS"
-        : (filmCode == 2 || filmCode == 4) ? "AUTOCROP_NEG"
-                                           : nullptr;
+    const char* section = FilmTypes::parameterSection(filmCode, "AUTOCROP_POS", "AUTOCROP_NEG");
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::AutoCrop, modelIndex, filmFormat);

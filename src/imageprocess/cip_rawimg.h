@@ -2,6 +2,8 @@
 
 #include "ipstring.h"
 
+#include <filmtype.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -27,8 +29,8 @@ public:
     static constexpr int kNoHistogram = 603;
 
     // Film kind of the channel histogram.
-    static constexpr int kPositive = 1;
-    static constexpr int kNegative = 2;
+    static constexpr int kPositive = FilmTypes::kKindPositive;
+    static constexpr int kNegative = FilmTypes::kKindNegative;
 
     CIP_RawImg();
     CIP_RawImg(const CIP_RawImg&) = delete;

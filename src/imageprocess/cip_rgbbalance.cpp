@@ -13,10 +13,8 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
 {
     shadowShare = 0.2f;
     highlightShare = 0.2f;
-    const bool positive = filmCode == 1;
-    const char* section = positive         ? "RGB_BALANCE_V2_P"
-        : (filmCode == 2 || filmCode == 4) ? "RGB_BALANCE_V2_N"
-                                           : nullptr;
+    const bool positive = filmCode == FilmTypes::kCodePositive;
+    const char* section = FilmTypes::parameterSection(filmCode, "RGB_BALANCE_V2_P", "RGB_BALANCE_V2_N");
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::RgbBalance, modelIndex);

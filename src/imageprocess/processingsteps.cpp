@@ -5,6 +5,8 @@
 #include "cip_rawimg.h"
 #include "composedtables.h"
 
+#include <scannermodels.h>
+
 #include <stimage.h>
 
 #include <QElapsedTimer>
@@ -167,10 +169,7 @@ void ProcessingSteps::setSlideMode(bool slideMode)
 
 void ProcessingSteps::setModelCode(int modelCode)
 {
-    if (modelCode == 82 || modelCode == 83)
-        m_process->modelIndex = 9;
-    else if (modelCode == 84)
-        m_process->modelIndex = 11;
+    m_process->modelIndex = ScannerModels::parameterIndex(modelCode);
 }
 
 int ProcessingSteps::modelIndex() const
@@ -251,11 +250,11 @@ void ProcessingSteps::keepWorkingTables(ToneTables& target, int bits)
     target.bits = bits;
 }
 
-bool ProcessingSteps::autoCrop(STImage& image, int filmType)
+bool ProcessingSteps::autoCrop(STImage& image, FilmType filmType)
 {
     if (!isRgb(image))
         return false;
-    m_filmCode = CIP_ImageProcess::filmCodeForFilmType(filmType);
+    m_filmCode = FilmTypes::filmCode(filmType);
     m_process->slideMode = m_slideMode ? 1 : 0;
     BorrowedRaw view(image);
     std::vector<CIP_Rect> found;
@@ -373,7 +372,7 @@ STImage fromPreview(const QImage& image)
 
 } // namespace
 
-bool ProcessingSteps::autoCrop(const QImage& image, int filmType)
+bool ProcessingSteps::autoCrop(const QImage& image, FilmType filmType)
 {
     STImage work = fromPreview(image);
     return autoCrop(work, filmType);
@@ -438,10 +437,10 @@ QImage ProcessingSteps::noiseReduction(const QImage& image, int k)
 void ProcessingSteps::filmTermSteps(StepRunner& runner, const ProcessingOptions& options, const char* prefix)
 {
     const QString p = QLatin1String(prefix);
-    if (options.filmTypeValue == 16) {
+    if (!FilmTypes::isNegative(options.filmType)) {
         runner.filmTerm(p + QLatin1String("positiveFilm"), filmTermTable(PositiveFilm));
         runner.filmTerm(p + QLatin1String("positiveFilm2"), filmTermTable(PositiveFilm2));
-    } else if (options.filmTypeValue == 32 || options.filmTypeValue == 48) {
+    } else {
         if (options.balance)
             runner.filmTerm(p + QLatin1String("negativeGenericFilm"), filmTermTable(GenericNegative));
         else
@@ -484,7 +483,8 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
         runner.filmTerm(QStringLiteral("preScan_slideFilm2"), filmTermTable(SlideFilm2));
         if (options.contrast) {
             const bool cropped = runner.step(
-                QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, 0); }, false);
+                QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, FilmType::PositiveColour); },
+                false);
             if (cropped)
                 runner.step(QStringLiteral("preScan_AutoContrast"), [&] { autoContrast(image); });
         }
@@ -564,7 +564,7 @@ bool ProcessingSteps::runFinalScan(
                     STImage reduced = image.scaled(kReducedWidth, kReducedHeight);
                     slideFilm(reduced);
                     slideFilm2(reduced);
-                    if (autoCrop(reduced, 0)) {
+                    if (autoCrop(reduced, FilmType::PositiveColour)) {
                         autoContrast(reduced);
                         if (hooks.dumpStage)
                             hooks.dumpStage(reduced, QStringLiteral("Scan_AutoContrast"));
@@ -628,7 +628,7 @@ QImage ProcessingSteps::runSlidePreview(const QImage& image, const ProcessingOpt
     QImage result = image.convertToFormat(QImage::Format_RGB888);
     if (options.contrast) {
         setSlideMode(true);
-        if (autoCrop(result, 0))
+        if (autoCrop(result, FilmType::PositiveColour))
             result = autoContrast(result);
         clearTables();
     }

@@ -26,18 +26,18 @@ void ScannerSDK::handleFinalScan()
     m_scannedOnce = true;
     const int model = modelCode();
     const int choice = settings.resolution();
-    const int outputResolution = ScanOptionRecords::finalOutputResolution(model, choice);
+    const int outputResolution = ScannerModels::outputDpi(model, choice);
     const ServiceModes& modes = ServiceModes::instance();
 
     // Negatives keep the balance the last prescan measured on their film base.
-    if (settings.filmTypeCode() == 16) {
+    if (!FilmTypes::isNegative(settings.filmType())) {
         const ExposureTriple triple = settings.exposureTriple(model);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
 
-    device::ScanOptionRecord record = ScanOptionRecords::finalRecord(
-        ScanOptionRecords::finalDeviceDpi(model, choice), m_scanArea.left, m_scanArea.top, m_scanArea.width,
-        m_scanArea.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+    device::ScanOptionRecord record = ScanOptionRecords::finalRecord(ScannerModels::deviceDpi(model, choice),
+        m_scanArea.left, m_scanArea.top, m_scanArea.width, m_scanArea.height, m_colourBalance,
+        settings.filmTypeCode(), NVAScanner::lineCallback());
     applyScanBalance(record);
 
     if (!device::succeeded(m_device->startScan(&record))) {

@@ -3,6 +3,7 @@
 #include "imagetransform.h"
 #include "nvascanner.h"
 
+#include <scannermodels.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -167,7 +168,7 @@ private:
     ImageTransform m_transform;
     QByteArray m_firmware;
     // The device colour balance sent in the scan option record.
-    std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };
+    std::array<quint16, 3> m_colourBalance = ScannerModels::kDefaultBalance;
     bool m_running = false;
     mutable QMutex m_runningLock;
     bool m_keepRunning = false;

@@ -238,10 +238,6 @@ void TestIpParamFiles::modelTable()
     QCOMPARE(QString(IPParamFileName(IPParamFile::RgbBalance, model, filmFormat)), balance);
     QCOMPARE(QString(IPParamFileName(IPParamFile::AutoCrop, model, filmFormat)), crop);
     QCOMPARE(QString(IPParamFilePath(IPParamFile::AutoCrop, model, filmFormat).text()), "./data/" + crop);
-    QCOMPARE(IPModelIndexForDevice(82), 9);
-    QCOMPARE(IPModelIndexForDevice(83), 9);
-    QCOMPARE(IPModelIndexForDevice(84), 11);
-    QCOMPARE(IPModelIndexForDevice(85), 0);
 }
 
 void TestIpParamFiles::shippedIniFilesParse_data()
