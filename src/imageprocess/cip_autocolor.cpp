@@ -50,6 +50,7 @@ void CIP_AutoColorParams::read(int modelIndex, int filmCode)
     if (!section)
         return;
     const IPString path = IPParamFilePath(IPParamFile::AutoColor, modelIndex);
+    IPParamFileReadable(path.text());
     saturationWeightM = IPReadIniFloat(section, "IDC_SATURATION_WEIGHT_M", 40.0f, path.text());
     hueTol = IPReadIniFloat(section, "IDC_HUE_TOL", 50.0f, path.text());
     hueYellowMin = IPReadIniFloat(section, "IDC_HUE_YELLOW_MIN", 30.0f, path.text());
