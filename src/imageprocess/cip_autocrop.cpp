@@ -16,6 +16,7 @@ void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
         return;
     const IPString file = IPParamFilePath(IPParamFile::AutoCrop, modelIndex, filmFormat);
     const char* path = file.text();
+    IPParamFileReadable(path);
     const auto f = [&](const char* key, float def) { return IPReadIniFloat(section, key, def, path); };
     const auto i = [&](const char* key, int def) { return IPReadIniInt(section, key, def, path); };
     cropLeft = f("IDC_CROP_LEFT", 0);

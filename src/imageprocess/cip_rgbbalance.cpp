@@ -19,6 +19,7 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
         return;
     const IPString file = IPParamFilePath(IPParamFile::RgbBalance, modelIndex);
     const char* path = file.text();
+    IPParamFileReadable(path);
     extendLevel = IPReadIniFloat(section, "IDC_EXTEND_LEVEL", 1.0f, path);
     maxContrastLevel = IPReadIniFloat(section, "IDC_MAX_CONTRAST_LEVEL", 85.0f, path);
     midtoneMaxSaturationPercent = IPReadIniFloat(section, "IDC_MIDTONE_MAX_SATURATION_PERCENT", 20.0f, path);

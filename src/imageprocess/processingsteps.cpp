@@ -4,6 +4,7 @@
 #include "cip_imageprocess.h"
 #include "cip_rawimg.h"
 #include "composedtables.h"
+#include "iplog.h"
 
 #include <scannermodels.h>
 
@@ -82,8 +83,10 @@ public:
     // A film-term step; skipped, without a step image, when the table is missing.
     void filmTerm(const QString& name, const CIP_FilmTermTable* term)
     {
-        if (!hasTable(term))
+        if (!hasTable(term)) {
+            qCDebug(lcImageProcess) << name << "skipped: its film-term table is missing or did not load";
             return;
+        }
         table(name, term->red(), term->green(), term->blue());
         dump(name);
     }
@@ -258,8 +261,11 @@ bool ProcessingSteps::autoCrop(STImage& image, FilmType filmType)
     m_process->slideMode = m_slideMode ? 1 : 0;
     BorrowedRaw view(image);
     std::vector<CIP_Rect> found;
-    if (m_process->autoCrop(view.raw, 0, m_filmCode, 0, &found) != CIP_ImageProcess::kOk || found.empty())
+    const int result = m_process->autoCrop(view.raw, 0, m_filmCode, 0, &found);
+    if (result != CIP_ImageProcess::kOk || found.empty()) {
+        qCDebug(lcImageProcess) << "auto crop found no frame, result" << result;
         return false;
+    }
     const CIP_Rect& crop = found.front();
     m_crop = { { crop.left, crop.top, crop.right, crop.bottom } };
     return true;
@@ -283,8 +289,11 @@ bool ProcessingSteps::rgbBalance(STImage& image, bool cropFound)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->rgbBalance(view.raw, m_filmCode, cropFound) != 0)
+    const int result = m_process->rgbBalance(view.raw, m_filmCode, cropFound);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "RGB balance failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_rgbBalance, view.raw.bits);
     return true;
 }
@@ -296,8 +305,11 @@ bool ProcessingSteps::autoColour(const STImage& image)
     prepareAnalysis();
     // Only the tables are wanted: the analysis reads the pixels and leaves them alone.
     BorrowedRaw view(image);
-    if (m_process->autoColor(view.raw, m_filmCode, false) != 0)
+    const int result = m_process->autoColor(view.raw, m_filmCode, false);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "auto colour failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_autoColour, view.raw.bits);
     return true;
 }
@@ -308,8 +320,11 @@ bool ProcessingSteps::gamma(STImage& image, bool invert)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->gammaCurve(view.raw, m_filmCode, invert) != 0)
+    const int result = m_process->gammaCurve(view.raw, m_filmCode, invert);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "gamma curve failed with result" << result << "and keeps no tables";
         return false;
+    }
     // At 16 bits the working tables are the 16-bit copies; on an 8-bit image only the
     // working tables fit the samples they will be applied to.
     keepWorkingTables(m_gamma, view.raw.bits);
@@ -322,8 +337,11 @@ bool ProcessingSteps::autoContrast(STImage& image)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->autoContrast(view.raw, m_filmCode) != 0)
+    const int result = m_process->autoContrast(view.raw, m_filmCode);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "auto contrast failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_autoContrast, view.raw.bits);
     return true;
 }
