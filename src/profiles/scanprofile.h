@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+struct ServiceModeState;
+
 // A switchable setting: whether it is on, and its amount.
 struct EnableValue {
     bool enable = false;
@@ -122,6 +124,8 @@ public:
     // engineer mode the engineer's exposure factors. A code the table does not list
     // gets the device's default balance.
     ExposureTriple exposureTriple(int modelCode) const;
+    // The same with the service modes as a scan saw them when it was requested.
+    ExposureTriple exposureTriple(int modelCode, const ServiceModeState& modes) const;
 
     // directory + "/" + prefix + four-digit counter + extension, the first free one
     // from 1 to 9998; empty when all are taken.

@@ -234,6 +234,23 @@ private slots:
             modes.setExposureFactor(channel, 100);
     }
 
+    void exposureTripleFromARequestsModes()
+    {
+        // The modes a scan took when it was requested count, not those of now.
+        ServiceModes& modes = ServiceModes::instance();
+        modes.setEngineerMode(true);
+        modes.setExposureFactor(ServiceModes::Red, 90);
+        const ServiceModeState requested = modes.state();
+        modes.setExposureFactor(ServiceModes::Red, 150);
+        modes.setEngineerMode(false);
+        const ScanProfile tissue;
+        QCOMPARE(tissue.exposureTriple(84, requested), (ExposureTriple { 90, 100, 100 }));
+        ServiceModeState plain;
+        plain.exposureFactor = { { 70, 70, 70 } };
+        QCOMPARE(tissue.exposureTriple(84, plain), (ExposureTriple { 100, 100, 100 }));
+        modes.setExposureFactor(ServiceModes::Red, 100);
+    }
+
     void nextOutputPath()
     {
         QTemporaryDir dir;
