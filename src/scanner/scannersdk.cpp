@@ -23,11 +23,6 @@ constexpr unsigned long kShutdownJoinMs = 10000;
 
 std::atomic<bool> s_deviceSeen { false };
 
-bool isSupportedModel(int modelCode)
-{
-    return modelCode == 82 || modelCode == 83 || modelCode == 84;
-}
-
 } // namespace
 
 ScannerSDK::ScannerSDK(QObject* parent)
@@ -315,7 +310,7 @@ void ScannerSDK::handlePoll()
             pause(kFirstSightPauseMs);
             const QByteArray info = m_device->deviceInfo();
             const int model = NVAScanner::modelCode(info);
-            if (isSupportedModel(model)) {
+            if (ScannerModels::isSupported(model)) {
                 emit scannerInquiry_s(info);
                 emit scannerLinkReady_s();
             } else {

@@ -3,6 +3,7 @@
 #include "imagetransform.h"
 #include "nvascanner.h"
 
+#include <scannermodels.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -196,7 +197,7 @@ private:
     std::atomic<bool> m_linked { false };
     std::unique_ptr<NVAScanner> m_device;
     // The device colour balance sent in the scan option record.
-    std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };
+    std::array<quint16, 3> m_colourBalance = ScannerModels::kDefaultBalance;
 
     bool m_running = false;
     quint64 m_lastSerial = 0; // of the last request made

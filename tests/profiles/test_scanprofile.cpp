@@ -118,7 +118,7 @@ private slots:
         FilmSettings film;
         film.scanningTarget = target;
         profile.setFilmSettings(film);
-        QTEST(profile.filmType(), "filmType");
+        QTEST(FilmTypes::target(profile.filmType()), "filmType");
         QTEST(profile.filmTypeCode(), "code");
     }
 
@@ -465,7 +465,7 @@ private slots:
         QCOMPARE(profile.description(), longText);
         QCOMPARE(profile.resolution(), 7);
         QCOMPARE(profile.filmSettings().scanningTarget, -3);
-        QCOMPARE(profile.filmType(), 0);
+        QCOMPARE(profile.filmType(), FilmType::PositiveColour);
         QCOMPARE(profile.filmTypeCode(), 16);
         QCOMPARE(profile.extension(), QStringLiteral(".tif"));
         QVERIFY(profile.colourDepth() != 0); // not 16 bits
