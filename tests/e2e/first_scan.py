@@ -41,6 +41,10 @@ def wait_for(what, probe, timeout, interval=0.05):
         if value:
             return value
         time.sleep(interval)
+    if what.startswith("the program on"):
+        desktop = pyatspi.Registry.getDesktop(0)
+        seen = [desktop.getChildAtIndex(i).name for i in range(desktop.childCount)]
+        raise Failure("timed out after %.0f s waiting for %s; on the bus: %s" % (timeout, what, seen))
     raise Failure("timed out after %.0f s waiting for %s" % (timeout, what))
 
 
@@ -63,6 +67,12 @@ def find_application(name):
         app = desktop.getChildAtIndex(index)
         if app is not None and app.name == name:
             return app
+    return None
+
+
+def exited(process):
+    if process.poll() is not None:
+        raise Failure("the program ended early with exit code %d" % process.returncode)
     return None
 
 
@@ -150,14 +160,24 @@ def run(args):
         env = dict(os.environ)
         for key in ("QT_QPA_PLATFORM", "KORVANE_SIM_IMAGE", "KORVANE_SIM_MODEL"):
             env.pop(key, None)
-        env.update({"DISPLAY": display, "HOME": home, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+        env.update({"DISPLAY": display, "HOME": home, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
                     "XDG_RUNTIME_DIR": os.path.join(home, "runtime"), "XDG_CONFIG_HOME": os.path.join(home, ".config")})
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        # A temporary folder of its own keeps the single-instance lock apart from any other
+        # copy of the program on this machine.
+        env["TMPDIR"] = os.path.join(home, "tmp")
+        os.makedirs(env["TMPDIR"])
         os.environ["DISPLAY"] = display
+        # Bring the accessibility bus up before the program starts, so that the program
+        # finds it at once instead of racing its activation. (Not through pyatspi: a desktop
+        # fetched before the program registers would stay cached without it.)
+        subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                        "org.a11y.Bus.GetAddress"], stdout=subprocess.DEVNULL, check=True)
         app_process = subprocess.Popen([args.app], env=env, cwd=home,
                                        stdout=subprocess.DEVNULL, stderr=sys.stderr)
         name = os.path.basename(args.app)
-        app = wait_for("the program on the accessibility bus", lambda: find_application(name), 30)
+        app = wait_for("the program on the accessibility bus",
+                       lambda: find_application(name) or exited(app_process), 30)
 
         # First start: the language question; OK keeps the first language, English.
         ok = wait_for("the language dialog", lambda: find(app, "push button", "OK"), 30)
