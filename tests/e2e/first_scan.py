@@ -8,7 +8,7 @@ the accessibility bus by their accessible names, as a screen reader finds
 them; the mouse drag goes through xdotool. Prints the two response times and
 leaves a screenshot of the main window.
 
-Run inside its own session bus: dbus-run-session -- first_scan.py --app ... --shot ...
+Run inside a session bus of its own: run-in-session.sh first_scan.py --app ... --shot ...
 """
 
 import argparse
@@ -63,6 +63,8 @@ def start_xvfb():
 
 def find_application(name):
     desktop = pyatspi.Registry.getDesktop(0)
+    # Without a main loop nothing tells the cached desktop that a program registered.
+    desktop.clear_cache()
     for index in range(desktop.childCount):
         app = desktop.getChildAtIndex(index)
         if app is not None and app.name == name:
@@ -168,13 +170,13 @@ def run(args):
         env["TMPDIR"] = os.path.join(home, "tmp")
         os.makedirs(env["TMPDIR"])
         os.environ["DISPLAY"] = display
-        # Bring the accessibility bus up before the program starts, so that the program
-        # finds it at once instead of racing its activation. (Not through pyatspi: a desktop
-        # fetched before the program registers would stay cached without it.)
-        subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-                        "org.a11y.Bus.GetAddress"], stdout=subprocess.DEVNULL, check=True)
         app_process = subprocess.Popen([args.app], env=env, cwd=home,
                                        stdout=subprocess.DEVNULL, stderr=sys.stderr)
+        # Touch the accessibility bus only once the program's first window is up: a bus that
+        # appears while the program sets up its own link to it makes Qt register too early, and
+        # the program never shows up on it.
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Korvane$"],
+                       env=env, stdout=subprocess.DEVNULL, check=True, timeout=60)
         name = os.path.basename(args.app)
         app = wait_for("the program on the accessibility bus",
                        lambda: find_application(name) or exited(app_process), 30)
