@@ -147,6 +147,14 @@ void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
     setRequest(RequestFirmware);
 }
 
+bool ScannerSDK::requestServiceRecord()
+{
+    if (!isLinked())
+        return false;
+    m_serviceRecordWanted.store(true);
+    return true;
+}
+
 void ScannerSDK::pause(int milliseconds)
 {
     QMutexLocker lock(&m_loopLock);
@@ -172,6 +180,8 @@ void ScannerSDK::finishRequest(quint64 handled)
 void ScannerSDK::run()
 {
     while (keepRunning()) {
+        if (m_serviceRecordWanted.exchange(false) && isLinked())
+            m_device->sendServiceRecord(QByteArray(NVAScanner::scanParameterSize(), '\0'));
         const quint64 request = m_request.load();
         switch (int(request & kRequestCodeMask)) {
         case RequestPrescan:
@@ -264,6 +274,12 @@ void ScannerSDK::handleFirmware()
         return;
     }
     const QByteArray bytes = m_firmware;
+    if (bytes.size() > NVAScanner::firmwareBlockSize()) {
+        // Refused before anything reached the device, which stays linked as it was.
+        qCWarning(lcWorker) << "firmware larger than the device's block refused";
+        emit scannerFWUpdateFailure_s();
+        return;
+    }
     if (m_device->updateFirmware(bytes) != 0) {
         if (keepRunning())
             pause(m_firmwareSettleMs);

@@ -44,6 +44,8 @@ struct ScanOptionRecord;
 //    worker is polling, and read by the worker only inside the handler of that request; the
 //    modal wait dialogs keep the two apart in time.
 //  - linked is atomic: the request operations read it on the interface thread.
+//  - The service command is a flag of its own (atomic), not a request code, so asking
+//    for it cannot overwrite a request that is still waiting.
 //
 // Destruction (on the interface thread): keep-running goes false and wakes the
 // worker, a running scan is cancelled through the running flag, and the thread is
@@ -89,6 +91,10 @@ public:
     bool requestScanParameter();
     bool requestSetScanParameter(const QByteArray& record);
     void requestFirmwareUpdate(const QByteArray& bytes);
+    // The service command (47) with a zero parameter record. It is sent by the worker
+    // thread before its next request, so it never meets another device call, and it
+    // leaves a pending request in place. False when not linked.
+    bool requestServiceRecord();
 
     // The final scan is only turned, mirrored and flipped: the scale goes back to 1.0.
     void setTransform(const ImageTransform& transform);
@@ -180,6 +186,7 @@ private:
         std::array<qint32, 3> shadow { { 100, 100, 100 } };
     } m_balanceWork;
     bool m_scannedOnce = false;
+    std::atomic<bool> m_serviceRecordWanted { false };
     ProcessingSteps* m_processing = nullptr;
     int m_firmwareSettleMs = 8000;
 };
