@@ -157,11 +157,15 @@ bool ScanProfile::autoColourOrBalance() const
 
 ExposureTriple ScanProfile::exposureTriple(int modelCode) const
 {
-    ServiceModes& modes = ServiceModes::instance();
-    if (modes.isEngineerMode()) {
-        return { clampedWord(modes.exposureFactor(ServiceModes::Red)),
-            clampedWord(modes.exposureFactor(ServiceModes::Green)),
-            clampedWord(modes.exposureFactor(ServiceModes::Blue)) };
+    return exposureTriple(modelCode, ServiceModes::instance().state());
+}
+
+ExposureTriple ScanProfile::exposureTriple(int modelCode, const ServiceModeState& modes) const
+{
+    if (modes.engineerMode) {
+        return { clampedWord(modes.exposureFactor[ServiceModes::Red]),
+            clampedWord(modes.exposureFactor[ServiceModes::Green]),
+            clampedWord(modes.exposureFactor[ServiceModes::Blue]) };
     }
     if (isSlideMode() && m_slide.scanningTarget == 0)
         return { 100, 100, 100 };

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+struct ServiceModeState;
+
 // A switchable setting: whether it is on, and its amount.
 struct EnableValue {
     bool enable = false;
@@ -117,6 +119,8 @@ public:
     // The device colour balance for a scanner model code (82, 83, 84); in engineer
     // mode the engineer's exposure factors. Other model codes get the 82/83 values.
     ExposureTriple exposureTriple(int modelCode) const;
+    // The same with the service modes as a scan saw them when it was requested.
+    ExposureTriple exposureTriple(int modelCode, const ServiceModeState& modes) const;
 
     // directory + "/" + prefix + four-digit counter + extension, the first free one
     // from 1 to 9998; empty when all are taken.

@@ -234,7 +234,7 @@ int NVAScanner::receiveLines(device::LineRecord* record)
 
 void NVAScanner::lineRecordArrived(device::LineRecord* record)
 {
-    const bool running = m_running.load();
+    const bool running = m_running.load() && (!m_scanWanted || m_scanWanted());
     if (!running) {
         qDebug() << "Running" << running;
         record->stopFlag = 1;
@@ -265,6 +265,8 @@ void NVAScanner::lineRecordArrived(device::LineRecord* record)
         return;
     std::memcpy(m_buffer.data() + m_writePosition, record->lines, count);
     m_writePosition += count;
+    if (m_lineObserver)
+        m_lineObserver(m_writePosition, m_buffer.size());
 }
 
 void NVAScanner::beginImage(const device::LineRecord& record)

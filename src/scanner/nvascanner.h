@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class STImage;
@@ -98,6 +99,16 @@ public:
     using LineCallbackFunction = int (*)(device::LineRecord*);
     static LineCallbackFunction lineCallback() { return &NVAScanner::receiveLines; }
 
+    // Told after every block of lines stored, on the thread inside startScan(): the
+    // bytes delivered so far and the bytes of the announced image. Set while no scan
+    // runs.
+    using LineObserver = std::function<void(std::size_t delivered, std::size_t total)>;
+    void setLineObserver(LineObserver observer) { m_lineObserver = std::move(observer); }
+    // Asked at every block besides the running flag; false stops the scan as a cancel
+    // does. Lets the worker keep a cancel that startScan()'s raising of the running
+    // flag would otherwise undo. Set while no scan runs; empty means always.
+    void setScanWanted(std::function<bool()> wanted) { m_scanWanted = std::move(wanted); }
+
     // The image the last scan delivered, as announced by its first line record.
     int lineWidth() const { return m_width; }
     int lineHeight() const { return m_height; }
@@ -129,6 +140,8 @@ private:
     int m_bytesPerPixel = 0;
     std::size_t m_writePosition = 0;
     bool m_started = false;
+    LineObserver m_lineObserver;
+    std::function<bool()> m_scanWanted;
 
     std::atomic<bool> m_running { false };
 };

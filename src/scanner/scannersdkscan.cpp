@@ -5,16 +5,17 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
+#include "requestsnapshot.h"
 #include "scanoptionrecord.h"
 
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 
-void ScannerSDK::runParameterScan()
+void ScannerSDK::runParameterScan(const RequestSnapshot& request)
 {
     device::ScanOptionRecord record = ScanOptionRecords::prescanRecord(
-        m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+        m_colourBalance, request.settings.filmTypeCode(), NVAScanner::lineCallback());
     // Only the device's settled state matters here, not the image or the result.
     m_device->startScan(&record);
 }

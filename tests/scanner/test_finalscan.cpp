@@ -11,12 +11,14 @@
 #include <userfolders.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "managerlink.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <jpeglib.h>
 #include <tiffio.h>
@@ -108,6 +110,7 @@ private slots:
     void cancelBeforeSavingSavesNothing_data();
     void cancelBeforeSavingSavesNothing();
     void unwritableFolderReportsEmptyPath();
+    void progressRisesToTheEnd();
 
 private:
     void link(int model);
@@ -334,6 +337,51 @@ void TestFinalScan::unwritableFolderReportsEmptyPath()
     QCOMPARE(filesIn(m_output.path()), QStringList { QStringLiteral("Film0001.tif") });
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("keep me"));
+}
+
+// Progress of a prescan and a processed scan: 0 first, never down, the end of the
+// acquisition and some processing steps in between, 100 last, about ten a second.
+void TestFinalScan::progressRisesToTheEnd()
+{
+    link(82);
+    ScannerSDK* sdk = manager::instance()->scanner();
+    QSignalSpy progress(m_results.get(), &WorkerSignals::progress);
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
+    const ScanProfile profile = profileFor(3, 1, 0, 0);
+    sdk->settings = profile;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(sdk->requestPrescan());
+    QVERIFY(prescanned.wait(kWaitMs));
+    QList<int> prescan;
+    for (const QList<QVariant>& arguments : progress)
+        prescan << arguments.at(0).toInt();
+    QCOMPARE(prescan.value(0, -1), 0);
+    QVERIFY(prescan.contains(80));
+    QCOMPARE(prescan.last(), 100);
+    QVERIFY(std::is_sorted(prescan.begin(), prescan.end()));
+
+    progress.clear();
+    clock.restart();
+    QVERIFY(!scan(profile, 0.6, 0.5).isEmpty());
+    const qint64 elapsed = clock.elapsed();
+    QList<int> values;
+    QStringList shown;
+    for (const QList<QVariant>& arguments : progress) {
+        values << arguments.at(0).toInt();
+        shown << arguments.at(0).toString();
+    }
+    qInfo() << "progress" << shown.join(QLatin1Char(' ')) << "in" << elapsed << "ms";
+    QVERIFY2(std::is_sorted(values.begin(), values.end()), qPrintable(QString::number(values.size())));
+    QCOMPARE(values.value(0, -1), 0);
+    QCOMPARE(values.last(), 100);
+    QVERIFY(values.contains(80));
+    QVERIFY(values.contains(95));
+    for (int value : values)
+        QVERIFY(value >= 0 && value <= 100);
+    // Ten a second, plus the marks of 0, 80, 95 and 100.
+    QVERIFY2(values.size() <= 4 + 1 + elapsed / 100,
+        qPrintable(QStringLiteral("%1 values in %2 ms").arg(values.size()).arg(elapsed)));
 }
 
 QTEST_GUILESS_MAIN(TestFinalScan)
