@@ -1,0 +1,117 @@
+// Rebuilding the preview for one click of the transform buttons: a 431 x 287 16-bit
+// prescan at zoom 3.0, turned a quarter, mirrored and flipped, enlarged to 861 x 1293
+// and made displayable; beside it Qt's own copy, transformed(), mirrored() and
+// non-smooth scaled() doing the same on an 8-bit QImage (RGB32 as "qt", RGB888 as
+// "qt-rgb888"; Qt is given the 8-bit picture for free, ours starts from 16 bits).
+// Also the brightness preview of the slider: copy, brightness step, preview.
+
+#include "benchharness.h"
+#include "benchimages.h"
+#include "imagetransform.h"
+#include "previewgeometry.h"
+#include "processingsteps.h"
+#include "stimage.h"
+
+#include <QImage>
+#include <QTransform>
+
+namespace
+{
+
+constexpr int kWidth = 431;
+constexpr int kHeight = 287;
+constexpr double kZoom = 3.0;
+constexpr int kRotation = 90;
+
+const STImage& prescan()
+{
+    static const STImage image = [] {
+        const bench::Image16 source = bench::makeTestImage(kWidth, kHeight, 7);
+        STImage result;
+        result.setData(kWidth, kHeight, 16, 3, source.samples.data(), source.bytes());
+        return result;
+    }();
+    return image;
+}
+
+QImage qtPicture(QImage::Format format)
+{
+    return prescan().toQImage().convertToFormat(format);
+}
+
+void previewOurs(benchmark::State& state)
+{
+    const STImage& image = prescan();
+    for (auto _ : state) {
+        QImage preview = PreviewGeometry::previewImage(image, kZoom, kRotation, true, true);
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
+// The same result through the whole-image operations one after another.
+void previewByOperations(benchmark::State& state)
+{
+    const STImage& image = prescan();
+    ImageTransform transform;
+    transform.setScale(kZoom);
+    transform.setRotation(kRotation);
+    transform.setMirror(true);
+    transform.setFlip(true);
+    for (auto _ : state) {
+        QImage preview = transform.apply(image).toQImage();
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
+void previewQt(benchmark::State& state, QImage::Format format)
+{
+    const QImage source = qtPicture(format);
+    for (auto _ : state) {
+        QImage copy = source.copy();
+        QImage turned = copy.transformed(QTransform().rotate(kRotation));
+        QImage mirrored = turned.mirrored(true, true);
+        QImage preview = mirrored.scaled(int(mirrored.width() * kZoom), int(mirrored.height() * kZoom),
+            Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
+void previewQtRgb32(benchmark::State& state)
+{
+    previewQt(state, QImage::Format_RGB32);
+}
+
+void previewQtRgb888(benchmark::State& state)
+{
+    previewQt(state, QImage::Format_RGB888);
+}
+
+// The slider's preview: every move starts again from the processed prescan.
+void brightnessPreviewOurs(benchmark::State& state)
+{
+    const STImage& working = prescan();
+    ProcessingSteps steps;
+    for (auto _ : state) {
+        STImage copy = working;
+        steps.brightness(copy, 40);
+        QImage preview = PreviewGeometry::previewImage(copy, kZoom, kRotation, true, false);
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
+} // namespace
+
+BENCHMARK(previewOurs)->Name("ours/preview_click_zoom3")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(previewQtRgb32)->Name("qt/preview_click_zoom3")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(previewQtRgb888)
+    ->Name("qt-rgb888/preview_click_zoom3")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(previewByOperations)
+    ->Name("ours/preview_click_zoom3_by_operations")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(brightnessPreviewOurs)
+    ->Name("ours/brightness_preview_zoom3")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
