@@ -4,13 +4,12 @@
 #include "servicetitles.h"
 #include "ui_engineerdialog.h"
 
+#include <desktop.h>
 #include <manager.h>
 #include <scannersdk.h>
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QTimer>
-#include <QUrl>
 
 #include <array>
 #include <climits>
@@ -163,7 +162,7 @@ void EngineerDialog::scannerSetScanParameter()
 
 void EngineerDialog::on_pushButton_browse_clicked()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(manager::debugFolder()));
+    Desktop::openFolder(manager::debugFolder(), this);
 }
 
 void EngineerDialog::timeArrival()
