@@ -9,6 +9,7 @@
 #include <scannersdk.h>
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QTimer>
 
 #include <array>
@@ -62,7 +63,7 @@ void EngineerDialog::openDialog()
     manager::instance()->setEngineerMode(true);
     show();
     ServiceTitles::setFor(parentWidget(), ServiceTitles::engineerMode());
-    if (!m_requested || m_record.isEmpty()) {
+    if (m_record.isEmpty()) {
         // Reopened before any answer: ask again rather than write a record whose
         // other bytes were never read.
         requestParameters();
@@ -93,7 +94,6 @@ void EngineerDialog::closeEvent(QCloseEvent* event)
 
 void EngineerDialog::requestParameters()
 {
-    m_requested = true;
     if (!m_worker || !m_worker->requestScanParameter()) {
         showNotLinked();
         return;
@@ -162,7 +162,10 @@ void EngineerDialog::scannerSetScanParameter()
 
 void EngineerDialog::on_pushButton_browse_clicked()
 {
-    Desktop::openFolder(manager::debugFolder(), this);
+    const QString folder = manager::debugFolder();
+    if (!Desktop::openFolder(folder, this))
+        m_ui->label_message->setText(
+            tr("The folder %1 could not be opened.").arg(QDir::toNativeSeparators(folder)));
 }
 
 void EngineerDialog::timeArrival()

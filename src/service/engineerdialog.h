@@ -65,5 +65,4 @@ private:
     QString m_statusText;
     QTimer* m_timer = nullptr;
     int m_ticks = 0;
-    bool m_requested = false;
 };
