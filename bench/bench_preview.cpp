@@ -7,6 +7,7 @@
 
 #include "benchharness.h"
 #include "benchimages.h"
+#include "cip_hsvadjust.h"
 #include "imagetransform.h"
 #include "previewgeometry.h"
 #include "processingsteps.h"
@@ -99,6 +100,18 @@ void brightnessPreviewOurs(benchmark::State& state)
     }
 }
 
+// The same on one thread: what the slider costs when the second core is busy.
+void brightnessPreviewOneThread(benchmark::State& state)
+{
+    const STImage& working = prescan();
+    for (auto _ : state) {
+        STImage copy = working;
+        CIP_HsvAdjust::brightness(copy.data(), std::size_t(copy.width()) * copy.height(), 16, 3, 40, 1);
+        QImage preview = PreviewGeometry::previewImage(copy, kZoom, kRotation, true, false);
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
 } // namespace
 
 BENCHMARK(previewOurs)->Name("ours/preview_click_zoom3")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -113,5 +126,9 @@ BENCHMARK(previewByOperations)
     ->UseRealTime();
 BENCHMARK(brightnessPreviewOurs)
     ->Name("ours/brightness_preview_zoom3")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(brightnessPreviewOneThread)
+    ->Name("ours/brightness_preview_zoom3_one_thread")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -2,6 +2,8 @@
 
 #include "stimage.h"
 
+#include <scannermodels.h>
+
 #include <QString>
 
 #include <cstdint>
@@ -20,8 +22,9 @@
 namespace FinalFile
 {
 
-constexpr int kEnlargedResolution = 10000; // scanned at 5000 dpi and doubled
-constexpr int kScannedResolution = 5000;
+// The resolution the file gets by enlarging the scan, and the scan's own.
+constexpr int kEnlargedResolution = ScannerModels::enlargement().outputDpi;
+constexpr int kScannedResolution = ScannerModels::enlargement().scannedDpi;
 
 // workFolder is userFolder("Korvane"); the raw files are in it.
 QString dumpedRawPath(const QString& workFolder); // "/tmpImage.raw"

@@ -61,7 +61,7 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, tr("The scanner is not linked. Check its cable and power and start again."));
+        reportFailure(request, notLinkedReason());
         emit scannerScanImage_s(QString());
         return;
     }
@@ -72,17 +72,17 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     m_scannedOnce = true;
     const int model = modelCode();
     const int choice = settings.resolution();
-    const int outputResolution = ScanOptionRecords::finalOutputResolution(model, choice);
+    const int outputResolution = ScannerModels::outputDpi(model, choice);
 
     // Negatives keep the balance the last prescan measured on their film base.
-    if (settings.filmTypeCode() == 16) {
+    if (!FilmTypes::isNegative(settings.filmType())) {
         const ExposureTriple triple = settings.exposureTriple(model, modes);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
 
-    device::ScanOptionRecord record = ScanOptionRecords::finalRecord(
-        ScanOptionRecords::finalDeviceDpi(model, choice), area.left, area.top, area.width, area.height,
-        m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+    device::ScanOptionRecord record
+        = ScanOptionRecords::finalRecord(ScannerModels::deviceDpi(model, choice), area.left, area.top,
+            area.width, area.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
     applyScanBalance(record, request);
 
     m_progress->beginAcquisition();

@@ -59,19 +59,24 @@ public:
     // Command 21; the status bits come back in record->statusBits.
     int queryStatus(device::StatusRecord* record);
 
-    // A copy of the 173-byte device information record filled by the link; empty
-    // when no link has filled one.
+    static constexpr int kDeviceInfoSize = 173;
+    // A copy of the device information record filled by the link; empty when no link
+    // has filled one.
     QByteArray deviceInfo() const;
-    // The model code at offset 117 of a device information record; -1 for a record
-    // shorter than 173 bytes, which is refused rather than read past its end.
+    // Fields of a device information record (offsets in devicerecords.h): the model
+    // code, -1 for a record shorter than kDeviceInfoSize, which is refused rather than
+    // read past its end; and the four firmware-version characters, empty text for such
+    // a record.
     static int modelCode(const QByteArray& deviceInfo);
+    static QString firmwareVersion(const QByteArray& deviceInfo);
 
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.
     int startScan(device::ScanOptionRecord* record);
 
-    // Command 33 into out (red, green, blue), preset to 137, 139, 133; the presets
-    // are written again when the library reports failure. The success byte.
+    // Command 33 into out (red, green, blue), preset to the device's default balance
+    // (scannermodels.h); the preset is written again when the library reports failure.
+    // The success byte.
     int readBalance(std::array<quint16, 3>& out);
 
     // Command 1008 into a zeroed 53-byte buffer (resized to 53 bytes).
@@ -129,7 +134,7 @@ private:
     QString m_libraryFolder;
     QLibrary m_library;
     std::atomic<int (*)(int, void*)> m_entry { nullptr };
-    std::array<std::uint8_t, 173> m_deviceInfo {};
+    std::array<std::uint8_t, kDeviceInfoSize> m_deviceInfo {};
     bool m_deviceInfoFilled = false;
     std::array<std::uint8_t, 20> m_sessionBuffer {};
 

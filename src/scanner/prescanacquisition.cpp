@@ -12,23 +12,10 @@
 #include <stagedump.h>
 #include <userfolders.h>
 
-namespace
-{
-
-bool isNegative(int filmTypeCode)
-{
-    return filmTypeCode == 32 || filmTypeCode == 48;
-}
-
-} // namespace
-
 std::array<quint16, 3> ScannerSDK::presetBalance(int modelCode, const std::array<quint16, 3>& current)
 {
-    if (modelCode == 82 || modelCode == 83)
-        return { { 137, 139, 133 } };
-    if (modelCode == 84)
-        return { { 136, 143, 135 } };
-    return current;
+    const ScannerModels::Model* model = ScannerModels::find(modelCode);
+    return model ? model->presetBalance : current;
 }
 
 void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record, const RequestSnapshot& request)
@@ -59,7 +46,7 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, tr("The scanner is not linked. Check its cable and power and start again."));
+        reportFailure(request, notLinkedReason());
         emit scannerPreScan_s(STImage());
         return;
     }
@@ -69,7 +56,7 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
     m_scannedOnce = true;
     const int filmTypeCode = settings.filmTypeCode();
 
-    if (isNegative(filmTypeCode)) {
+    if (FilmTypes::isNegative(settings.filmType())) {
         device::ScanOptionRecord filmBase
             = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
         if (request.modes.engineerMode)

@@ -23,11 +23,6 @@ constexpr unsigned long kShutdownJoinMs = 10000;
 
 std::atomic<bool> s_deviceSeen { false };
 
-bool isSupportedModel(int modelCode)
-{
-    return modelCode == 82 || modelCode == 83 || modelCode == 84;
-}
-
 } // namespace
 
 ScannerSDK::ScannerSDK(QObject* parent)
@@ -211,6 +206,7 @@ bool ScannerSDK::takeRequest(RequestSnapshot& request)
 void ScannerSDK::finishRequest()
 {
     m_device->setScanWanted(nullptr);
+    m_progress->finish();
     {
         QMutexLocker lock(&m_runningLock);
         m_activeSerial = 0;
@@ -249,6 +245,11 @@ void ScannerSDK::reportFailure(const RequestSnapshot& request, const QString& re
         return;
     qCWarning(lcWorker) << "request" << request.code << "failed:" << reason;
     emit scannerRequestFailed_s(request.code, reason);
+}
+
+QString ScannerSDK::notLinkedReason()
+{
+    return tr("The scanner is not linked. Check its cable and power, then start Korvane again.");
 }
 
 void ScannerSDK::run()
@@ -319,7 +320,7 @@ void ScannerSDK::handlePoll()
             pause(kFirstSightPauseMs);
             const QByteArray info = m_device->deviceInfo();
             const int model = NVAScanner::modelCode(info);
-            if (isSupportedModel(model)) {
+            if (ScannerModels::isSupported(model)) {
                 emit scannerInquiry_s(info);
                 emit scannerLinkReady_s();
             } else {

@@ -3,6 +3,7 @@
 #include "imagetransform.h"
 #include "nvascanner.h"
 
+#include <scannermodels.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -44,7 +45,9 @@ struct ScanOptionRecord;
 //    request waits its turn with its own values.
 //  - The worker thread runs run() and every handler; every device call happens there,
 //    the about dialog's service command included. The device colour balance, the
-//    balance work values and scanned-once are the worker's alone.
+//    balance work values, scanned-once and the progress meter are the worker's
+//    alone; the wrapper calls the worker's line observer and cancel check on this
+//    thread too, from inside the scan. Progress and failures are emitted here.
 //  - running is guarded by m_runningLock, with the serial numbers that tie a cancel
 //    to the requests made before it: setScanRunning(false) cancels every request
 //    made so far, and a later setScanRunning(true) (every prescan and scan request
@@ -175,6 +178,7 @@ private:
     void watchForCancel(const RequestSnapshot& request);
     // The failure signal of a prescan or scan, unless it was cancelled.
     void reportFailure(const RequestSnapshot& request, const QString& reason);
+    static QString notLinkedReason();
 
     void handleLink();
     void handlePoll();
@@ -200,7 +204,7 @@ private:
     std::atomic<bool> m_linked { false };
     std::unique_ptr<NVAScanner> m_device;
     // The device colour balance sent in the scan option record.
-    std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };
+    std::array<quint16, 3> m_colourBalance = ScannerModels::kDefaultBalance;
 
     bool m_running = false;
     quint64 m_lastSerial = 0; // of the last request made

@@ -1,6 +1,6 @@
-// The scanning handlers of ScannerSDK: prescan (request 0), final scan (request 1)
-// and the scan that precedes the first parameter read. They run on the worker thread
-// only, inside run().
+// The scan of ScannerSDK that precedes the first parameter read (the prescan and the
+// final scan are in prescanacquisition.cpp and finalscanacquisition.cpp). Runs on the
+// worker thread only, inside run().
 
 #include "scannersdk.h"
 

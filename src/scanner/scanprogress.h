@@ -32,6 +32,8 @@ public:
     void stepDone();
     void saving(); // 95
     void done(); // 100
+    // The scan is over, whichever way it ended: lines no longer count.
+    void finish() { m_acquiring = false; }
 
     int last() const { return m_last; }
 

@@ -143,14 +143,26 @@ void MainForm::waitForResult(const QString& title, const QString& text, bool pre
         m_worker->setScanRunning(false);
     dialog->close();
     delete dialog;
+    // The keyboard goes back to the window, also where no window manager hands it on.
+    if (!QApplication::activeWindow())
+        window()->activateWindow();
+    if (!m_pendingWarning.isEmpty()) {
+        QString text;
+        text.swap(m_pendingWarning);
+        warn(text);
+    }
 }
 
-// A failure is told after the wait dialog is gone, so the two are never on screen
-// together.
-void MainForm::finishWaiting()
+// An empty result ends the wait; its message comes once the dialog has gone, so
+// the two are never on screen together.
+void MainForm::tellEmptyResult(const QString& text)
 {
-    if (m_waitDialog)
+    if (m_waitDialog) {
+        m_pendingWarning = text;
         m_waitDialog->linkSuccess();
+        return;
+    }
+    warn(text);
 }
 
 void MainForm::warn(const QString& text)
@@ -317,8 +329,7 @@ void MainForm::scannerPreScan(STImage image)
     QString failure;
     failure.swap(m_prescanFailure);
     if (image.width() == 0 || image.height() == 0) {
-        finishWaiting();
-        warn(failure.isEmpty() ? tr("Cancel this action of prescan by user.") : failure);
+        tellEmptyResult(failure.isEmpty() ? tr("Cancel this action of prescan by user.") : failure);
         return;
     }
     rawPrescan = image;
@@ -340,8 +351,7 @@ void MainForm::scannerScanSuccess(QString filepath)
     QString failure;
     failure.swap(m_scanFailure);
     if (filepath.isEmpty()) {
-        finishWaiting();
-        warn(failure.isEmpty() ? tr("Cancel this action of scan by user.") : failure);
+        tellEmptyResult(failure.isEmpty() ? tr("Cancel this action of scan by user.") : failure);
         return;
     }
     lastScanFile = filepath;

@@ -101,7 +101,7 @@ private:
     int modelCode() const;
     // Runs the wait dialog of a request until its result or the user's cancel.
     void waitForResult(const QString& title, const QString& text, bool prescan);
-    void finishWaiting();
+    void tellEmptyResult(const QString& text);
     void warn(const QString& text);
 
     std::unique_ptr<Ui::MainForm> m_ui;
@@ -118,4 +118,6 @@ private:
     // Reasons from scannerRequestFailed, kept for the empty result that follows.
     QString m_prescanFailure;
     QString m_scanFailure;
+    // The message of an empty result that ended a wait, shown once the dialog is gone.
+    QString m_pendingWarning;
 };

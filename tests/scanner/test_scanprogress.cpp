@@ -119,6 +119,11 @@ void TestScanProgress::aNewScanStartsFromZero()
     progress.linesDelivered(5, 10);
     QCOMPARE(seen.values, (std::vector<int> { 0, 79, 0, 40 }));
     QCOMPARE(progress.last(), 40);
+    // Once a scan is over without its marks, the lines of a scan of no request (the
+    // one before a parameter read) say nothing.
+    progress.finish();
+    progress.linesDelivered(9, 10);
+    QCOMPARE(seen.values, (std::vector<int> { 0, 79, 0, 40 }));
 }
 
 QTEST_GUILESS_MAIN(TestScanProgress)

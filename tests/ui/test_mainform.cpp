@@ -69,6 +69,8 @@ public:
     int cancelAfterMs = -1;
     // Called once for each wait dialog when first seen.
     std::function<void(NotifyDialog*)> onWait;
+    // The highest progress a wait dialog showed.
+    int maxProgress = -1;
 
     QStringList boxTexts() const
     {
@@ -95,6 +97,7 @@ private:
             seen.append({ QStringLiteral("box"), box->windowTitle(), box->text(), m_form->isWaiting() });
             box->accept();
         } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
+            maxProgress = qMax(maxProgress, wait->progress());
             if (!wait->property("watched").toBool()) {
                 wait->setProperty("watched", true);
                 seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
@@ -187,6 +190,7 @@ private slots:
     void scanKeyIgnoredWhileWaiting();
     void scanKeyScansAndTheResultIsShown();
     void resultFromTheFileHeader();
+    void unsavedScanIsToldAsAFailure();
     void deviceRecord_data();
     void deviceRecord();
     void openFileLocation();
@@ -241,6 +245,7 @@ void TestMainForm::cleanup()
     m_watcher->seen.clear();
     m_watcher->cancelAfterMs = -1;
     m_watcher->onWait = nullptr;
+    m_watcher->maxProgress = -1;
 }
 
 bool TestMainForm::prescan()
@@ -582,6 +587,8 @@ void TestMainForm::scanKeyScansAndTheResultIsShown()
     QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
     QCOMPARE(m_watcher->waitTitles(), QStringList { QStringLiteral("Scan") });
     QVERIFY(m_watcher->boxTexts().isEmpty());
+    // The worker's progress reached the dialog's bar.
+    QVERIFY2(m_watcher->maxProgress > 0, qPrintable(QString::number(m_watcher->maxProgress)));
     const QString path = saved.at(0).at(0).toString();
     QVERIFY(!path.isEmpty());
     QCOMPARE(m_form->savedFile(), path);
@@ -627,6 +634,38 @@ void TestMainForm::resultFromTheFileHeader()
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 0 pixels"));
     QCOMPARE(labelText("label_Size"), QStringLiteral("Size: 0.00 MB"));
     QVERIFY(m_watcher->seen.isEmpty());
+}
+
+// A scan whose file cannot be written is a failure with its reason, not a cancel.
+void TestMainForm::unsavedScanIsToldAsAFailure()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QFile blocker(folder.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // Beneath a plain file no folder can be made, not even by an administrator.
+    const QString output = blocker.fileName() + QStringLiteral("/scans");
+    ScanProfile profile = original;
+    SlideSettings slide = profile.slideSettings();
+    slide.directory = output;
+    profile.setSlideSettings(slide);
+    QVERIFY(data->setProfile(0, profile));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    const QString lastFile = m_form->savedFile();
+
+    QSignalSpy saved(m_results.get(), &WorkerSignals::scanImage);
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
+    QTRY_COMPARE(m_watcher->boxTexts().size(), 1);
+    const Seen box = m_watcher->seen.last();
+    QVERIFY2(box.text != QLatin1String("Cancel this action of scan by user."), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QDir::toNativeSeparators(output)), qPrintable(box.text));
+    QVERIFY(!box.formWaiting);
+    QCOMPARE(m_form->savedFile(), lastFile);
+    QVERIFY(data->setProfile(0, original));
 }
 
 void TestMainForm::deviceRecord_data()

@@ -131,7 +131,7 @@ private slots:
         }
     }
 
-    // Exact: the one pass picks the same source pixel as the operations one by one.
+    // Exact: the fast road picks the same source pixel as the operations one by one.
     void previewMatchesTransform()
     {
         QFETCH(int, bits);

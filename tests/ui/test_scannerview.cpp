@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGraphicsScene>
+#include <QGraphicsSceneHoverEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -258,6 +259,41 @@ private slots:
                 || qFuzzyCompare(p.y(), expected.bottom());
             QVERIFY(onEdge);
         }
+    }
+
+    void handleHoverCursors()
+    {
+        auto view = shownView();
+        QVERIFY(view);
+        drag(*view, QPoint(50, 50), QPoint(150, 150));
+        auto* grip = dynamic_cast<SizeGripItem*>(view->cropItem()->childItems().value(0));
+        QVERIFY(grip);
+        // Clockwise from the top left, as the handles are made.
+        const Qt::CursorShape expected[]
+            = { Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
+                  Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor };
+        QGraphicsScene* scene = view->previewScene();
+        for (int i = 0; i < 8; ++i) {
+            SizeGripItem::HandleItem* handle = grip->handles().at(i);
+            QVERIFY(handle->isVisible());
+            QGraphicsSceneHoverEvent enter(QEvent::GraphicsSceneHoverEnter);
+            scene->sendEvent(handle, &enter);
+            QCOMPARE(handle->cursor().shape(), expected[i]);
+            QCOMPARE(handle->brush().color(), QColor(0, 0, 225, 255));
+            QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
+            scene->sendEvent(handle, &leave);
+            QCOMPARE(handle->cursor().shape(), Qt::ArrowCursor);
+            QCOMPARE(handle->brush().color(), QColor(0, 0, 0, 224));
+        }
+        // Leaving the frame hides the handles, coming back shows them.
+        QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
+        scene->sendEvent(grip, &leave);
+        for (SizeGripItem::HandleItem* handle : grip->handles())
+            QVERIFY(!handle->isVisible());
+        QGraphicsSceneHoverEvent enter(QEvent::GraphicsSceneHoverEnter);
+        scene->sendEvent(grip, &enter);
+        for (SizeGripItem::HandleItem* handle : grip->handles())
+            QVERIFY(handle->isVisible());
     }
 
     void handleHeldInsideTheView()

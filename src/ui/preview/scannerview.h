@@ -18,8 +18,9 @@ class RulerItem;
 //
 // The frame is placed in scene coordinates mapped through the view, so a scrolled
 // or zoomed preview frames what lies under the mouse. Items taken out of the scene
-// (Delete, Clear, hiding the ruler) are kept until the view goes, because the form
-// may still hold a pointer from an earlier event.
+// (Delete, Clear, hiding the ruler) are kept until the view goes: an item may be
+// taken out while it still handles an event (a Delete during a drag), and deleting
+// it there would pull it from under the scene.
 //
 // Threads: main thread only.
 class ScannerView : public QGraphicsView
