@@ -2,10 +2,494 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AboutDialog</name>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Informationen</translation>
+    </message>
+    <message>
+        <source>Korvane:</source>
+        <translation>Korvane:</translation>
+    </message>
+    <message>
+        <source>Firmware:</source>
+        <translation>Firmware:</translation>
+    </message>
+    <message>
+        <source>Hardware:</source>
+        <translation>Hardware:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>EngineerDialog</name>
+    <message>
+        <source>Engineer Setting</source>
+        <translation>Technikereinstellungen</translation>
+    </message>
+    <message>
+        <source>Adjustment</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>G</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>Exposure time </source>
+        <translation>Belichtungszeit </translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation>Verstärkung</translation>
+    </message>
+    <message>
+        <source>lightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>Setzen</translation>
+    </message>
+    <message>
+        <source>Open File Location...</source>
+        <translation>Speicherort öffnen...</translation>
+    </message>
+    <message>
+        <source>Getting</source>
+        <translation>Wird gelesen</translation>
+    </message>
+    <message>
+        <source>The scanner is not connected.</source>
+        <translation>Der Scanner ist nicht verbunden.</translation>
+    </message>
+    <message>
+        <source>Get success</source>
+        <translation>Erfolgreich gelesen</translation>
+    </message>
+    <message>
+        <source>setting</source>
+        <translation>Wird gesetzt</translation>
+    </message>
+    <message>
+        <source>set success</source>
+        <translation>Erfolgreich gesetzt</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>FWUpdateDialog</name>
+    <message>
+        <source>Update firmware</source>
+        <translation>Firmware aktualisieren</translation>
+    </message>
+    <message>
+        <source>Selec firmware  file and click update button to update.</source>
+        <translation>Wählen Sie eine Firmware-Datei und klicken Sie auf „Aktualisieren“.</translation>
+    </message>
+    <message>
+        <source>Now Version :</source>
+        <translation>Aktuelle Version:</translation>
+    </message>
+    <message>
+        <source>New Version :</source>
+        <translation>Neue Version:</translation>
+    </message>
+    <message>
+        <source>Select  file :</source>
+        <translation>Datei:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Updating firmware</source>
+        <translation>Firmware wird aktualisiert</translation>
+    </message>
+    <message>
+        <source>Select firmware file </source>
+        <translation>Firmware-Datei wählen</translation>
+    </message>
+    <message>
+        <source>bin File(*.bin)</source>
+        <translation>Firmware-Datei (*.bin)</translation>
+    </message>
+    <message>
+        <source>This firmware file don&apos;t open</source>
+        <translation>Diese Firmware-Datei lässt sich nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>This file is larger than the scanner&apos;s firmware memory of %1 bytes.</source>
+        <translation>Diese Datei ist größer als der Firmware-Speicher des Scanners (%1 Byte).</translation>
+    </message>
+    <message>
+        <source>This file is not a firmware file.</source>
+        <translation>Diese Datei ist keine Firmware-Datei.</translation>
+    </message>
+    <message>
+        <source>User need select the firmware file.</source>
+        <translation>Bitte wählen Sie eine Firmware-Datei.</translation>
+    </message>
+</context>
+<context>
     <name>LanguageDialog</name>
     <message>
         <source>Dialog</source>
         <translation>Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>MainForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Scanning Mode</source>
+        <translation>Scanmodus</translation>
+    </message>
+    <message>
+        <source>Microscope Slides</source>
+        <translation>Objektträger</translation>
+    </message>
+    <message>
+        <source>Tissue Sections</source>
+        <translation>Gewebeschnitte</translation>
+    </message>
+    <message>
+        <source>Common Things</source>
+        <translation>Alltägliche Objekte</translation>
+    </message>
+    <message>
+        <source>Aquatic Organisms</source>
+        <translation>Wasserorganismen</translation>
+    </message>
+    <message>
+        <source>135 Film</source>
+        <translation>Kleinbildfilm</translation>
+    </message>
+    <message>
+        <source>Positive Film</source>
+        <translation>Positivfilm</translation>
+    </message>
+    <message>
+        <source>Negative Film</source>
+        <translation>Negativfilm</translation>
+    </message>
+    <message>
+        <source>Custom 1</source>
+        <translation>Eigenes 1</translation>
+    </message>
+    <message>
+        <source>Custom 2</source>
+        <translation>Eigenes 2</translation>
+    </message>
+    <message>
+        <source>Custom 3</source>
+        <translation>Eigenes 3</translation>
+    </message>
+    <message>
+        <source>Custom 4</source>
+        <translation>Eigenes 4</translation>
+    </message>
+    <message>
+        <source>Custom 5</source>
+        <translation>Eigenes 5</translation>
+    </message>
+    <message>
+        <source>Preference...</source>
+        <translation>Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Other Settings</source>
+        <translation>Weitere Einstellungen</translation>
+    </message>
+    <message>
+        <source>Architect&apos;s Scale</source>
+        <translation>Maßstab</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Prescan Viewing function</source>
+        <translation>Vorschau-Werkzeuge</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Zoom In&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Vergrößern&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Zoom In</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Zoom Out&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Verkleinern&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Rotate 90 Left&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;90° nach links drehen&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Rotate 90 Left</source>
+        <translation>90° nach links drehen</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Rotate 90 Right&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;90° nach rechts drehen&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Rotate 90 Right</source>
+        <translation>90° nach rechts drehen</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Flip Horizontal&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Horizontal spiegeln&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Flip Horizontal</source>
+        <translation>Horizontal spiegeln</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Flip Vertical&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Vertikal spiegeln&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Flip Vertical</source>
+        <translation>Vertikal spiegeln</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Clear Object&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Rahmen und Maßstab entfernen&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Clear Object</source>
+        <translation>Rahmen und Maßstab entfernen</translation>
+    </message>
+    <message>
+        <source>Take a quick look at what lies in the scanner</source>
+        <translation>Schnell ansehen, was im Scanner liegt</translation>
+    </message>
+    <message>
+        <source>Prescan</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Scan the framed area, or the whole frame, and save it in the directory below</source>
+        <translation>Den gerahmten Bereich oder das ganze Bild scannen und im unten genannten Ordner speichern</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Scannen</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Informationen</translation>
+    </message>
+    <message>
+        <source>Image Resolution:</source>
+        <translation>Bildauflösung:</translation>
+    </message>
+    <message>
+        <source>Width: 0 pixels</source>
+        <translation>Breite: 0 Pixel</translation>
+    </message>
+    <message>
+        <source>Color Depth:</source>
+        <translation>Farbtiefe:</translation>
+    </message>
+    <message>
+        <source>Height: 0 pixels</source>
+        <translation>Höhe: 0 Pixel</translation>
+    </message>
+    <message>
+        <source>File Format:</source>
+        <translation>Dateiformat:</translation>
+    </message>
+    <message>
+        <source>Size: 0 MB</source>
+        <translation>Größe: 0 MB</translation>
+    </message>
+    <message>
+        <source>Directory:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <source>Open File Location...</source>
+        <translation>Speicherort öffnen...</translation>
+    </message>
+    <message>
+        <source>Suggested Viewing Objects:</source>
+        <translation>Empfohlene Objekte:</translation>
+    </message>
+    <message>
+        <source>Time-lapse Photography</source>
+        <translation>Zeitraffer</translation>
+    </message>
+    <message>
+        <source>Number of Scans:</source>
+        <translation>Anzahl der Scans:</translation>
+    </message>
+    <message>
+        <source>999</source>
+        <translation>999</translation>
+    </message>
+    <message>
+        <source>minute</source>
+        <translation>Minuten</translation>
+    </message>
+    <message>
+        <source>Scan Rate:</source>
+        <translation>Intervall:</translation>
+    </message>
+    <message>
+        <source>Automatic  Encode Video:</source>
+        <translation>Video automatisch erstellen:</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Aktivieren</translation>
+    </message>
+    <message>
+        <source>Image Resolution: %1</source>
+        <translation>Bildauflösung: %1</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>8 bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>16 bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>8bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>16bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>Color Depth: %1</source>
+        <translation>Farbtiefe: %1</translation>
+    </message>
+    <message>
+        <source>File Format: %1</source>
+        <translation>Dateiformat: %1</translation>
+    </message>
+    <message>
+        <source>Directory: %1</source>
+        <translation>Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Size: %1 MB</source>
+        <translation>Größe: %1 MB</translation>
+    </message>
+    <message>
+        <source>Hight: 0 pixels</source>
+        <translation>Höhe: 0 Pixel</translation>
+    </message>
+    <message>
+        <source>Brightness : 0</source>
+        <translation>Helligkeit: 0</translation>
+    </message>
+    <message>
+        <source>Korvane</source>
+        <translation>Korvane</translation>
+    </message>
+    <message>
+        <source>PreScan failure</source>
+        <translation>Die Vorschau ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Prescaning. Please wait</source>
+        <translation>Vorschau wird erstellt. Bitte warten</translation>
+    </message>
+    <message>
+        <source>Please Prescan before using Multipass Xposure function.</source>
+        <translation>Bitte erstellen Sie zuerst eine Vorschau, bevor Sie die Mehrfachbelichtung verwenden.</translation>
+    </message>
+    <message>
+        <source>Scan failure</source>
+        <translation>Der Scan ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Scaning. Please wait</source>
+        <translation>Scan läuft. Bitte warten</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Brightness : %1</source>
+        <translation>Helligkeit: %1</translation>
+    </message>
+    <message>
+        <source>Cancel this action of prescan by user.</source>
+        <translation>Die Vorschau wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Cancel this action of scan by user.</source>
+        <translation>Der Scan wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Width: %1 pixels</source>
+        <translation>Breite: %1 Pixel</translation>
+    </message>
+    <message>
+        <source>Height: %1 pixels</source>
+        <translation>Höhe: %1 Pixel</translation>
+    </message>
+    <message>
+        <source>Last saved: %1</source>
+        <translation>Zuletzt gespeichert: %1</translation>
     </message>
 </context>
 <context>
@@ -66,6 +550,38 @@
         <source>Scanner disconnect</source>
         <translation>Die Verbindung zum Scanner ist getrennt</translation>
     </message>
+    <message>
+        <source>Engineer Setting</source>
+        <translation>Technikereinstellungen</translation>
+    </message>
+    <message>
+        <source>Adjust Setting</source>
+        <translation>Abgleicheinstellungen</translation>
+    </message>
+    <message>
+        <source>The user manual %1 could not be opened.</source>
+        <translation>Das Benutzerhandbuch %1 konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Update firmware</source>
+        <translation>Firmware aktualisieren</translation>
+    </message>
+    <message>
+        <source>Update firmware success.
+It will close Korvane softwrae now.</source>
+        <translation>Die Firmware wurde aktualisiert.
+Korvane wird jetzt beendet.</translation>
+    </message>
+    <message>
+        <source>Update firmware failed.
+The scanner keeps its firmware. Korvane will close now; connect the scanner again and restart Korvane.</source>
+        <translation>Die Firmware-Aktualisierung ist fehlgeschlagen.
+Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schließen Sie den Scanner erneut an und starten Sie Korvane neu.</translation>
+    </message>
+    <message>
+        <source>Are you sure to exit Korvane?</source>
+        <translation>Möchten Sie Korvane wirklich beenden?</translation>
+    </message>
 </context>
 <context>
     <name>NotifyDialog</name>
@@ -80,6 +596,78 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>RulerItem</name>
+    <message>
+        <source>0.5 %1</source>
+        <translation>0,5 %1</translation>
+    </message>
+    <message>
+        <source>cm</source>
+        <translation>cm</translation>
+    </message>
+    <message>
+        <source>inch</source>
+        <translation>Zoll</translation>
+    </message>
+</context>
+<context>
+    <name>ScannerSDK</name>
+    <message>
+        <source>The scan could not be saved in %1: the disk is full. Free some space or choose another folder in Preference...</source>
+        <translation>Der Scan konnte nicht in %1 gespeichert werden: Der Datenträger ist voll. Geben Sie Speicherplatz frei oder wählen Sie unter „Einstellungen...“ einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The scan could not be saved in %1: the folder does not exist or cannot be written. Choose another folder in Preference...</source>
+        <translation>Der Scan konnte nicht in %1 gespeichert werden: Der Ordner existiert nicht oder ist schreibgeschützt. Wählen Sie unter „Einstellungen...“ einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The scan could not be saved in %1: every file number from 0001 to 9998 is taken. Move some files away or choose another folder in Preference...</source>
+        <translation>Der Scan konnte nicht in %1 gespeichert werden: Alle Dateinummern von 0001 bis 9998 sind vergeben. Verschieben Sie einige Dateien oder wählen Sie unter „Einstellungen...“ einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The scan could not be saved in %1: writing the file failed. Check the folder and try again.</source>
+        <translation>Der Scan konnte nicht in %1 gespeichert werden: Das Schreiben der Datei ist fehlgeschlagen. Prüfen Sie den Ordner und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner did not deliver the scan. Check the scanner and try again.</source>
+        <translation>Der Scanner hat den Scan nicht geliefert. Prüfen Sie den Scanner und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner did not deliver the prescan. Check the scanner and try again.</source>
+        <translation>Der Scanner hat die Vorschau nicht geliefert. Prüfen Sie den Scanner und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner is not linked. Check its cable and power, then start Korvane again.</source>
+        <translation>Der Scanner ist nicht verbunden. Prüfen Sie Kabel und Stromversorgung und starten Sie Korvane neu.</translation>
+    </message>
+</context>
+<context>
+    <name>ScannerView</name>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceTitles</name>
+    <message>
+        <source>Korvane</source>
+        <translation>Korvane</translation>
+    </message>
+    <message>
+        <source>Korvane - RAW mode</source>
+        <translation>Korvane - RAW-Modus</translation>
+    </message>
+    <message>
+        <source>Korvane - Engineer mode</source>
+        <translation>Korvane - Technikermodus</translation>
+    </message>
+    <message>
+        <source>Korvane - RAW&amp;Engineer mode</source>
+        <translation>Korvane - RAW- und Technikermodus</translation>
     </message>
 </context>
 <context>
@@ -99,6 +687,65 @@
     <message>
         <source>Connect with Kor scanner fail !</source>
         <translation>Die Verbindung zum Kor-Scanner ist fehlgeschlagen!</translation>
+    </message>
+</context>
+<context>
+    <name>adjustdialog</name>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Adjustment</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>G</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>(Percentage)</source>
+        <translation>(Prozent)</translation>
+    </message>
+    <message>
+        <source>Exposure factor</source>
+        <translation>Belichtungsfaktor</translation>
+    </message>
+    <message>
+        <source>*max=2500</source>
+        <translation>*max. 2500</translation>
+    </message>
+    <message>
+        <source>Gain factor</source>
+        <translation>Verstärkungsfaktor</translation>
+    </message>
+    <message>
+        <source>*max=600</source>
+        <translation>*max. 600</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>Setzen</translation>
+    </message>
+    <message>
+        <source>Getting</source>
+        <translation>Wird gelesen</translation>
+    </message>
+    <message>
+        <source>setting</source>
+        <translation>Wird gesetzt</translation>
+    </message>
+    <message>
+        <source>set success</source>
+        <translation>Erfolgreich gesetzt</translation>
     </message>
 </context>
 <context>
