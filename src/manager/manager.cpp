@@ -231,8 +231,7 @@ bool manager::setProfile(int slot, const ScanProfile& profile)
     target.setFilmSettings(profile.filmSettings());
     if (slot < kFirstCustomSlot)
         return true;
-    const QString path = dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
-    return target.save(path);
+    return target.save(slotFile(slot));
 }
 
 bool manager::isEngineerMode() const

@@ -73,6 +73,9 @@ public:
     ScanProfile profile(int slot) const;
     // Custom slots are also saved to their file; false when that write failed.
     bool setProfile(int slot, const ScanProfile& profile);
+    // The file of a slot in the data folder: "default<slot>.kor" for the built-in
+    // slots, "Custom<1-5>.kor" for the custom ones.
+    static QString slotFile(int slot);
 
     // Problems found while building the slots (a damaged custom profile put aside,
     // a profile file that could not be written), for start-up to show the user.

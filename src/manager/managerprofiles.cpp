@@ -30,12 +30,19 @@ void manager::initProfiles()
     // when none was loaded into its slot.
     for (int slot = 0; slot < kFirstCustomSlot; ++slot) {
         if (m_slots.at(slot).path().isEmpty())
-            saveSlot(slot, dataFolder() + QStringLiteral("/default%1.kor").arg(slot));
+            saveSlot(slot, slotFile(slot));
     }
     for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
         if (m_slots.at(slot).path().isEmpty())
-            saveSlot(slot, dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1));
+            saveSlot(slot, slotFile(slot));
     }
+}
+
+QString manager::slotFile(int slot)
+{
+    if (slot < kFirstCustomSlot)
+        return dataFolder() + QStringLiteral("/default%1.kor").arg(slot);
+    return dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
 }
 
 void manager::buildSlots()

@@ -70,14 +70,7 @@ bool prescan(ScannerSDK* sdk, const ScanProfile& profile, STImage* image)
 // picture of this kind needs (gamma, film terms), so the filters have work left.
 QImage developed(STImage image, const ScanProfile& profile, int modelCode)
 {
-    ProcessingOptions options = profileProcessingOptions(profile, modelCode);
-    options.balance = false;
-    options.colour = false;
-    options.contrast = false;
-    options.noiseReduction = false;
-    options.brightness = 0;
-    options.saturation = 0;
-    manager::instance()->processing()->runPrescan(image, options);
+    manager::instance()->processing()->runPrescan(image, uncorrectedProcessingOptions(profile, modelCode));
     return image.toQImage().scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
