@@ -25,6 +25,7 @@
 #include <composedtables.h>
 #include <finalfile.h>
 #include <processingsteps.h>
+#include <scannermodels.h>
 #include <stimage.h>
 
 #include <benchmark/benchmark.h>
@@ -78,14 +79,13 @@ ProcessingOptions negativeEverySwitchOn()
 {
     ProcessingOptions options;
     options.filmMode = true;
-    options.filmType = 1;
-    options.filmTypeValue = 32;
+    options.filmType = FilmType::NegativeColour;
     options.balance = true;
     options.colour = true;
     options.contrast = true;
     options.noiseReduction = true;
     options.brightness = 10;
-    options.modelCode = 82;
+    options.modelCode = ScannerModels::kModels[0].code;
     return options;
 }
 

@@ -7,6 +7,8 @@
 #include "benchimages.h"
 #include "devicerecords.h"
 
+#include <scannermodels.h>
+
 #ifdef KORVANE_BENCH_OPENCV
 #include <opencv2/imgproc.hpp>
 #endif
@@ -57,9 +59,9 @@ device::ScanOptionRecord wholeWindow(int dpi, std::uint8_t filmMediaType)
     info.fScanAreaRight = 1.437f;
     info.fScanAreaBottom = 0.957f;
     info.nScanColorMode = device::PixelRgb16;
-    info.wColorBalanceR = 137;
-    info.wColorBalanceG = 139;
-    info.wColorBalanceB = 133;
+    info.wColorBalanceR = ScannerModels::kDefaultBalance[0];
+    info.wColorBalanceG = ScannerModels::kDefaultBalance[1];
+    info.wColorBalanceB = ScannerModels::kDefaultBalance[2];
     info.bFilmMediaType = filmMediaType;
     info.pLineCallback = receive;
     info.nMaxScanLine = 255;

@@ -39,10 +39,4 @@ private:
     std::vector<Timing> m_timings;
 };
 
-// Skips a peer's benchmark with a reason instead of failing the whole run.
-inline void skipPeer(benchmark::State& state, const char* why)
-{
-    state.SkipWithError(why);
-}
-
 } // namespace bench

@@ -4,13 +4,21 @@
 
 #include <array>
 
+// What a scan needs of the service modes, read once when it is requested.
+struct ServiceModeState {
+    bool engineerMode = false;
+    bool rawMode = false;
+    std::array<int, 3> exposureFactor { { 100, 100, 100 } }; // red, green, blue
+    std::array<int, 3> gainFactor { { 100, 100, 100 } };
+};
+
 // The two hidden service modes and the engineer's factors, process-wide.
 //
-// Threads: the flags are written on the user-interface thread (about, engineer and
-// adjust dialogs) and read on the scanner worker thread during prescan and scan;
-// each flag has its own mutex, held only for the single read or write. The engineer
-// values are set by the adjust dialog and read by the worker inside a scan, which
-// the modal wait dialogs keep apart in time; they are atomic-free plain ints.
+// Threads: written on the user-interface thread (about, engineer and adjust
+// dialogs) and read on the scanner worker thread. Each flag has its own mutex and
+// the six factors share a third; each is held only for a single read or write, and
+// no code path holds two. state() takes them one after the other, so a scan reads a
+// consistent set of factors even while the adjust dialog changes them.
 class ServiceModes
 {
 public:
@@ -25,10 +33,12 @@ public:
 
     // Percent factors, 100 at start; in engineer mode the exposure factors replace a
     // profile's exposure triple and the gain factors go into the scan option record.
-    int exposureFactor(Channel channel) const { return m_exposureFactor[channel]; }
-    void setExposureFactor(Channel channel, int percent) { m_exposureFactor[channel] = percent; }
-    int gainFactor(Channel channel) const { return m_gainFactor[channel]; }
-    void setGainFactor(Channel channel, int percent) { m_gainFactor[channel] = percent; }
+    int exposureFactor(Channel channel) const;
+    void setExposureFactor(Channel channel, int percent);
+    int gainFactor(Channel channel) const;
+    void setGainFactor(Channel channel, int percent);
+
+    ServiceModeState state() const;
 
 private:
     ServiceModes() = default;
@@ -37,6 +47,7 @@ private:
     bool m_engineerMode = false;
     mutable QMutex m_rawLock;
     bool m_rawMode = false;
+    mutable QMutex m_factorLock;
     std::array<int, 3> m_exposureFactor { { 100, 100, 100 } };
     std::array<int, 3> m_gainFactor { { 100, 100, 100 } };
 };

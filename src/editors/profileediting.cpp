@@ -59,7 +59,7 @@ bool ProfileEditing::store(
         return true;
     prompts->critical(parent, tr("Error"),
         tr("The profile could not be saved to \"%1\". It is used until the program ends.")
-            .arg(QDir::toNativeSeparators(manager::slotFile(slot))));
+            .arg(QDir::toNativeSeparators(manager::customProfilePath(slot))));
     return false;
 }
 

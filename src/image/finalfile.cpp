@@ -6,7 +6,11 @@
 #include "rawenlarge.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QStorageInfo>
+
+#include <unistd.h>
 
 namespace FinalFile
 {
@@ -19,6 +23,28 @@ QString dumpedRawPath(const QString& workFolder)
 QString enlargedRawPath(const QString& workFolder)
 {
     return workFolder + QStringLiteral("/resizeImage.raw");
+}
+
+namespace
+{
+
+std::uint64_t pixelBytes(const STImage& image, std::uint32_t bits)
+{
+    return std::uint64_t(image.width()) * image.height() * 3 * (bits / 8);
+}
+
+} // namespace
+
+Failure diagnose(const QString& folder, std::uint64_t bytesNeeded)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir() || ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return Failure::FolderUnusable;
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0
+        && std::uint64_t(storage.bytesAvailable()) < bytesNeeded)
+        return Failure::DiskFull;
+    return Failure::WriteFailed;
 }
 
 Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QString& workFolder)
@@ -39,8 +65,11 @@ Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QStr
         && enlargeRaw(dumped, enlarged, image.width(), image.height(), factor, factor, prepared.bits, 3);
     QFile::remove(dumped);
     prepared.enlarged = prepared.ok;
-    if (!prepared.ok)
+    if (!prepared.ok) {
         QFile::remove(enlarged);
+        // Both raw files side by side at their largest: the dump and four times it.
+        prepared.failure = diagnose(workFolder, 5 * pixelBytes(image, prepared.bits));
+    }
     return prepared;
 }
 
@@ -86,19 +115,39 @@ bool writeFile(
 
 } // namespace
 
-QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder)
+QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
+    Failure* failure)
 {
     QString written;
-    if (prepared.ok) {
+    Failure cause = prepared.ok ? Failure::None : prepared.failure;
+    if (prepared.ok && path.isEmpty()) {
+        cause = Failure::NoFreeName;
+    } else if (prepared.ok) {
+        const QString folder = QFileInfo(path).absolutePath();
+        std::uint64_t bytes = pixelBytes(image, prepared.bits);
+        if (prepared.enlarged)
+            bytes = std::uint64_t(ImageFiles::enlargedSize(image.width()))
+                * ImageFiles::enlargedSize(image.height()) * 3 * (prepared.bits / 8);
         const QString temporary = OutputCommit::createTemporaryBeside(path);
-        if (!temporary.isEmpty()) {
+        if (temporary.isEmpty()) {
+            cause = diagnose(folder, 1);
+        } else {
             const bool jpeg = path.contains(QLatin1String(".jpg"), Qt::CaseSensitive);
-            if (writeFile(image, prepared, jpeg, temporary, workFolder))
+            if (writeFile(image, prepared, jpeg, temporary, workFolder)) {
                 written = OutputCommit::commitWithoutReplacing(temporary, path);
-            else
+                // The chosen name exists and so did every later one it tried.
+                if (written.isEmpty())
+                    cause = QFile::exists(path) ? Failure::NoFreeName : diagnose(folder, 0);
+            } else {
                 QFile::remove(temporary);
+                cause = diagnose(folder, bytes);
+            }
         }
     }
+    if (written.isEmpty() && cause == Failure::None)
+        cause = Failure::WriteFailed;
+    if (failure)
+        *failure = written.isEmpty() ? cause : Failure::None;
     QFile::remove(enlargedRawPath(workFolder));
     return written;
 }

@@ -2,7 +2,11 @@
 
 #include "stimage.h"
 
+#include <scannermodels.h>
+
 #include <QString>
+
+#include <cstdint>
 
 // The final-file step of a scan, in the two halves the worker runs on either side
 // of its last cancel check: prepare() converts and, for the enlarged resolution,
@@ -18,15 +22,30 @@
 namespace FinalFile
 {
 
-constexpr int kEnlargedResolution = 10000; // scanned at 5000 dpi and doubled
-constexpr int kScannedResolution = 5000;
+// The resolution the file gets by enlarging the scan, and the scan's own.
+constexpr int kEnlargedResolution = ScannerModels::enlargement().outputDpi;
+constexpr int kScannedResolution = ScannerModels::enlargement().scannedDpi;
 
 // workFolder is userFolder("Korvane"); the raw files are in it.
 QString dumpedRawPath(const QString& workFolder); // "/tmpImage.raw"
 QString enlargedRawPath(const QString& workFolder); // "/resizeImage.raw"
 
+// Why a final file was not written. The writers only say that they failed, so the
+// cause is worked out afterwards from the folder and the space left on its disk.
+enum class Failure {
+    None,
+    NoFreeName, // every numbered name of the folder is taken
+    FolderUnusable, // missing, not a folder, or not writable
+    DiskFull, // less room left than the file needs
+    WriteFailed, // anything else
+};
+
+// The cause of a failed write of bytesNeeded bytes into folder.
+Failure diagnose(const QString& folder, std::uint64_t bytesNeeded);
+
 struct Prepared {
     bool ok = false;
+    Failure failure = Failure::None; // of the work folder, when not ok
     std::uint32_t bits = 16; // of the samples written
     bool enlarged = false; // the enlarged raw file holds the image
 };
@@ -38,8 +57,10 @@ Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QStr
 
 // Writes the final file for path P: JPEG when P contains ".jpg" (case-sensitive),
 // else TIFF. Returns the path written (P, or the next free number when P was taken
-// meanwhile), or empty on failure. Removes the enlarged raw file.
-QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder);
+// meanwhile), or empty on failure, with its cause in failure when given. Removes
+// the enlarged raw file.
+QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
+    Failure* failure = nullptr);
 
 // Removes both raw files (a scan cancelled between the halves).
 void discardRawFiles(const QString& workFolder);

@@ -45,18 +45,6 @@ bool halvesOnly(const std::vector<Tap>& taps)
     return true;
 }
 
-template <typename Sample> Sample loadSample(const std::uint8_t* p)
-{
-    Sample value;
-    std::memcpy(&value, p, sizeof value); // little-endian host, as the raw files are
-    return value;
-}
-
-template <typename Sample> void storeSample(std::uint8_t* p, Sample value)
-{
-    std::memcpy(p, &value, sizeof value);
-}
-
 template <typename Sample>
 Sample bilinearSample(double p00, double p10, double p01, double p11, double dx, double dy)
 {

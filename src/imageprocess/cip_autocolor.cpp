@@ -44,12 +44,11 @@ void startPoints(CIP_ImageProcess& process, int max)
 
 void CIP_AutoColorParams::read(int modelIndex, int filmCode)
 {
-    const char* section = filmCode == 1    ? "AUTO_COLOR_P"
-        : (filmCode == 2 || filmCode == 4) ? "AUTO_COLOR_N"
-                                           : nullptr;
+    const char* section = FilmTypes::parameterSection(filmCode, "AUTO_COLOR_P", "AUTO_COLOR_N");
     if (!section)
         return;
     const IPString path = IPParamFilePath(IPParamFile::AutoColor, modelIndex);
+    IPParamFileReadable(path.text());
     saturationWeightM = IPReadIniFloat(section, "IDC_SATURATION_WEIGHT_M", 40.0f, path.text());
     hueTol = IPReadIniFloat(section, "IDC_HUE_TOL", 50.0f, path.text());
     hueYellowMin = IPReadIniFloat(section, "IDC_HUE_YELLOW_MIN", 30.0f, path.text());
@@ -131,6 +130,9 @@ int CIP_AutoColor::run(CIP_ImageProcess& process, CIP_RawImg& image, int filmCod
     // Final search around the cast's hue.
     const double hueTol0 = cast.saturation < 0.05f ? 180.0 : p.hueTol;
     double b = l.brightness;
+    // When this search keeps no pixel its means are all 0, which read literally give a
+    // saturation of 0 and so the narrowest limit below; the cast's saturation measured by the
+    // earlier search is the better estimate and is kept instead.
     double s = cast.saturation;
     if (grey.search({ 0.5, b, 0.1, cast.hue, hueTol0 }) > 0.0)
         s = castOf(grey.means(), image.bits).saturation;

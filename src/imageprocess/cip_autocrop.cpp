@@ -4,18 +4,19 @@
 #include "ipinireader.h"
 #include "ipmodelfiles.h"
 
+#include <filmtype.h>
+
 #include <algorithm>
 #include <cmath>
 
 void CIP_AutoCropParams::read(int modelIndex, int filmFormat, int filmCode)
 {
-    const char* section = filmCode == 1    ? "AUTOCROP_POS"
-        : (filmCode == 2 || filmCode == 4) ? "AUTOCROP_NEG"
-                                           : nullptr;
+    const char* section = FilmTypes::parameterSection(filmCode, "AUTOCROP_POS", "AUTOCROP_NEG");
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::AutoCrop, modelIndex, filmFormat);
     const char* path = file.text();
+    IPParamFileReadable(path);
     const auto f = [&](const char* key, float def) { return IPReadIniFloat(section, key, def, path); };
     const auto i = [&](const char* key, int def) { return IPReadIniInt(section, key, def, path); };
     cropLeft = f("IDC_CROP_LEFT", 0);

@@ -1,6 +1,7 @@
 #include "cip_filmterms.h"
 
 #include "cip_filmtermreader.h"
+#include "iplog.h"
 #include "stimage.h"
 
 #include <cmath>
@@ -200,8 +201,11 @@ int CIP_FilmTerms::loadTables(
     for (int t = 0; t < kTableCount; ++t) {
         if (ok[t])
             ++loaded;
-        else if (failed != nullptr)
-            failed->emplace_back(kFiles[t]);
+        else {
+            qCDebug(lcImageProcess) << "film-term file" << (base + kFiles[t]).c_str() << "did not load";
+            if (failed != nullptr)
+                failed->emplace_back(kFiles[t]);
+        }
     }
     return loaded;
 }

@@ -5,17 +5,10 @@
 #include "cip_rawimg.h"
 #include "cip_tonetable.h"
 
+#include <scannermodels.h>
+
 #include <algorithm>
 #include <cstring>
-
-int CIP_ImageProcess::filmCodeForFilmType(int filmType)
-{
-    if (filmType == 1)
-        return kColourNegative;
-    if (filmType == 3)
-        return kBlackWhiteNegative;
-    return kPositive;
-}
 
 CIP_ImageProcess::CIP_ImageProcess()
     : m_tables(new uint16_t[6 * kTableSize])
@@ -141,12 +134,7 @@ int CIP_ImageProcess::filmTermTable(FilmTermStep step, int modelIndex)
     default:
         break;
     }
-    const int offset = int(step) - int(FilmTermStep::PositiveFilm); // 0..3
-    if (modelIndex == 9)
-        return 2 + offset;
-    if (modelIndex == 11)
-        return 6 + offset;
-    return -1;
+    return ScannerModels::filmTermTable(modelIndex, int(step) - int(FilmTermStep::PositiveFilm));
 }
 
 int CIP_ImageProcess::autoCrop(

@@ -6,6 +6,8 @@
 #include "cip_rgbbalance.h"
 #include "cip_tonecurve.h"
 
+#include <filmtype.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -35,15 +37,12 @@ public:
     static constexpr int kCropFewChannels = 2;
     static constexpr int kCropMinimumTooLarge = 3;
 
-    // Film codes.
-    static constexpr int kPositive = 1;
-    static constexpr int kColourNegative = 2;
-    static constexpr int kBlackWhiteNegative = 4;
+    // Film codes (FilmTypes::filmCode gives them for a film type).
+    static constexpr int kPositive = FilmTypes::kCodePositive;
+    static constexpr int kColourNegative = FilmTypes::kCodeColourNegative;
+    static constexpr int kBlackWhiteNegative = FilmTypes::kCodeBlackWhiteNegative;
 
     static constexpr int kTableSize = 65536;
-
-    // Film code of a profile film type: 1 -> 2, 3 -> 4, anything else -> 1.
-    static int filmCodeForFilmType(int filmType);
 
     CIP_ImageProcess();
     CIP_ImageProcess(const CIP_ImageProcess&) = delete;
@@ -53,7 +52,7 @@ public:
     // --- State --------------------------------------------------------------------------
     CIP_Rect rect; // analysis rectangle; right == bottom == 0 asks for the default
     int slideMode = 0; // 1 while the settings are in microscope-slide mode
-    int modelIndex = 0; // 9 for device codes 82/83, 11 for 84 (set by the step object)
+    int modelIndex = 0; // of the parameter files, from the model table (set by the step object)
     CIP_CurveRecord records[4]; // at the depth of the last analysed image
     CIP_CurveRecord records16[4]; // the same curve at 16 bits
     // Parameters of the last run; a film code without a section keeps them.

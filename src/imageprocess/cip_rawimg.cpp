@@ -128,14 +128,6 @@ bool CIP_RawImg::passesColourFilter(float r, float g, float b) const
     return true;
 }
 
-std::uint32_t* CIP_RawImg::allocBorderStats(std::size_t entries)
-{
-    delete[] borderStats;
-    borderStats = new (std::nothrow) std::uint32_t[entries]();
-    borderStatsSize = borderStats != nullptr ? entries : 0;
-    return borderStats;
-}
-
 bool CIP_RawImg::allocChannelHist(std::size_t entries)
 {
     delete[] channelHist;

@@ -2,6 +2,8 @@
 
 #include "ipstring.h"
 
+#include <filmtype.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -27,8 +29,8 @@ public:
     static constexpr int kNoHistogram = 603;
 
     // Film kind of the channel histogram.
-    static constexpr int kPositive = 1;
-    static constexpr int kNegative = 2;
+    static constexpr int kPositive = FilmTypes::kKindPositive;
+    static constexpr int kNegative = FilmTypes::kKindNegative;
 
     CIP_RawImg();
     CIP_RawImg(const CIP_RawImg&) = delete;
@@ -41,10 +43,11 @@ public:
     std::int32_t singleChannel = 0; // grey-with-alpha layout; never set here, not supported
     std::uint32_t* channelHist = nullptr; // channels * 2^bits counters, block c = channel c
     std::uint32_t* brightnessHist = nullptr; // 2^bits counters
-    std::uint32_t* borderStats = nullptr; // auto crop scratch, see allocBorderStats()
-    std::size_t borderStatsSize = 0; // entries in borderStats
-    // 0-2: channel means (storage order), 3: mean brightness, 4-6: border statistics of
-    // the auto crop (6 is the level it reads).
+    // The auto crop's border-statistics block, mean[4..6] and borderPresent keep their
+    // places in the layout, but this system's auto crop keeps its statistics to itself:
+    // they stay null and 0 (the destructor still frees a block someone set).
+    std::uint32_t* borderStats = nullptr;
+    // 0-2: channel means (storage order), 3: mean brightness, 4-6: border statistics.
     float mean[7] = { 0, 0, 0, 0, 0, 0, 0 };
     std::int32_t bits = 0; // 8 or 16
     std::int32_t channels = 0; // 3 in this system
@@ -113,12 +116,8 @@ public:
     int ChannelHistogramReference(int left, int top, int right, int bottom, bool useColourFilter,
         const int* thresholds, const int* limits, int filmKind);
 
-    // Border statistics block of the auto crop: (re)allocated zeroed with the given number
-    // of entries; nullptr when the allocation failed (the caller then returns 603).
-    std::uint32_t* allocBorderStats(std::size_t entries);
-
-    // Lightness-range and grey-search analyses of the auto colour live with the
-    // algorithms (cip_rawimg_grey.cpp).
+    // The lightness-range and grey-search analyses of auto colour and RGB balance are
+    // CIP_GreySearch (cip_greysearch.h).
 
 private:
     bool allocChannelHist(std::size_t entries);

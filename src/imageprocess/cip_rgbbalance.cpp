@@ -13,14 +13,13 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
 {
     shadowShare = 0.2f;
     highlightShare = 0.2f;
-    const bool positive = filmCode == 1;
-    const char* section = positive         ? "RGB_BALANCE_V2_P"
-        : (filmCode == 2 || filmCode == 4) ? "RGB_BALANCE_V2_N"
-                                           : nullptr;
+    const bool positive = filmCode == FilmTypes::kCodePositive;
+    const char* section = FilmTypes::parameterSection(filmCode, "RGB_BALANCE_V2_P", "RGB_BALANCE_V2_N");
     if (!section)
         return;
     const IPString file = IPParamFilePath(IPParamFile::RgbBalance, modelIndex);
     const char* path = file.text();
+    IPParamFileReadable(path);
     extendLevel = IPReadIniFloat(section, "IDC_EXTEND_LEVEL", 1.0f, path);
     maxContrastLevel = IPReadIniFloat(section, "IDC_MAX_CONTRAST_LEVEL", 85.0f, path);
     midtoneMaxSaturationPercent = IPReadIniFloat(section, "IDC_MIDTONE_MAX_SATURATION_PERCENT", 20.0f, path);

@@ -27,10 +27,10 @@ struct Point {
     double y;
 };
 
-// Lagrange form through N points with distinct x. Each basis is num / den with both products
+// Lagrange form through N points with distinct x, in floating point: enough to judge how far a
+// cubic swings and for points too far out for the exact form below, but a value that is
+// exactly k + 0.5 can come out a hair off it. Each basis is num / den with both products
 // formed the same way, so at a node it is exactly 1 and the curve passes exactly through it.
-// The denominators do not depend on x: they are formed once per curve, by the same products
-// in the same order, so every entry comes out as if they were formed for each x.
 template <int N> struct Lagrange {
     Point points[N];
     double den[N];
@@ -67,8 +67,126 @@ template <int N> struct Lagrange {
     }
 };
 
+// The same curve in exact integer arithmetic, which the tables use: P(x) = numerator(x) / den
+// with integer coefficients, so a half stays a half and rounds down. den is the
+// product of the differences x[m] - x[j] (j < m), which every basis denominator divides.
+// With x in [0, kExactLimit] and |y| <= kExactLimit every value below, including the
+// differences of the cubic's numerator, stays inside 125 bits.
+__extension__ typedef __int128 Wide;
+constexpr int kExactLimit = 1 << 17;
+
+// q + r / den with 0 <= r < den.
+struct Mixed {
+    Wide q;
+    Wide r;
+};
+
+template <int N> struct ExactLagrange {
+    int64_t x[N];
+    Wide weight[N]; // y[j] * den / (product of x[j] - x[m], m != j)
+    Wide den = 1; // > 0
+
+    explicit ExactLagrange(const Point* p)
+    {
+        for (int j = 0; j < N; ++j)
+            x[j] = int64_t(p[j].x);
+        for (int j = 0; j < N; ++j) {
+            for (int m = j + 1; m < N; ++m)
+                den *= x[m] - x[j];
+        }
+        for (int j = 0; j < N; ++j) {
+            Wide basis = 1;
+            for (int m = 0; m < N; ++m) {
+                if (m != j)
+                    basis *= x[j] - x[m];
+            }
+            weight[j] = Wide(int64_t(p[j].y)) * (den / basis);
+        }
+        if (den < 0) {
+            den = -den;
+            for (int j = 0; j < N; ++j)
+                weight[j] = -weight[j];
+        }
+    }
+
+    Wide numerator(int64_t at) const
+    {
+        Wide sum = 0;
+        for (int j = 0; j < N; ++j) {
+            Wide term = weight[j];
+            for (int m = 0; m < N; ++m) {
+                if (m != j)
+                    term *= at - x[m];
+            }
+            sum += term;
+        }
+        return sum;
+    }
+
+    Mixed split(Wide n) const
+    {
+        Mixed v { n / den, n % den };
+        if (v.r < 0) {
+            v.r += den;
+            --v.q;
+        }
+        return v;
+    }
+
+    // Entries [0, end) by forward differences of the numerator: one division per difference
+    // up front, then only additions (a division per entry would make the table several times
+    // slower to build).
+    void fill(int end, int max, bool invert, uint16_t* table) const
+    {
+        Wide values[N];
+        for (int k = 0; k < N; ++k)
+            values[k] = numerator(k);
+        for (int k = 1; k < N; ++k) {
+            for (int j = N - 1; j >= k; --j)
+                values[j] -= values[j - 1];
+        }
+        Mixed diff[N]; // the numerator at i and its differences, over den
+        for (int k = 0; k < N; ++k)
+            diff[k] = split(values[k]);
+        for (int i = 0; i < end; ++i) {
+            const Mixed& v = diff[0];
+            if (v.q > max || (v.q == max && v.r > 0)) {
+                table[i] = static_cast<uint16_t>(invert ? 0 : max);
+            } else if (v.q < 0) {
+                table[i] = static_cast<uint16_t>(invert ? max : 0);
+            } else {
+                // Up only above a half: an exact half rounds down.
+                const int rounded = int(v.q) + (2 * v.r > den ? 1 : 0);
+                table[i] = static_cast<uint16_t>(invert ? max - rounded : rounded);
+            }
+            for (int k = 0; k + 1 < N; ++k) {
+                diff[k].q += diff[k + 1].q;
+                diff[k].r += diff[k + 1].r;
+                if (diff[k].r >= den) {
+                    diff[k].r -= den;
+                    ++diff[k].q;
+                }
+            }
+        }
+    }
+};
+
+bool exactlyRepresentable(const Point* points, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (points[i].x < 0.0 || points[i].x > kExactLimit || std::fabs(points[i].y) > kExactLimit)
+            return false;
+    }
+    return true;
+}
+
 template <int N> void fillLagrange(const Point* points, int end, int max, bool invert, uint16_t* table)
 {
+    if (exactlyRepresentable(points, N)) {
+        ExactLagrange<N>(points).fill(end, max, invert, table);
+        return;
+    }
+    // Records this far out come from no analysis; floating point is close enough for them.
     const Lagrange<N> curve(points);
     for (int i = 0; i < end; ++i)
         table[i] = entryValue(curve(i), max, invert);

@@ -1,5 +1,7 @@
 #include "ipinireader.h"
 
+#include "iplog.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,4 +78,15 @@ int IPReadIniInt(const char* section, const char* key, int defaultValue, const c
     char value[kIntBuffer];
     IPReadIniString(section, key, defaultText, value, sizeof value, path);
     return std::atoi(value);
+}
+
+bool IPParamFileReadable(const char* path)
+{
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) {
+        qCDebug(lcImageProcess) << "parameter file" << path << "cannot be read; its defaults are used";
+        return false;
+    }
+    std::fclose(file);
+    return true;
 }

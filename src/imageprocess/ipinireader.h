@@ -1,8 +1,8 @@
 #pragma once
 
 // Reader of the per-model parameter files. Read anew on every call, so an edited
-// file takes effect at the next run without a restart. C library only; safe to call
-// from any thread (no shared state).
+// file takes effect at the next run without a restart. Safe to call from any thread
+// (no shared state).
 //
 // Rules of the format, on purpose as strict as the files have always been read:
 // a line is cut at the first line feed, carriage return or ']'; "[name" starts
@@ -22,3 +22,8 @@ float IPReadIniFloat(const char* section, const char* key, float defaultValue, c
 // The value through atoi (a 1023-byte buffer), defaulting to defaultValue: a present
 // but non-numeric value gives 0, as atoi does.
 int IPReadIniInt(const char* section, const char* key, int defaultValue, const char* path);
+
+// Whether the file at path can be opened. An algorithm asks once before reading its keys,
+// so that a missing file (every key then gives its default) shows on the debug log once
+// per run rather than once per key.
+bool IPParamFileReadable(const char* path);

@@ -31,19 +31,6 @@ constexpr const char* kDefaultAutoCrop = "TQ3300/AUTOCROP_V2.INI";
 
 } // namespace
 
-int IPModelIndexForDevice(int deviceModelCode)
-{
-    switch (deviceModelCode) {
-    case 82:
-    case 83:
-        return 9;
-    case 84:
-        return 11;
-    default:
-        return 0;
-    }
-}
-
 const char* IPParamFileName(IPParamFile kind, int modelIndex, int filmFormat)
 {
     if (kind == IPParamFile::AutoCrop && modelIndex == 4) {

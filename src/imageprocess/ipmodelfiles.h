@@ -3,15 +3,13 @@
 #include "ipstring.h"
 
 // Which parameter file each algorithm reads for a scanner model. The model index is
-// the small integer the image-processing object holds (82/83 -> 9, 84 -> 11, else 0).
+// the small integer the image-processing object holds (ScannerModels::parameterIndex
+// gives it for a model code).
 enum class IPParamFile {
     AutoColor, // "AUTOCOLOR-CCD.INI"
     RgbBalance, // "RGB_Balance_V2-CCD.INI"
     AutoCrop, // "AUTOCROP_V2.INI" (two variants for index 4, chosen by film format)
 };
-
-// Model index for a device model code.
-int IPModelIndexForDevice(int deviceModelCode);
 
 // The file name relative to the data folder, e.g. "TQ3300/AUTOCOLOR-CCD.INI".
 // filmFormat only matters for the auto crop of model index 4 (1 or 2: the 120 file).

@@ -4,6 +4,9 @@
 #include "cip_imageprocess.h"
 #include "cip_rawimg.h"
 #include "composedtables.h"
+#include "iplog.h"
+
+#include <scannermodels.h>
 
 #include <stimage.h>
 
@@ -80,8 +83,10 @@ public:
     // A film-term step; skipped, without a step image, when the table is missing.
     void filmTerm(const QString& name, const CIP_FilmTermTable* term)
     {
-        if (!hasTable(term))
+        if (!hasTable(term)) {
+            qCDebug(lcImageProcess) << name << "skipped: its film-term table is missing or did not load";
             return;
+        }
         table(name, term->red(), term->green(), term->blue());
         dump(name);
     }
@@ -167,10 +172,7 @@ void ProcessingSteps::setSlideMode(bool slideMode)
 
 void ProcessingSteps::setModelCode(int modelCode)
 {
-    if (modelCode == 82 || modelCode == 83)
-        m_process->modelIndex = 9;
-    else if (modelCode == 84)
-        m_process->modelIndex = 11;
+    m_process->modelIndex = ScannerModels::parameterIndex(modelCode);
 }
 
 int ProcessingSteps::modelIndex() const
@@ -251,16 +253,19 @@ void ProcessingSteps::keepWorkingTables(ToneTables& target, int bits)
     target.bits = bits;
 }
 
-bool ProcessingSteps::autoCrop(STImage& image, int filmType)
+bool ProcessingSteps::autoCrop(STImage& image, FilmType filmType)
 {
     if (!isRgb(image))
         return false;
-    m_filmCode = CIP_ImageProcess::filmCodeForFilmType(filmType);
+    m_filmCode = FilmTypes::filmCode(filmType);
     m_process->slideMode = m_slideMode ? 1 : 0;
     BorrowedRaw view(image);
     std::vector<CIP_Rect> found;
-    if (m_process->autoCrop(view.raw, 0, m_filmCode, 0, &found) != CIP_ImageProcess::kOk || found.empty())
+    const int result = m_process->autoCrop(view.raw, 0, m_filmCode, 0, &found);
+    if (result != CIP_ImageProcess::kOk || found.empty()) {
+        qCDebug(lcImageProcess) << "auto crop found no frame, result" << result;
         return false;
+    }
     const CIP_Rect& crop = found.front();
     m_crop = { { crop.left, crop.top, crop.right, crop.bottom } };
     return true;
@@ -284,8 +289,11 @@ bool ProcessingSteps::rgbBalance(STImage& image, bool cropFound)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->rgbBalance(view.raw, m_filmCode, cropFound) != 0)
+    const int result = m_process->rgbBalance(view.raw, m_filmCode, cropFound);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "RGB balance failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_rgbBalance, view.raw.bits);
     return true;
 }
@@ -297,8 +305,11 @@ bool ProcessingSteps::autoColour(const STImage& image)
     prepareAnalysis();
     // Only the tables are wanted: the analysis reads the pixels and leaves them alone.
     BorrowedRaw view(image);
-    if (m_process->autoColor(view.raw, m_filmCode, false) != 0)
+    const int result = m_process->autoColor(view.raw, m_filmCode, false);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "auto colour failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_autoColour, view.raw.bits);
     return true;
 }
@@ -309,8 +320,11 @@ bool ProcessingSteps::gamma(STImage& image, bool invert)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->gammaCurve(view.raw, m_filmCode, invert) != 0)
+    const int result = m_process->gammaCurve(view.raw, m_filmCode, invert);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "gamma curve failed with result" << result << "and keeps no tables";
         return false;
+    }
     // At 16 bits the working tables are the 16-bit copies; on an 8-bit image only the
     // working tables fit the samples they will be applied to.
     keepWorkingTables(m_gamma, view.raw.bits);
@@ -323,8 +337,11 @@ bool ProcessingSteps::autoContrast(STImage& image)
         return false;
     prepareAnalysis();
     BorrowedRaw view(image);
-    if (m_process->autoContrast(view.raw, m_filmCode) != 0)
+    const int result = m_process->autoContrast(view.raw, m_filmCode);
+    if (result != CIP_ImageProcess::kOk) {
+        qCDebug(lcImageProcess) << "auto contrast failed with result" << result << "and keeps no tables";
         return false;
+    }
     keepWorkingTables(m_autoContrast, view.raw.bits);
     return true;
 }
@@ -373,7 +390,7 @@ STImage fromPreview(const QImage& image)
 
 } // namespace
 
-bool ProcessingSteps::autoCrop(const QImage& image, int filmType)
+bool ProcessingSteps::autoCrop(const QImage& image, FilmType filmType)
 {
     STImage work = fromPreview(image);
     return autoCrop(work, filmType);
@@ -438,10 +455,10 @@ QImage ProcessingSteps::noiseReduction(const QImage& image, int k)
 void ProcessingSteps::filmTermSteps(StepRunner& runner, const ProcessingOptions& options, const char* prefix)
 {
     const QString p = QLatin1String(prefix);
-    if (options.filmTypeValue == 16) {
+    if (!FilmTypes::isNegative(options.filmType)) {
         runner.filmTerm(p + QLatin1String("positiveFilm"), filmTermTable(PositiveFilm));
         runner.filmTerm(p + QLatin1String("positiveFilm2"), filmTermTable(PositiveFilm2));
-    } else if (options.filmTypeValue == 32 || options.filmTypeValue == 48) {
+    } else {
         if (options.balance)
             runner.filmTerm(p + QLatin1String("negativeGenericFilm"), filmTermTable(GenericNegative));
         else
@@ -484,7 +501,8 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
         runner.filmTerm(QStringLiteral("preScan_slideFilm2"), filmTermTable(SlideFilm2));
         if (options.contrast) {
             const bool cropped = runner.step(
-                QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, 0); }, false);
+                QStringLiteral("preScan_AutoCrop"), [&] { return autoCrop(image, FilmType::PositiveColour); },
+                false);
             if (cropped)
                 runner.step(QStringLiteral("preScan_AutoContrast"), [&] { autoContrast(image); });
         }
@@ -564,7 +582,7 @@ bool ProcessingSteps::runFinalScan(
                     STImage reduced = image.scaled(kReducedWidth, kReducedHeight);
                     slideFilm(reduced);
                     slideFilm2(reduced);
-                    if (autoCrop(reduced, 0)) {
+                    if (autoCrop(reduced, FilmType::PositiveColour)) {
                         autoContrast(reduced);
                         if (hooks.dumpStage)
                             hooks.dumpStage(reduced, QStringLiteral("Scan_AutoContrast"));
@@ -628,7 +646,7 @@ QImage ProcessingSteps::runSlidePreview(const QImage& image, const ProcessingOpt
     QImage result = image.convertToFormat(QImage::Format_RGB888);
     if (options.contrast) {
         setSlideMode(true);
-        if (autoCrop(result, 0))
+        if (autoCrop(result, FilmType::PositiveColour))
             result = autoContrast(result);
         clearTables();
     }

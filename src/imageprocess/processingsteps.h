@@ -59,14 +59,15 @@ public:
     void setFilmTermTables(const std::array<const CIP_FilmTermTable*, kFilmTermTables>& tables);
 
     // Set before each pipeline: the microscope-slide flag and, from the model code, the
-    // model index of the parameter files (82, 83: 9; 84: 11; others leave it).
+    // model index of the parameter files (ScannerModels::parameterIndex: 0 for a model
+    // the table does not list).
     void setSlideMode(bool slideMode);
     void setModelCode(int modelCode);
     int modelIndex() const;
 
     // --- Steps on a scan image --------------------------------------------------------
     // Analyses change the image only when they succeed.
-    bool autoCrop(STImage& image, int filmType);
+    bool autoCrop(STImage& image, FilmType filmType);
     bool rgbBalance(STImage& image);
     // Finds the auto colour tables; the image is changed by applyAutoColour(), so that
     // the correction is applied once, as in the final scan.
@@ -96,7 +97,7 @@ public:
     void noiseReduction(STImage& image, int k);
 
     // --- Steps on a preview image (24-bit RGB, 8 bits per sample) ------------------------
-    bool autoCrop(const QImage& image, int filmType);
+    bool autoCrop(const QImage& image, FilmType filmType);
     // The processed image on success, a null image otherwise.
     QImage rgbBalance(const QImage& image);
     QImage autoColour(const QImage& image);

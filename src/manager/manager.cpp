@@ -15,7 +15,6 @@
 #include <QSettings>
 #include <QTextStream>
 
-#include <cstring>
 #include <string>
 
 Q_LOGGING_CATEGORY(lcManager, "korvane.manager", QtInfoMsg)
@@ -25,9 +24,6 @@ namespace
 
 manager* s_instance = nullptr;
 
-constexpr int kFirmwareOffset = 33;
-constexpr int kFirmwareLength = 4;
-constexpr int kModelOffset = 117;
 // How long shutdown gives the worker to leave its loop before destroying it (the
 // worker then joins its thread, so a scan still running is waited for).
 constexpr unsigned long kWorkerStopMilliseconds = 500;
@@ -62,6 +58,7 @@ void manager::release()
 manager::manager()
     : m_scanner(std::make_unique<ScannerSDK>())
     , m_processing(std::make_unique<ProcessingSteps>())
+    , m_deviceInfo(NVAScanner::kDeviceInfoSize, '\0')
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
@@ -75,7 +72,6 @@ manager::manager()
     m_processing->setFilmTermTables(tables);
     // The worker is destroyed first (see the destructor), so the pointer never dangles.
     m_scanner->setProcessing(m_processing.get());
-    m_deviceInfo.fill(0);
 }
 
 manager::~manager()
@@ -131,11 +127,6 @@ QString manager::dataFolder()
 QString manager::debugFolder()
 {
     return UserFolders::debugFolder();
-}
-
-QString manager::rawImageFolder()
-{
-    return UserFolders::rawImageFolder();
 }
 
 QVector<QPair<QString, QString>> manager::parseLanguageMap(
@@ -223,15 +214,10 @@ bool manager::setProfile(int slot, const ScanProfile& profile)
 {
     if (slot < 0 || slot >= m_slots.size())
         return false;
-    ScanProfile& target = m_slots[slot];
-    target.setPath(profile.path());
-    target.setVersion(profile.version());
-    target.setMode(profile.mode());
-    target.setSlideSettings(profile.slideSettings());
-    target.setFilmSettings(profile.filmSettings());
+    m_slots[slot] = profile;
     if (slot < kFirstCustomSlot)
         return true;
-    return target.save(slotFile(slot));
+    return m_slots[slot].save(customProfilePath(slot));
 }
 
 bool manager::isEngineerMode() const
@@ -257,30 +243,27 @@ void manager::setRawMode(bool on)
 void manager::setScannerInfo(const QByteArray& record)
 {
     // A short record leaves the rest zero rather than reading past its end.
-    m_deviceInfo.fill(0);
-    std::memcpy(
-        m_deviceInfo.data(), record.constData(), size_t(qMin<int>(record.size(), m_deviceInfo.size())));
+    m_deviceInfo = record.left(NVAScanner::kDeviceInfoSize);
+    m_deviceInfo.append(NVAScanner::kDeviceInfoSize - m_deviceInfo.size(), '\0');
 }
 
 QByteArray manager::scannerInfo() const
 {
-    return QByteArray(m_deviceInfo.data(), int(m_deviceInfo.size()));
+    return m_deviceInfo;
 }
 
 QString manager::firmwareVersion() const
 {
-    if (m_deviceInfo[0] == 0)
+    if (m_deviceInfo.at(0) == 0)
         return QString();
-    return QString::fromLatin1(m_deviceInfo.data() + kFirmwareOffset, kFirmwareLength);
+    return NVAScanner::firmwareVersion(scannerInfo());
 }
 
 QString manager::hardwareVersion() const
 {
-    if (m_deviceInfo[0] == 0)
+    if (m_deviceInfo.at(0) == 0)
         return QString();
-    quint16 model = 0;
-    std::memcpy(&model, m_deviceInfo.data() + kModelOffset, sizeof model);
-    return QString::number(model);
+    return QString::number(NVAScanner::modelCode(scannerInfo()));
 }
 
 void manager::dumpStage(const STImage& image, const QString& name) const

@@ -47,13 +47,13 @@ public:
 
     QWidget* mainWindow() const { return m_mainWindow; }
 
-    // Folders; each created when missing, except rawImageFolder().
+    // Folders, each created when missing (the RAW-mode folder and the other user
+    // folders are UserFolders', which these read).
     static QString applicationFolder();
     static QString userFolder(const QString& name);
     static QString picturesFolder();
     static QString dataFolder();
     static QString debugFolder();
-    static QString rawImageFolder();
 
     // Languages: the map file beside the program and the choice in lang.ini.
     bool loadLanguageMap();
@@ -71,11 +71,11 @@ public:
     // Profile slots 0-4 hold the defaults, 5-9 the custom profiles.
     void initProfiles();
     ScanProfile profile(int slot) const;
-    // Custom slots are also saved to their file; false when that write failed.
+    // The whole profile replaces the slot's; a custom slot is also saved to its file
+    // (customProfilePath), false when that write failed.
     bool setProfile(int slot, const ScanProfile& profile);
-    // The file of a slot in the data folder: "default<slot>.kor" for the built-in
-    // slots, "Custom<1-5>.kor" for the custom ones.
-    static QString slotFile(int slot);
+    // The file of a custom slot (kFirstCustomSlot to kSlotCount - 1) in the data folder.
+    static QString customProfilePath(int slot);
 
     // Problems found while building the slots (a damaged custom profile put aside,
     // a profile file that could not be written), for start-up to show the user.
@@ -100,7 +100,8 @@ public:
     bool isRawMode() const;
     void setRawMode(bool on);
 
-    // The 173-byte device information record as the scanner reports it.
+    // The device information record as the scanner reports it; the versions read its
+    // fields (empty text until a record whose first byte is non-zero arrived).
     void setScannerInfo(const QByteArray& record);
     QByteArray scannerInfo() const;
     QString firmwareVersion() const;
@@ -118,6 +119,7 @@ private:
     void buildSlots();
     void loadCustomFiles();
     void saveSlot(int slot, const QString& path);
+    static QString customFileName(int slot);
 
     QWidget* m_mainWindow = nullptr;
     QVector<ScanProfile> m_slots;
@@ -125,7 +127,7 @@ private:
     std::unique_ptr<ProcessingSteps> m_processing;
     QTranslator m_translator;
     QVector<QPair<QString, QString>> m_languages;
-    std::array<char, 173> m_deviceInfo {};
+    QByteArray m_deviceInfo; // always the record's full size
     QStringList m_profileProblems;
     std::array<CIP_FilmTermTable*, kFilmTermCount> m_filmTerms {};
     QStringList m_failedFilmTerms;

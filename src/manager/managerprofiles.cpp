@@ -30,19 +30,22 @@ void manager::initProfiles()
     // when none was loaded into its slot.
     for (int slot = 0; slot < kFirstCustomSlot; ++slot) {
         if (m_slots.at(slot).path().isEmpty())
-            saveSlot(slot, slotFile(slot));
+            saveSlot(slot, dataFolder() + QStringLiteral("/default%1.kor").arg(slot));
     }
     for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
         if (m_slots.at(slot).path().isEmpty())
-            saveSlot(slot, slotFile(slot));
+            saveSlot(slot, customProfilePath(slot));
     }
 }
 
-QString manager::slotFile(int slot)
+QString manager::customFileName(int slot)
 {
-    if (slot < kFirstCustomSlot)
-        return dataFolder() + QStringLiteral("/default%1.kor").arg(slot);
-    return dataFolder() + QStringLiteral("/Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
+    return QStringLiteral("Custom%1.kor").arg(slot - kFirstCustomSlot + 1);
+}
+
+QString manager::customProfilePath(int slot)
+{
+    return dataFolder() + QLatin1Char('/') + customFileName(slot);
 }
 
 void manager::buildSlots()
@@ -115,23 +118,23 @@ void manager::loadCustomFiles()
     const QFileInfoList files = QDir(dataFolder()).entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort);
     for (const QFileInfo& info : files) {
         const QString path = info.absoluteFilePath();
-        for (int n = 1; n <= kSlotCount - kFirstCustomSlot; ++n) {
-            if (path.contains(QStringLiteral("Custom%1.kor").arg(n)))
-                m_slots[kFirstCustomSlot + n - 1].load(path);
+        for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
+            if (path.contains(customFileName(slot)))
+                m_slots[slot].load(path);
         }
     }
 
     // A custom file of the slot's own name that did not load would be overwritten
     // with the built-in profile below; keep the user's bytes under another name.
-    for (int n = 1; n <= kSlotCount - kFirstCustomSlot; ++n) {
-        const int slot = kFirstCustomSlot + n - 1;
-        const QString own = dataFolder() + QStringLiteral("/Custom%1.kor").arg(n);
+    for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
+        const QString own = customProfilePath(slot);
         if (!m_slots.at(slot).path().isEmpty() || !QFileInfo(own).isFile())
             continue;
-        const QString kept = dataFolder()
-            + QStringLiteral("/Custom%1-damaged-%2.kor")
-                  .arg(n)
-                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
+        const QFileInfo ownInfo(own);
+        const QString kept = ownInfo.path() + QLatin1Char('/') + ownInfo.completeBaseName()
+            + QStringLiteral("-damaged-")
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) + QLatin1Char('.')
+            + ownInfo.suffix();
         if (QFile::rename(own, kept)) {
             m_profileProblems.append(tr(
                 "The profile file %1 could not be read. It was kept as %2 and the built-in profile is used.")

@@ -7,7 +7,6 @@ ProcessingOptions profileProcessingOptions(const ScanProfile& profile, int model
     ProcessingOptions options;
     options.filmMode = !profile.isSlideMode();
     options.filmType = profile.filmType();
-    options.filmTypeValue = profile.filmTypeCode();
     options.balance = profile.autoColourOrBalance();
     options.colour = profile.autoColour();
     options.contrast = profile.autoContrast().enable;

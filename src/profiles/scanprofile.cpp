@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <scannermodels.h>
+
 #include <algorithm>
 
 namespace
@@ -121,24 +123,14 @@ int ScanProfile::saturation() const
     return 0;
 }
 
-int ScanProfile::filmType() const
+FilmType ScanProfile::filmType() const
 {
-    if (isSlideMode())
-        return 0;
-    const int target = m_film.scanningTarget;
-    return (target >= 0 && target <= 3) ? target : 0;
+    return isSlideMode() ? FilmType::PositiveColour : FilmTypes::fromTarget(m_film.scanningTarget);
 }
 
 int ScanProfile::filmTypeCode() const
 {
-    switch (filmType()) {
-    case 1:
-        return 32;
-    case 3:
-        return 48;
-    default:
-        return 16;
-    }
+    return FilmTypes::mediaCode(filmType());
 }
 
 bool ScanProfile::autoColour() const
@@ -160,17 +152,21 @@ bool ScanProfile::autoColourOrBalance() const
 
 ExposureTriple ScanProfile::exposureTriple(int modelCode) const
 {
-    ServiceModes& modes = ServiceModes::instance();
-    if (modes.isEngineerMode()) {
-        return { clampedWord(modes.exposureFactor(ServiceModes::Red)),
-            clampedWord(modes.exposureFactor(ServiceModes::Green)),
-            clampedWord(modes.exposureFactor(ServiceModes::Blue)) };
+    return exposureTriple(modelCode, ServiceModes::instance().state());
+}
+
+ExposureTriple ScanProfile::exposureTriple(int modelCode, const ServiceModeState& modes) const
+{
+    if (modes.engineerMode) {
+        return { clampedWord(modes.exposureFactor[ServiceModes::Red]),
+            clampedWord(modes.exposureFactor[ServiceModes::Green]),
+            clampedWord(modes.exposureFactor[ServiceModes::Blue]) };
     }
     if (isSlideMode() && m_slide.scanningTarget == 0)
         return { 100, 100, 100 };
-    if (modelCode == 84)
-        return { 136, 143, 135 };
-    return { 137, 139, 133 };
+    const ScannerModels::Model* model = ScannerModels::find(modelCode);
+    const ScannerModels::Balance& balance = model ? model->presetBalance : ScannerModels::kDefaultBalance;
+    return { balance[0], balance[1], balance[2] };
 }
 
 QString ScanProfile::nextOutputPath() const

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <filmtype.h>
+
 #include <QString>
 #include <QtGlobal>
+
+struct ServiceModeState;
 
 // A switchable setting: whether it is on, and its amount.
 struct EnableValue {
@@ -108,15 +112,20 @@ public:
     int brightness() const;
     void setBrightness(int value); // both settings; switches both brightness enables off
     int saturation() const; // slide mode with saturation on: its value, else 0
-    int filmType() const; // film mode: the target 0-3 (any other value reads as 0); slide mode: 0
-    int filmTypeCode() const; // 16 positive or slides, 32 colour negative, 48 B&W negative
+    // Film mode: the film scanning target (a value outside 0-3 reads as positive colour);
+    // slide mode: positive colour.
+    FilmType filmType() const;
+    int filmTypeCode() const; // the device's film media code of filmType()
     bool autoColour() const;
     bool noiseReduction() const;
     bool autoColourOrBalance() const;
 
-    // The device colour balance for a scanner model code (82, 83, 84); in engineer
-    // mode the engineer's exposure factors. Other model codes get the 82/83 values.
+    // The device colour balance for a scanner model code (the model table's preset); in
+    // engineer mode the engineer's exposure factors. A code the table does not list
+    // gets the device's default balance.
     ExposureTriple exposureTriple(int modelCode) const;
+    // The same with the service modes as a scan saw them when it was requested.
+    ExposureTriple exposureTriple(int modelCode, const ServiceModeState& modes) const;
 
     // directory + "/" + prefix + four-digit counter + extension, the first free one
     // from 1 to 9998; empty when all are taken. An empty directory stands for the

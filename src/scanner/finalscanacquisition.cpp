@@ -5,7 +5,9 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
+#include "requestsnapshot.h"
 #include "scanoptionrecord.h"
+#include "scanprogress.h"
 
 #include <finalfile.h>
 
@@ -15,47 +17,99 @@
 #include <stagedump.h>
 #include <userfolders.h>
 
+#include <QDir>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 
-void ScannerSDK::handleFinalScan()
+namespace
 {
-    if (!scanRunning())
-        return;
-    m_scannedOnce = true;
-    const int model = modelCode();
-    const int choice = settings.resolution();
-    const int outputResolution = ScanOptionRecords::finalOutputResolution(model, choice);
-    const ServiceModes& modes = ServiceModes::instance();
 
-    // Negatives keep the balance the last prescan measured on their film base.
-    if (settings.filmTypeCode() == 16) {
-        const ExposureTriple triple = settings.exposureTriple(model);
-        m_colourBalance = { { triple.red, triple.green, triple.blue } };
+// The sentence for the user of a final file that was not written into folder.
+QString saveFailureReason(FinalFile::Failure failure, const QString& folder)
+{
+    const QString shown = QDir::toNativeSeparators(folder);
+    switch (failure) {
+    case FinalFile::Failure::DiskFull:
+        return ScannerSDK::tr(
+            "The scan could not be saved in %1: the disk is full. Free some space or choose "
+            "another folder in Preference...")
+            .arg(shown);
+    case FinalFile::Failure::FolderUnusable:
+        return ScannerSDK::tr("The scan could not be saved in %1: the folder does not exist or cannot be "
+                              "written. Choose another folder in Preference...")
+            .arg(shown);
+    case FinalFile::Failure::NoFreeName:
+        return ScannerSDK::tr("The scan could not be saved in %1: every file number from 0001 to 9998 is "
+                              "taken. Move some files away or choose another folder in Preference...")
+            .arg(shown);
+    case FinalFile::Failure::None:
+    case FinalFile::Failure::WriteFailed:
+        break;
     }
+    return ScannerSDK::tr("The scan could not be saved in %1: writing the file failed. Check the folder "
+                          "and try again.")
+        .arg(shown);
+}
 
-    device::ScanOptionRecord record = ScanOptionRecords::finalRecord(
-        ScanOptionRecords::finalDeviceDpi(model, choice), m_scanArea.left, m_scanArea.top, m_scanArea.width,
-        m_scanArea.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
-    applyScanBalance(record);
+} // namespace
 
-    if (!device::succeeded(m_device->startScan(&record))) {
+void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
+{
+    if (!stillWanted(request))
+        return;
+    watchForCancel(request);
+    m_progress->begin();
+    if (!isLinked()) {
+        reportFailure(request, notLinkedReason());
         emit scannerScanImage_s(QString());
         return;
     }
-    STImage image = m_device->scannedImage();
+    const ScanProfile& settings = request.settings;
+    const ScanArea& area = request.area;
+    const ImageTransform& transform = request.transform;
+    const ServiceModeState& modes = request.modes;
+    m_scannedOnce = true;
+    const int model = modelCode();
+    const int choice = settings.resolution();
+    const int outputResolution = ScannerModels::outputDpi(model, choice);
 
-    if (modes.isRawMode()) {
+    // Negatives keep the balance the last prescan measured on their film base.
+    if (!FilmTypes::isNegative(settings.filmType())) {
+        const ExposureTriple triple = settings.exposureTriple(model, modes);
+        m_colourBalance = { { triple.red, triple.green, triple.blue } };
+    }
+
+    device::ScanOptionRecord record
+        = ScanOptionRecords::finalRecord(ScannerModels::deviceDpi(model, choice), area.left, area.top,
+            area.width, area.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
+    applyScanBalance(record, request);
+
+    m_progress->beginAcquisition();
+    const bool scanned = device::succeeded(m_device->startScan(&record));
+    STImage image = scanned ? m_device->scannedImage() : STImage();
+    // The library may report a cancelled scan as complete.
+    if (!stillWanted(request)) {
+        emit scannerScanImage_s(QString());
+        return;
+    }
+    if (image.isNull()) {
+        reportFailure(request, tr("The scanner did not deliver the scan. Check the scanner and try again."));
+        emit scannerScanImage_s(QString());
+        return;
+    }
+    m_progress->endAcquisition();
+
+    if (modes.rawMode) {
         dumpOptionRecord(QStringLiteral("Scan"), record);
         dumpStage(image, QStringLiteral("Scan"));
         ScanProfile(settings).save(UserFolders::rawImageFolder() + QLatin1String("/Scan.kor"));
     }
     // Without a turn or mirror the scan is used as it is, not copied: the final scan
     // is the largest image the program holds.
-    if (m_transform.quarterTurns() != 0 || m_transform.mirror() || m_transform.flip())
-        image = m_transform.apply(image);
-    if (modes.isEngineerMode()) {
+    if (transform.quarterTurns() != 0 || transform.mirror() || transform.flip())
+        image = transform.apply(image);
+    if (modes.engineerMode) {
         const QString folder = UserFolders::debugFolder();
         dumpOptionRecord(QStringLiteral("scan"), record);
         image.saveTiff(folder + QLatin1String("/Scan.tif"));
@@ -65,17 +119,19 @@ void ScannerSDK::handleFinalScan()
     bool finished = true;
     if (m_processing) {
         PipelineHooks hooks;
-        if (modes.isRawMode())
+        if (modes.rawMode)
             hooks.dumpStage = [](const STImage& stage, const QString& name) { dumpStage(stage, name); };
-        hooks.keepGoing = [this] { return scanRunning(); };
+        hooks.keepGoing = [this, &request] { return stillWanted(request); };
+        hooks.stepTimed = [this](const QString&, qint64) { m_progress->stepDone(); };
         finished = m_processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
     } else {
         qCWarning(lcWorker)
             << "no processing steps were given to the scanner worker; the scan is saved unprocessed";
     }
-    if (finished && modes.isRawMode())
+    if (finished && modes.rawMode)
         dumpStage(image.toQImage(), QStringLiteral("Scan_Final"));
 
+    m_progress->saving();
     const QString path = settings.nextOutputPath();
     const QString workFolder = UserFolders::userFolder(QStringLiteral("Korvane"));
     FinalFile::Prepared prepared;
@@ -84,17 +140,20 @@ void ScannerSDK::handleFinalScan()
 
     // A cancel that arrived during the scan's processing discards it, and with it
     // the enlarged raw file.
-    if (!scanRunning()) {
+    if (!stillWanted(request)) {
         FinalFile::discardRawFiles(workFolder);
         emit scannerScanImage_s(QString());
         return;
     }
-    QString written;
-    if (prepared.ok)
-        written = FinalFile::write(image, prepared, path, workFolder);
-    else
-        FinalFile::discardRawFiles(workFolder);
-    if (written.isEmpty())
+    FinalFile::Failure failure = FinalFile::Failure::None;
+    const QString written = FinalFile::write(image, prepared, path, workFolder, &failure);
+    if (written.isEmpty()) {
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
+        // A failed preparation is a fault of the work folder, the rest of the output folder.
+        reportFailure(request, saveFailureReason(failure, prepared.ok ? settings.directory() : workFolder));
+        emit scannerScanImage_s(QString());
+        return;
+    }
+    m_progress->done();
     emit scannerScanImage_s(written);
 }

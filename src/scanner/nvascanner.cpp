@@ -2,6 +2,7 @@
 
 #include "devicerecords.h"
 
+#include <scannermodels.h>
 #include <stimage.h>
 
 #include <QCoreApplication>
@@ -20,11 +21,10 @@ namespace
 std::atomic<NVAScanner*> s_instance { nullptr };
 
 constexpr int kOutputBytesPerPixel = 6; // 16-bit RGB, colour mode 7
-constexpr std::array<quint16, 3> kBalancePresets { { 137, 139, 133 } };
 
 } // namespace
 
-static_assert(sizeof(std::array<std::uint8_t, 173>) == device::kDeviceInfoSize, "device information record");
+static_assert(NVAScanner::kDeviceInfoSize == device::kDeviceInfoSize, "device information record");
 static_assert(sizeof(std::array<std::uint8_t, 20>) == device::kSessionBufferSize, "session buffer");
 
 NVAScanner::NVAScanner()
@@ -139,6 +139,14 @@ int NVAScanner::modelCode(const QByteArray& deviceInfo)
     return bytes[device::kDeviceInfoModelOffset] | (bytes[device::kDeviceInfoModelOffset + 1] << 8);
 }
 
+QString NVAScanner::firmwareVersion(const QByteArray& deviceInfo)
+{
+    if (deviceInfo.size() < kDeviceInfoSize)
+        return QString();
+    return QString::fromLatin1(deviceInfo.constData() + device::kDeviceInfoFirmwareOffset,
+        int(sizeof(device::DeviceInfoRecord::firmwareVersion)));
+}
+
 int NVAScanner::startScan(device::ScanOptionRecord* record)
 {
     m_started = false;
@@ -148,10 +156,11 @@ int NVAScanner::startScan(device::ScanOptionRecord* record)
 
 int NVAScanner::readBalance(std::array<quint16, 3>& out)
 {
-    device::BalanceRecord balance { kBalancePresets[0], kBalancePresets[1], kBalancePresets[2] };
+    constexpr ScannerModels::Balance preset = ScannerModels::kDefaultBalance;
+    device::BalanceRecord balance { preset[0], preset[1], preset[2] };
     const int result = call(device::CmdReadBalance, &balance) & 0xFF;
     if (result == 0)
-        out = kBalancePresets;
+        out = preset;
     else
         out = { { balance.red, balance.green, balance.blue } };
     return result;
@@ -214,7 +223,7 @@ int NVAScanner::receiveLines(device::LineRecord* record)
 
 void NVAScanner::lineRecordArrived(device::LineRecord* record)
 {
-    const bool running = m_running.load();
+    const bool running = m_running.load() && (!m_scanWanted || m_scanWanted());
     if (!running) {
         qDebug() << "Running" << running;
         record->stopFlag = 1;
@@ -245,6 +254,8 @@ void NVAScanner::lineRecordArrived(device::LineRecord* record)
         return;
     std::memcpy(m_buffer.data() + m_writePosition, record->lines, count);
     m_writePosition += count;
+    if (m_lineObserver)
+        m_lineObserver(m_writePosition, m_buffer.size());
 }
 
 void NVAScanner::beginImage(const device::LineRecord& record)

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class STImage;
@@ -60,19 +61,24 @@ public:
     // Command 21; the status bits come back in record->statusBits.
     int queryStatus(device::StatusRecord* record);
 
-    // A copy of the 173-byte device information record filled by the link; empty
-    // when no link has filled one.
+    static constexpr int kDeviceInfoSize = 173;
+    // A copy of the device information record filled by the link; empty when no link
+    // has filled one.
     QByteArray deviceInfo() const;
-    // The model code at offset 117 of a device information record; -1 for a record
-    // shorter than 173 bytes, which is refused rather than read past its end.
+    // Fields of a device information record (offsets in devicerecords.h): the model
+    // code, -1 for a record shorter than kDeviceInfoSize, which is refused rather than
+    // read past its end; and the four firmware-version characters, empty text for such
+    // a record.
     static int modelCode(const QByteArray& deviceInfo);
+    static QString firmwareVersion(const QByteArray& deviceInfo);
 
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.
     int startScan(device::ScanOptionRecord* record);
 
-    // Command 33 into out (red, green, blue), preset to 137, 139, 133; the presets
-    // are written again when the library reports failure. The success byte.
+    // Command 33 into out (red, green, blue), preset to the device's default balance
+    // (scannermodels.h); the preset is written again when the library reports failure.
+    // The success byte.
     int readBalance(std::array<quint16, 3>& out);
 
     // Command 1008 into a zeroed 53-byte buffer (resized to 53 bytes).
@@ -92,6 +98,16 @@ public:
     static int receiveLines(device::LineRecord* record);
     using LineCallbackFunction = int (*)(device::LineRecord*);
     static LineCallbackFunction lineCallback() { return &NVAScanner::receiveLines; }
+
+    // Told after every block of lines stored, on the thread inside startScan(): the
+    // bytes delivered so far and the bytes of the announced image. Set while no scan
+    // runs.
+    using LineObserver = std::function<void(std::size_t delivered, std::size_t total)>;
+    void setLineObserver(LineObserver observer) { m_lineObserver = std::move(observer); }
+    // Asked at every block besides the running flag; false stops the scan as a cancel
+    // does. Lets the worker keep a cancel that startScan()'s raising of the running
+    // flag would otherwise undo. Set while no scan runs; empty means always.
+    void setScanWanted(std::function<bool()> wanted) { m_scanWanted = std::move(wanted); }
 
     // The image the last scan delivered, as announced by its first line record.
     int lineWidth() const { return m_width; }
@@ -113,7 +129,7 @@ private:
     QString m_libraryFolder;
     QLibrary m_library;
     std::atomic<int (*)(int, void*)> m_entry { nullptr };
-    std::array<std::uint8_t, 173> m_deviceInfo {};
+    std::array<std::uint8_t, kDeviceInfoSize> m_deviceInfo {};
     bool m_deviceInfoFilled = false;
     std::array<std::uint8_t, 20> m_sessionBuffer {};
 
@@ -124,6 +140,8 @@ private:
     int m_bytesPerPixel = 0;
     std::size_t m_writePosition = 0;
     bool m_started = false;
+    LineObserver m_lineObserver;
+    std::function<bool()> m_scanWanted;
 
     std::atomic<bool> m_running { false };
 };

@@ -4,101 +4,108 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
+#include "requestsnapshot.h"
 #include "scanoptionrecord.h"
+#include "scanprogress.h"
 
 #include <servicemodes.h>
 #include <stagedump.h>
 #include <userfolders.h>
 
-namespace
-{
-
-bool isNegative(int filmTypeCode)
-{
-    return filmTypeCode == 32 || filmTypeCode == 48;
-}
-
-} // namespace
-
 std::array<quint16, 3> ScannerSDK::presetBalance(int modelCode, const std::array<quint16, 3>& current)
 {
-    if (modelCode == 82 || modelCode == 83)
-        return { { 137, 139, 133 } };
-    if (modelCode == 84)
-        return { { 136, 143, 135 } };
-    return current;
+    const ScannerModels::Model* model = ScannerModels::find(modelCode);
+    return model ? model->presetBalance : current;
 }
 
-void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record)
+void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record, const RequestSnapshot& request)
 {
-    const ServiceModes& modes = ServiceModes::instance();
-    if (modes.isEngineerMode()) {
-        const auto gain
-            = [&modes](ServiceModes::Channel channel) { return std::uint16_t(modes.gainFactor(channel)); };
+    if (request.modes.engineerMode) {
+        const auto gain = [&request](ServiceModes::Channel channel) {
+            return std::uint16_t(request.modes.gainFactor[channel]);
+        };
         ScanOptionRecords::applyEngineer(
             record, { { gain(ServiceModes::Red), gain(ServiceModes::Green), gain(ServiceModes::Blue) } });
         return;
     }
     const ScanOptionRecords::Multipass multipass
-        = ScanOptionRecords::multipassBalance(m_colourBalance, settings.filmType(), modelCode());
+        = ScanOptionRecords::multipassBalance(m_colourBalance, request.settings.filmType(), modelCode());
     for (std::size_t c = 0; c < 3; ++c) {
         m_balanceWork.balance[c] = multipass.balance[c];
         m_balanceWork.highlight[c] = multipass.highlights[c];
         m_balanceWork.shadow[c] = multipass.shadows[c];
     }
-    if (settings.multipass().enable)
+    if (request.settings.multipass().enable)
         ScanOptionRecords::applyMultipass(record, multipass);
 }
 
-void ScannerSDK::handlePrescan()
+void ScannerSDK::handlePrescan(const RequestSnapshot& request)
 {
-    if (!scanRunning())
+    if (!stillWanted(request))
         return;
+    watchForCancel(request);
+    m_progress->begin();
+    if (!isLinked()) {
+        reportFailure(request, notLinkedReason());
+        emit scannerPreScan_s(STImage());
+        return;
+    }
+    const ScanProfile& settings = request.settings;
     const int model = modelCode();
     m_colourBalance = presetBalance(model, m_colourBalance);
     m_scannedOnce = true;
-    const ServiceModes& modes = ServiceModes::instance();
     const int filmTypeCode = settings.filmTypeCode();
 
-    if (isNegative(filmTypeCode)) {
+    if (FilmTypes::isNegative(settings.filmType())) {
         device::ScanOptionRecord filmBase
             = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
-        if (modes.isEngineerMode())
+        if (request.modes.engineerMode)
             dumpOptionRecord(QStringLiteral("PreviewDminCommand"), filmBase);
         // The film base only yields the balance; its image and result do not matter.
         m_device->startScan(&filmBase);
         m_device->readBalance(m_colourBalance);
-        // startScan() sets the running flag again, so a cancel during the film-base
-        // scan would otherwise be lost and the prescan run in full.
-        if (!scanRunning()) {
+        // A cancel stops the film-base scan, which reports nothing of it: the
+        // prescan must not follow.
+        if (!stillWanted(request)) {
             emit scannerPreScan_s(STImage());
             return;
         }
     } else {
-        const ExposureTriple triple = settings.exposureTriple(model);
+        const ExposureTriple triple = settings.exposureTriple(model, request.modes);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
 
     device::ScanOptionRecord record
         = ScanOptionRecords::prescanRecord(m_colourBalance, filmTypeCode, NVAScanner::lineCallback());
-    applyScanBalance(record);
+    applyScanBalance(record, request);
 
-    if (!device::succeeded(m_device->startScan(&record))) {
+    m_progress->beginAcquisition();
+    const bool scanned = device::succeeded(m_device->startScan(&record));
+    STImage image = scanned ? m_device->scannedImage() : STImage();
+    // The library may report a cancelled scan as complete.
+    if (!stillWanted(request)) {
         emit scannerPreScan_s(STImage());
         return;
     }
-    STImage image = m_device->scannedImage();
+    if (image.isNull()) {
+        reportFailure(
+            request, tr("The scanner did not deliver the prescan. Check the scanner and try again."));
+        emit scannerPreScan_s(STImage());
+        return;
+    }
+    m_progress->endAcquisition();
 
-    if (modes.isEngineerMode()) {
+    if (request.modes.engineerMode) {
         const QString folder = UserFolders::debugFolder();
         dumpOptionRecord(QStringLiteral("preScan"), record);
         image.saveTiff(folder + QLatin1String("/preScan.tif"));
         ScanProfile(settings).save(folder + QLatin1String("/preScan.kor"));
     }
-    if (modes.isRawMode()) {
+    if (request.modes.rawMode) {
         dumpOptionRecord(QStringLiteral("preScan"), record);
         dumpStage(image, QStringLiteral("preScan_432_287"));
         ScanProfile(settings).save(UserFolders::rawImageFolder() + QLatin1String("/preScan.kor"));
     }
+    m_progress->done();
     emit scannerPreScan_s(image);
 }

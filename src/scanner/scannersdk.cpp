@@ -1,9 +1,13 @@
 #include "scannersdk.h"
 
 #include "devicerecords.h"
+#include "requestsnapshot.h"
+#include "scanprogress.h"
 
 #include <QLoggingCategory>
 #include <QMutexLocker>
+
+#include <servicemodes.h>
 
 Q_LOGGING_CATEGORY(lcWorker, "korvane.scanner.worker", QtInfoMsg)
 
@@ -19,20 +23,18 @@ constexpr unsigned long kShutdownJoinMs = 10000;
 
 std::atomic<bool> s_deviceSeen { false };
 
-bool isSupportedModel(int modelCode)
-{
-    return modelCode == 82 || modelCode == 83 || modelCode == 84;
-}
-
 } // namespace
 
 ScannerSDK::ScannerSDK(QObject* parent)
     : QThread(parent)
     , m_device(std::make_unique<NVAScanner>())
+    , m_progress(std::make_unique<ScanProgress>([this](int percent) { emit scannerProgress_s(percent); }))
 {
     STImage::registerMetaType();
     m_transform.reset();
     m_device->setRunning(false);
+    m_device->setLineObserver(
+        [this](std::size_t delivered, std::size_t total) { m_progress->linesDelivered(delivered, total); });
 }
 
 ScannerSDK::~ScannerSDK()
@@ -46,7 +48,7 @@ ScannerSDK::~ScannerSDK()
                              << "ms; still waiting";
         wait();
     }
-    m_firmware.clear();
+    m_pending.clear();
     m_device.reset();
 }
 
@@ -62,8 +64,8 @@ void ScannerSDK::forgetDeviceSeenForTests()
 
 void ScannerSDK::startLink()
 {
-    setRequest(RequestLink);
     setScanRunning(true);
+    queueRequest(RequestLink);
     setKeepRunning(true);
     start(QThread::InheritPriority);
 }
@@ -86,7 +88,14 @@ void ScannerSDK::setScanRunning(bool running)
 {
     QMutexLocker lock(&m_runningLock);
     m_running = running;
-    m_device->setRunning(running);
+    if (!running) {
+        m_cancelledUpTo = m_lastSerial;
+        m_device->setRunning(false);
+    } else if (m_activeSerial == 0 || m_activeSerial > m_cancelledUpTo) {
+        // A cancelled scan still in the library stays cancelled: the next request
+        // raises the device's flag itself when its own scan starts.
+        m_device->setRunning(true);
+    }
 }
 
 bool ScannerSDK::scanRunning() const
@@ -100,7 +109,7 @@ bool ScannerSDK::requestPrescan()
     if (!isLinked())
         return false;
     setScanRunning(true);
-    setRequest(RequestPrescan);
+    queueRequest(RequestPrescan);
     return true;
 }
 
@@ -109,7 +118,7 @@ bool ScannerSDK::requestScan()
     if (!isLinked())
         return false;
     setScanRunning(true);
-    setRequest(RequestScan);
+    queueRequest(RequestScan);
     return true;
 }
 
@@ -117,7 +126,7 @@ bool ScannerSDK::requestScanParameter()
 {
     if (!isLinked())
         return false;
-    setRequest(RequestGetScanParameter);
+    queueRequest(RequestGetScanParameter);
     return true;
 }
 
@@ -130,8 +139,7 @@ bool ScannerSDK::requestSetScanParameter(const QByteArray& record)
         qCWarning(lcWorker) << "scan parameter record of" << record.size() << "bytes refused";
         return false;
     }
-    m_parameterRecord = record.left(static_cast<int>(device::kScanParameterSize));
-    setRequest(RequestSetScanParameter);
+    queueRequest(RequestSetScanParameter, record.left(static_cast<int>(device::kScanParameterSize)));
     return true;
 }
 
@@ -143,8 +151,7 @@ void ScannerSDK::setTransform(const ImageTransform& transform)
 
 void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
 {
-    m_firmware = bytes;
-    setRequest(RequestFirmware);
+    queueRequest(RequestFirmware, bytes);
 }
 
 void ScannerSDK::pause(int milliseconds)
@@ -154,56 +161,121 @@ void ScannerSDK::pause(int milliseconds)
         m_loopWake.wait(&m_loopLock, static_cast<unsigned long>(milliseconds));
 }
 
-void ScannerSDK::setRequest(int code)
+void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
 {
-    quint64 word = m_request.load();
-    quint64 next;
-    do {
-        next = ((word & ~kRequestCodeMask) + (kRequestCodeMask + 1)) | quint64(code);
-    } while (!m_request.compare_exchange_weak(word, next));
+    RequestSnapshot request;
+    {
+        QMutexLocker lock(&m_runningLock);
+        request.serial = ++m_lastSerial;
+    }
+    request.code = code;
+    request.bytes = bytes;
+    // Copies of the interface's own fields: this runs on the thread that writes them.
+    request.settings = settings;
+    request.area = m_scanArea;
+    request.transform = m_transform;
+    request.modes = ServiceModes::instance().state();
+
+    QMutexLocker lock(&m_requestLock);
+    m_pending.push_back(std::move(request));
 }
 
-void ScannerSDK::finishRequest(quint64 handled)
+bool ScannerSDK::takeRequest(RequestSnapshot& request)
 {
-    const quint64 poll = (handled & ~kRequestCodeMask) | RequestPoll;
-    m_request.compare_exchange_strong(handled, poll);
+    {
+        QMutexLocker lock(&m_requestLock);
+        if (m_pending.empty())
+            return false;
+        request = std::move(m_pending.front());
+        m_pending.pop_front();
+        m_handling = request.code;
+    }
+    QMutexLocker lock(&m_runningLock);
+    m_activeSerial = request.serial;
+    return true;
+}
+
+void ScannerSDK::finishRequest()
+{
+    m_device->setScanWanted(nullptr);
+    m_progress->finish();
+    {
+        QMutexLocker lock(&m_runningLock);
+        m_activeSerial = 0;
+    }
+    QMutexLocker lock(&m_requestLock);
+    m_handling = RequestPoll;
+}
+
+int ScannerSDK::request() const
+{
+    QMutexLocker lock(&m_requestLock);
+    if (m_handling == RequestPoll && !m_pending.empty())
+        return m_pending.front().code;
+    return m_handling;
+}
+
+bool ScannerSDK::stillWanted(const RequestSnapshot& request) const
+{
+    return stillWanted(request.serial);
+}
+
+bool ScannerSDK::stillWanted(quint64 serial) const
+{
+    QMutexLocker lock(&m_runningLock);
+    return m_running && serial > m_cancelledUpTo;
+}
+
+void ScannerSDK::watchForCancel(const RequestSnapshot& request)
+{
+    m_device->setScanWanted([this, serial = request.serial] { return stillWanted(serial); });
+}
+
+void ScannerSDK::reportFailure(const RequestSnapshot& request, const QString& reason)
+{
+    if (!stillWanted(request))
+        return;
+    qCWarning(lcWorker) << "request" << request.code << "failed:" << reason;
+    emit scannerRequestFailed_s(request.code, reason);
+}
+
+QString ScannerSDK::notLinkedReason()
+{
+    return tr("The scanner is not linked. Check its cable and power, then start Korvane again.");
 }
 
 void ScannerSDK::run()
 {
+    RequestSnapshot request;
     while (keepRunning()) {
-        const quint64 request = m_request.load();
-        switch (int(request & kRequestCodeMask)) {
-        case RequestPrescan:
-            handlePrescan();
-            finishRequest(request);
-            break;
-        case RequestScan:
-            handleFinalScan();
-            finishRequest(request);
-            break;
-        case RequestPoll:
+        if (!takeRequest(request)) {
             handlePoll();
-            break;
-        case RequestLink:
-            handleLink();
-            if (isLinked())
-                finishRequest(request);
-            break;
-        case RequestFirmware:
-            handleFirmware();
-            finishRequest(request);
-            break;
-        case RequestGetScanParameter:
-            handleGetScanParameter();
-            finishRequest(request);
-            break;
-        case RequestSetScanParameter:
-            handleSetScanParameter();
-            finishRequest(request);
-            break;
-        default:
-            break;
+        } else {
+            switch (request.code) {
+            case RequestPrescan:
+                handlePrescan(request);
+                break;
+            case RequestScan:
+                handleFinalScan(request);
+                break;
+            case RequestLink:
+                handleLink();
+                break;
+            case RequestFirmware:
+                handleFirmware(request);
+                break;
+            case RequestGetScanParameter:
+                handleGetScanParameter(request);
+                break;
+            case RequestSetScanParameter:
+                handleSetScanParameter(request);
+                break;
+            default:
+                break;
+            }
+            // The snapshot's image-sized members are not kept until the next request.
+            request = RequestSnapshot();
+            finishRequest();
         }
         if (keepRunning())
             pause(kIdlePauseMs);
@@ -238,7 +310,7 @@ void ScannerSDK::handlePoll()
             pause(kFirstSightPauseMs);
             const QByteArray info = m_device->deviceInfo();
             const int model = NVAScanner::modelCode(info);
-            if (isSupportedModel(model)) {
+            if (ScannerModels::isSupported(model)) {
                 emit scannerInquiry_s(info);
                 emit scannerLinkReady_s();
             } else {
@@ -257,14 +329,13 @@ void ScannerSDK::handlePoll()
     }
 }
 
-void ScannerSDK::handleFirmware()
+void ScannerSDK::handleFirmware(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         emit scannerFWUpdateFailure_s();
         return;
     }
-    const QByteArray bytes = m_firmware;
-    if (m_device->updateFirmware(bytes) != 0) {
+    if (m_device->updateFirmware(request.bytes) != 0) {
         if (keepRunning())
             pause(m_firmwareSettleMs);
         emit scannerFWUpdateSucess_s();
@@ -275,14 +346,14 @@ void ScannerSDK::handleFirmware()
     }
 }
 
-void ScannerSDK::handleGetScanParameter()
+void ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
         return;
     }
     if (!m_scannedOnce) {
-        runParameterScan();
+        runParameterScan(request);
         m_scannedOnce = true;
     }
     QByteArray record;
@@ -292,13 +363,13 @@ void ScannerSDK::handleGetScanParameter()
         qCWarning(lcWorker) << "reading the scan parameters failed";
 }
 
-void ScannerSDK::handleSetScanParameter()
+void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
         return;
     }
-    if (m_device->setScanParameter(m_parameterRecord) != 0)
+    if (m_device->setScanParameter(request.bytes) != 0)
         emit scannerSetScanParameter_s();
     else
         qCWarning(lcWorker) << "writing the scan parameters failed";

@@ -3,6 +3,7 @@
 #include "imagetransform.h"
 #include "nvascanner.h"
 
+#include <scannermodels.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -13,9 +14,11 @@
 
 #include <array>
 #include <atomic>
+#include <list>
 #include <memory>
 
 class ProcessingSteps;
+class ScanProgress;
 
 namespace device
 {
@@ -28,21 +31,28 @@ struct ScanOptionRecord;
 // user-interface thread.
 //
 // Threads:
-//  - The user-interface thread constructs and destroys the worker and calls the
-//    request operations, startLink(), setKeepRunning() and setScanRunning(). None of
-//    them waits on a lock held across a device call, so the interface never blocks.
+//  - The user-interface thread constructs and destroys the worker, writes settings,
+//    the scan area (setScanArea) and the transform (setTransform), and calls the
+//    request operations, startLink(), setKeepRunning() and setScanRunning(). Those
+//    fields belong to that thread alone: the worker never reads them.
+//  - Each request operation takes a snapshot of everything its handler needs (the
+//    profile in settings, the scan area, the transform, the firmware bytes or the
+//    parameter record, the engineer and RAW flags and the engineer factors) at the
+//    moment of the call and queues it under m_requestLock. The worker takes the
+//    snapshots in order and its handler works on its own snapshot only, so what
+//    the interface writes afterwards, or a request made while another one is still
+//    being handled (one just cancelled, say), never changes a running scan: the new
+//    request waits its turn with its own values.
 //  - The worker thread runs run() and every handler; every device call except the
-//    about dialog's service command happens there.
-//  - running is guarded by m_runningLock, keep-running by m_loopLock (which also
-//    wakes the worker's pauses); no code path holds both.
-//  - The request is one atomic word: the code in its low byte and, above it, a count
-//    of requests set. The interface sets it; the worker puts it back to the poll
-//    with a compare-and-swap from the word it picked up, so a request set while a
-//    handler finishes (even one of the same kind) is kept, not overwritten.
-//  - settings, the scan area, the transform, the firmware bytes and the parameter
-//    record are written by the interface just before it sets the request, while the
-//    worker is polling, and read by the worker only inside the handler of that request; the
-//    modal wait dialogs keep the two apart in time.
+//    about dialog's service command happens there. The device colour balance, the
+//    balance work values, scanned-once and the progress meter are the worker's
+//    alone; the wrapper calls the worker's line observer and cancel check on this
+//    thread too, from inside the scan. Progress and failures are emitted here.
+//  - running is guarded by m_runningLock, with the serial numbers that tie a cancel
+//    to the requests made before it: setScanRunning(false) cancels every request
+//    made so far, and a later setScanRunning(true) (every prescan and scan request
+//    sets it) does not revive them. keep-running is guarded by m_loopLock (which
+//    also wakes the worker's pauses). No code path holds two of the three locks.
 //  - linked is atomic: the request operations read it on the interface thread.
 //
 // Destruction (on the interface thread): keep-running goes false and wakes the
@@ -97,7 +107,8 @@ public:
     ScanArea scanArea() const { return m_scanArea; }
 
     bool isLinked() const { return m_linked.load(); }
-    int request() const { return int(m_request.load() & kRequestCodeMask); }
+    // The request being handled, else the next one waiting, else the poll.
+    int request() const;
 
     // The wrapper, for the about dialog's service command and for tests that point
     // it at another library folder before startLink().
@@ -131,55 +142,84 @@ signals:
     void scannerFWUpdateSucess_s();
     // A firmware update was requested while not linked, or the device refused it.
     void scannerFWUpdateFailure_s();
+    // A prescan or final scan that failed for another reason than the user's cancel,
+    // sent before the empty result; reason is a sentence for the user.
+    void scannerRequestFailed_s(int request, QString reason);
+    // Progress of the running prescan or final scan in percent, at most ten times a second.
+    void scannerProgress_s(int percent);
 
 protected:
     void run() override;
 
 private:
+    // One queued request with everything its handler reads (requestsnapshot.h).
+    struct RequestSnapshot;
+
     // Sleeps up to the given time, ending early when keep-running goes false.
     void pause(int milliseconds);
-    static constexpr quint64 kRequestCodeMask = 0xFF;
-    void setRequest(int code);
-    // Puts the request back to the poll unless a new one was set meanwhile.
-    void finishRequest(quint64 handled);
+    // Snapshots the interface's values for a request and queues it.
+    void queueRequest(int code, const QByteArray& bytes = QByteArray());
+    // The next queued request, taken out of the queue; false when there is none.
+    bool takeRequest(RequestSnapshot& request);
+    // Back to the poll once a handler has returned.
+    void finishRequest();
+    // Whether a prescan or scan may go on: running, and not cancelled since it was
+    // requested.
+    bool stillWanted(const RequestSnapshot& request) const;
+    bool stillWanted(quint64 serial) const;
+    // Ties the device's scans to a prescan or scan request until finishRequest().
+    void watchForCancel(const RequestSnapshot& request);
+    // The failure signal of a prescan or scan, unless it was cancelled.
+    void reportFailure(const RequestSnapshot& request, const QString& reason);
+    static QString notLinkedReason();
 
     void handleLink();
     void handlePoll();
-    void handleFirmware();
-    void handleGetScanParameter();
-    void handleSetScanParameter();
+    void handleFirmware(const RequestSnapshot& request);
+    void handleGetScanParameter(const RequestSnapshot& request);
+    void handleSetScanParameter(const RequestSnapshot& request);
 
     // Prescan and final scan (prescanacquisition.cpp, finalscanacquisition.cpp).
-    void handlePrescan();
-    void handleFinalScan();
+    void handlePrescan(const RequestSnapshot& request);
+    void handleFinalScan(const RequestSnapshot& request);
     // The device colour balance preset of a model code; other codes keep current.
     static std::array<quint16, 3> presetBalance(int modelCode, const std::array<quint16, 3>& current);
     // Engineer gains and lightness, or the multipass balance.
-    void applyScanBalance(device::ScanOptionRecord& record);
+    void applyScanBalance(device::ScanOptionRecord& record, const RequestSnapshot& request);
     int modelCode() const { return NVAScanner::modelCode(m_device->deviceInfo()); }
     // The one scan that makes the device settle its parameters before the first read.
-    void runParameterScan();
+    void runParameterScan(const RequestSnapshot& request);
 
+    // Written and read on the user-interface thread only; requests copy them.
     ScanArea m_scanArea;
-    std::atomic<bool> m_linked { false };
-    std::atomic<quint64> m_request { RequestPrescan };
-    std::unique_ptr<NVAScanner> m_device;
     ImageTransform m_transform;
-    QByteArray m_firmware;
+
+    std::atomic<bool> m_linked { false };
+    std::unique_ptr<NVAScanner> m_device;
     // The device colour balance sent in the scan option record.
-    std::array<quint16, 3> m_colourBalance { { 137, 139, 133 } };
+    std::array<quint16, 3> m_colourBalance = ScannerModels::kDefaultBalance;
+
     bool m_running = false;
+    quint64 m_lastSerial = 0; // of the last request made
+    quint64 m_cancelledUpTo = 0; // requests up to this serial are cancelled
+    quint64 m_activeSerial = 0; // of the request being handled, 0 when none
     mutable QMutex m_runningLock;
+
     bool m_keepRunning = false;
     mutable QMutex m_loopLock;
     QWaitCondition m_loopWake;
-    QByteArray m_parameterRecord; // the 53-byte scan parameter record to send
+
+    std::list<RequestSnapshot> m_pending;
+    int m_handling = RequestPoll;
+    mutable QMutex m_requestLock;
+
     struct BalanceWork {
         std::array<qint32, 3> balance { { 100, 100, 100 } };
         std::array<qint32, 3> highlight { { 100, 100, 100 } };
         std::array<qint32, 3> shadow { { 100, 100, 100 } };
     } m_balanceWork;
     bool m_scannedOnce = false;
+    std::unique_ptr<ScanProgress> m_progress;
     ProcessingSteps* m_processing = nullptr;
     int m_firmwareSettleMs = 8000;
 };

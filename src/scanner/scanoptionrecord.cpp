@@ -99,27 +99,10 @@ device::ScanOptionRecord finalRecord(int deviceDpi, double left, double top, dou
     return record;
 }
 
-int finalDeviceDpi(int modelCode, int resolutionChoice)
+Multipass multipassBalance(const Triple& deviceBalance, FilmType filmType, int modelCode)
 {
-    if (modelCode == 82 || modelCode == 83)
-        return resolutionChoice == 0 ? 3600 : 1800;
-    return modelCode == 84 ? 5000 : 0;
-}
-
-int finalOutputResolution(int modelCode, int resolutionChoice)
-{
-    if (modelCode == 84)
-        return resolutionChoice == 0 ? 10000 : 5000;
-    return finalDeviceDpi(modelCode, resolutionChoice);
-}
-
-Multipass multipassBalance(const Triple& deviceBalance, int filmType, int modelCode)
-{
-    double factor = 4.0;
-    if (filmType == 1 || filmType == 3)
-        factor = 1.5;
-    else if (modelCode == 82 || modelCode == 83)
-        factor = 3.0;
+    const double factor
+        = FilmTypes::isNegative(filmType) ? 1.5 : ScannerModels::multipassHighlight(modelCode);
     Multipass multipass { deviceBalance, {}, {} };
     for (std::size_t i = 0; i < 3; ++i) {
         multipass.highlights[i] = held16(factor * deviceBalance[i]);

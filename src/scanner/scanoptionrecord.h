@@ -2,6 +2,9 @@
 
 #include "devicerecords.h"
 
+#include <filmtype.h>
+#include <scannermodels.h>
+
 #include <QString>
 
 #include <array>
@@ -14,18 +17,18 @@
 namespace ScanOptionRecords
 {
 
-using Triple = std::array<std::uint16_t, 3>; // red, green, blue
+using Triple = ScannerModels::Balance; // red, green, blue
 
 constexpr int kPrescanDpi = 300;
 constexpr float kWindowWidthInches = 1.437f;
 constexpr float kWindowHeightInches = 0.957f;
-constexpr Triple kFilmBaseBalance { { 137, 139, 133 } };
+constexpr Triple kFilmBaseBalance = ScannerModels::kDefaultBalance;
 
 // The constant fields every scan sends, with the given colour balance, film type
 // code (16, 32 or 48) and line callback; type 0, bPrescan 0, gains 0.
 device::ScanOptionRecord baseRecord(const Triple& balance, int filmTypeCode, device::LineCallback callback);
 
-// Film-base (Dmin) scan: type 8, 300 dpi over the whole window, balance 137, 139, 133.
+// Film-base (Dmin) scan: type 8, 300 dpi over the whole window, the device's default balance.
 device::ScanOptionRecord filmBaseRecord(int filmTypeCode, device::LineCallback callback);
 
 // Prescan: type 0, 300 dpi over the whole window, the device colour balance, gains 100.
@@ -36,22 +39,16 @@ device::ScanOptionRecord prescanRecord(
 device::ScanOptionRecord finalRecord(int deviceDpi, double left, double top, double width, double height,
     const Triple& deviceBalance, int filmTypeCode, device::LineCallback callback);
 
-// Resolutions of the final scan by model code and resolution choice (0 Quality,
-// 1 Normal): what the record asks of the device, and what the file gets. Model
-// 84's Quality is scanned at 5000 dpi and doubled to 10000. 0 for other models.
-int finalDeviceDpi(int modelCode, int resolutionChoice);
-int finalOutputResolution(int modelCode, int resolutionChoice);
-
 struct Multipass {
     Triple balance;
     Triple highlights;
     Triple shadows;
 };
 
-// Highlights = trunc(factor x balance), factor 1.5 for negative film (film type 1
-// or 3), else 3.0 on models 82 and 83 and 4.0 on others; shadows =
-// trunc(balance x 0.8f). Values past 16 bits are held at 65535.
-Multipass multipassBalance(const Triple& deviceBalance, int filmType, int modelCode);
+// Highlights = trunc(factor x balance), factor 1.5 for negative film, else the
+// model's multipass highlight factor (scannermodels.h); shadows = trunc(balance x
+// 0.8f). Values past 16 bits are held at 65535.
+Multipass multipassBalance(const Triple& deviceBalance, FilmType filmType, int modelCode);
 // Type 4 with the balance, highlights and shadows.
 void applyMultipass(device::ScanOptionRecord& record, const Multipass& multipass);
 // Engineer mode: the device's own lightness control and the engineer's gains.

@@ -90,7 +90,7 @@ private slots:
         QVERIFY(prompts.errors.isEmpty());
         QCOMPARE(data.profile(6).description(), QStringLiteral("Kidney"));
         ScanProfile onDisk;
-        QVERIFY(onDisk.load(manager::slotFile(6)));
+        QVERIFY(onDisk.load(manager::customProfilePath(6)));
         QCOMPARE(onDisk.slideSettings().description, QStringLiteral("Kidney"));
     }
 
@@ -98,7 +98,7 @@ private slots:
     {
         manager& data = *manager::instance();
         const ScanProfile before = data.profile(7);
-        const QByteArray file = readAll(manager::slotFile(7));
+        const QByteArray file = readAll(manager::customProfilePath(7));
         QVERIFY(!file.isEmpty());
         bool shown = false;
         whenShown<CustomDialog>(
@@ -113,14 +113,14 @@ private slots:
         QVERIFY(shown);
         QVERIFY(!outcome.accepted);
         QCOMPARE(data.profile(7), before);
-        QCOMPARE(readAll(manager::slotFile(7)), file);
+        QCOMPARE(readAll(manager::customProfilePath(7)), file);
     }
 
     // The slot keeps the edit in memory and the user learns which file failed.
     void unwritableSlotFileIsTold()
     {
         manager& data = *manager::instance();
-        const QString path = manager::slotFile(8);
+        const QString path = manager::customProfilePath(8);
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkpath(path)); // a folder where the file should be
         bool shown = false;

@@ -7,7 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace ImageTest;
+
+Q_DECLARE_METATYPE(FinalFile::Failure)
 
 namespace
 {
@@ -186,11 +190,14 @@ private slots:
         const FinalFile::Prepared prepared = FinalFile::prepare(image, resolution, false, work.path());
         QVERIFY(prepared.ok);
         // The folder is gone, and 9998 taken numbers give an empty path.
-        QVERIFY(
-            FinalFile::write(image, prepared, work.filePath("gone/Image0001.tif"), work.path()).isEmpty());
+        FinalFile::Failure failure = FinalFile::Failure::None;
+        QVERIFY(FinalFile::write(image, prepared, work.filePath("gone/Image0001.tif"), work.path(), &failure)
+                    .isEmpty());
+        QCOMPARE(failure, FinalFile::Failure::FolderUnusable);
         QVERIFY(entries(work.path()).isEmpty());
         const FinalFile::Prepared again = FinalFile::prepare(image, resolution, false, work.path());
-        QVERIFY(FinalFile::write(image, again, QString(), work.path()).isEmpty());
+        QVERIFY(FinalFile::write(image, again, QString(), work.path(), &failure).isEmpty());
+        QCOMPARE(failure, FinalFile::Failure::NoFreeName);
         QVERIFY(entries(work.path()).isEmpty());
     }
 
@@ -201,13 +208,66 @@ private slots:
         const QString missing = dir.filePath("missing");
         const FinalFile::Prepared prepared = FinalFile::prepare(image, 10000, false, missing);
         QVERIFY(!prepared.ok);
-        QVERIFY(FinalFile::write(image, prepared, dir.filePath("Image0001.tif"), missing).isEmpty());
+        QCOMPARE(prepared.failure, FinalFile::Failure::FolderUnusable);
+        FinalFile::Failure failure = FinalFile::Failure::None;
+        QVERIFY(
+            FinalFile::write(image, prepared, dir.filePath("Image0001.tif"), missing, &failure).isEmpty());
+        QCOMPARE(failure, FinalFile::Failure::FolderUnusable);
         QVERIFY(entries(dir.path()).isEmpty());
 
         const FinalFile::Prepared cancelled = FinalFile::prepare(image, 10000, false, dir.path());
         QVERIFY(cancelled.ok);
         FinalFile::discardRawFiles(dir.path());
         QVERIFY(entries(dir.path()).isEmpty());
+    }
+
+    void causeOfAFailure_data()
+    {
+        QTest::addColumn<QString>("folder"); // below a temporary folder; "file:" a plain file
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<FinalFile::Failure>("expected");
+        QTest::newRow("missing folder") << "missing" << quint64(1) << FinalFile::Failure::FolderUnusable;
+        QTest::newRow("a file, not a folder")
+            << "file:plain" << quint64(1) << FinalFile::Failure::FolderUnusable;
+        QTest::newRow("more than any disk holds")
+            << "" << std::numeric_limits<quint64>::max() << FinalFile::Failure::DiskFull;
+        QTest::newRow("room enough") << "" << quint64(1) << FinalFile::Failure::WriteFailed;
+    }
+
+    void causeOfAFailure()
+    {
+        QFETCH(QString, folder);
+        QFETCH(quint64, bytes);
+        QFETCH(FinalFile::Failure, expected);
+        QTemporaryDir dir;
+        QString path = dir.path();
+        if (folder.startsWith(QLatin1String("file:"))) {
+            path = dir.filePath(folder.mid(5));
+            touch(path);
+        } else if (!folder.isEmpty()) {
+            path = dir.filePath(folder);
+        }
+        QCOMPARE(FinalFile::diagnose(path, bytes), expected);
+    }
+
+    void lastNumberTakenIsNoFreeName()
+    {
+        // The chosen name was taken after it was chosen, and no number follows it.
+        QTemporaryDir dir;
+        STImage image = randomImage(20, 12, 16, 3);
+        const QString last = dir.filePath("Image9998.tif");
+        QVERIFY(writeBytes(last, "theirs"));
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, 3600, false, dir.path());
+        FinalFile::Failure failure = FinalFile::Failure::None;
+        QVERIFY(FinalFile::write(image, prepared, last, dir.path(), &failure).isEmpty());
+        QCOMPARE(failure, FinalFile::Failure::NoFreeName);
+        QCOMPARE(fileBytes(last), QByteArray("theirs"));
+        QCOMPARE(entries(dir.path()), QStringList { "Image9998.tif" });
+
+        // A written file reports no failure.
+        QCOMPARE(FinalFile::write(image, prepared, dir.filePath("Image0001.tif"), dir.path(), &failure),
+            dir.filePath("Image0001.tif"));
+        QCOMPARE(failure, FinalFile::Failure::None);
     }
 };
 

@@ -85,8 +85,7 @@ ProcessingOptions filmOptions(int filmType, bool colour, bool autoBalance)
 {
     ProcessingOptions options;
     options.filmMode = true;
-    options.filmType = filmType;
-    options.filmTypeValue = filmType == 1 ? 32 : filmType == 3 ? 48 : 16;
+    options.filmType = FilmTypes::fromTarget(filmType);
     options.colour = colour;
     options.balance = colour || autoBalance;
     options.modelCode = 82;
@@ -409,8 +408,11 @@ void TestProcessingSteps::modelIndexFollowsModelCode_data()
     QTest::newRow("82") << 0 << 82 << 9;
     QTest::newRow("83") << 0 << 83 << 9;
     QTest::newRow("84") << 0 << 84 << 11;
-    QTest::newRow("unknown code keeps 0") << 0 << 77 << 0;
-    QTest::newRow("unknown code keeps 11") << 84 << 5 << 11;
+    QTest::newRow("unknown code gives 0") << 0 << 77 << 0;
+    // An unlisted code (0: no device record yet) never inherits an earlier scanner's index.
+    QTest::newRow("unknown code after 84 gives 0") << 84 << 5 << 0;
+    QTest::newRow("no device record after 82 gives 0") << 82 << 0 << 0;
+    QTest::newRow("84 after 82") << 82 << 84 << 11;
 }
 
 void TestProcessingSteps::modelIndexFollowsModelCode()

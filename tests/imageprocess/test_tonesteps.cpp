@@ -11,6 +11,29 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace
+{
+
+// The Lagrange sum as floating point gives it, each term y * (num / den): the way the curves
+// were once evaluated, kept here to show where that goes wrong and where it is right.
+double floatingLagrange(const std::vector<QPointF>& points, double x)
+{
+    double sum = 0.0;
+    for (std::size_t j = 0; j < points.size(); ++j) {
+        double num = 1.0, den = 1.0;
+        for (std::size_t m = 0; m < points.size(); ++m) {
+            if (m != j) {
+                num *= x - points[m].x();
+                den *= points[j].x() - points[m].x();
+            }
+        }
+        sum += points[j].y() * (num / den);
+    }
+    return sum;
+}
+
+} // namespace
+
 class TestToneSteps : public QObject
 {
     Q_OBJECT
@@ -19,6 +42,10 @@ private slots:
     void initTestCase();
     void threePointRounding_data();
     void threePointRounding();
+    void exactHalfRoundsDown_data();
+    void exactHalfRoundsDown();
+    void curvesMatchFloatingPointAwayFromHalves_data();
+    void curvesMatchFloatingPointAwayFromHalves();
     void fourPointFallsBackWhenXCoincide();
     void insetRectangle_data();
     void insetRectangle();
@@ -66,6 +93,106 @@ void TestToneSteps::threePointRounding()
     QFETCH(bool, invert);
     QFETCH(int, expected);
     QCOMPARE(int(CIP_ToneCurve::curveValue(v, 255, invert)), expected);
+}
+
+void TestToneSteps::exactHalfRoundsDown_data()
+{
+    QTest::addColumn<int>("midIn");
+    QTest::addColumn<int>("midOut");
+    QTest::addColumn<int>("white"); // white input and output; black is (0, 0)
+    QTest::addColumn<int>("max");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("expected");
+    // The quadratic through (0,0), (12,39), (255,255) is exactly 29.5 at 9.
+    QTest::newRow("8-bit") << 12 << 39 << 255 << 255 << false << 9 << 29;
+    QTest::newRow("8-bit inverted") << 12 << 39 << 255 << 255 << true << 9 << 255 - 29;
+    // ... through (0,0), (7,69), (255,255): 97.5 at 10.
+    QTest::newRow("8-bit, another") << 7 << 69 << 255 << 255 << false << 10 << 97;
+    // A 16-bit image's own set (white at 65280): 7722.5 at 4560.
+    QTest::newRow("16-bit") << 27 * 256 << 45 * 256 << 65280 << 65535 << false << 4560 << 7722;
+}
+
+void TestToneSteps::exactHalfRoundsDown()
+{
+    QFETCH(int, midIn);
+    QFETCH(int, midOut);
+    QFETCH(int, white);
+    QFETCH(int, max);
+    QFETCH(bool, invert);
+    QFETCH(int, at);
+    QFETCH(int, expected);
+    // Summed in floating point the value lands a hair above the half and would round up.
+    const std::vector<QPointF> points { { 0, 0 }, { double(midIn), double(midOut) },
+        { double(white), double(white) } };
+    const double half = (invert ? max - expected : expected) + 0.5;
+    QVERIFY(floatingLagrange(points, at) > half);
+    QCOMPARE(int(CIP_ToneCurve::curveValue(floatingLagrange(points, at), max, invert)),
+        invert ? expected - 1 : expected + 1);
+
+    std::vector<uint16_t> table(max + 1);
+    CIP_ToneCurve::buildThreePoint(
+        CIP_CurveRecord { 0, 0, midIn, midOut, white, white }, max, invert, table.data());
+    QCOMPARE(int(table[at]), expected);
+    // The points themselves stay exact.
+    QCOMPARE(int(table[midIn]), invert ? max - midOut : midOut);
+}
+
+void TestToneSteps::curvesMatchFloatingPointAwayFromHalves_data()
+{
+    QTest::addColumn<bool>("fourPoint");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<bool>("invert");
+    QTest::newRow("three-point 8-bit") << false << 255 << false;
+    QTest::newRow("three-point 8-bit inverted") << false << 255 << true;
+    QTest::newRow("three-point 16-bit") << false << 65535 << false;
+    QTest::newRow("four-point 8-bit") << true << 255 << false;
+    QTest::newRow("four-point 16-bit inverted") << true << 65535 << true;
+}
+
+void TestToneSteps::curvesMatchFloatingPointAwayFromHalves()
+{
+    // Wherever floating point is clearly off a half it rounds the same as exact arithmetic,
+    // so across many curves the tables agree with it everywhere else.
+    QFETCH(bool, fourPoint);
+    QFETCH(int, max);
+    QFETCH(bool, invert);
+    const int scale = (max + 1) / 256;
+    std::vector<uint16_t> table(max + 1);
+    int compared = 0;
+    for (int e = 95; e <= 235; e += 35) {
+        for (int d = 40; d <= 240; d += 50) {
+            const int firstOut = d * 50 / e + 3; // near the line to the middle point
+            std::vector<QPointF> points;
+            if (fourPoint) {
+                points = { { 0, 0 }, { 50.0 * scale, double(firstOut * scale) },
+                    { double(e * scale), double(d * scale) }, { double(max), double(max) } };
+                // A cubic that swings far out of range is replaced (tested below).
+                bool swings = false;
+                for (int i = 0; i <= max; ++i) {
+                    const double v = floatingLagrange(points, i);
+                    swings = swings || v < -max / 8.0 || v > max + max / 8.0;
+                }
+                if (swings)
+                    continue;
+                CIP_ToneCurve::buildFourPoint(
+                    CIP_CurveRecord { 50 * scale, firstOut * scale, e * scale, d * scale, max, max }, max,
+                    invert, table.data());
+            } else {
+                points = { { 0, 0 }, { double(e * scale), double(d * scale) }, { double(max), double(max) } };
+                CIP_ToneCurve::buildThreePoint(
+                    CIP_CurveRecord { 0, 0, e * scale, d * scale, max, max }, max, invert, table.data());
+            }
+            for (int i = 0; i < max; i += scale == 1 ? 1 : 61) {
+                const double v = floatingLagrange(points, i);
+                if (std::fabs(v - std::floor(v) - 0.5) < 1e-6)
+                    continue;
+                QCOMPARE(int(table[i]), int(CIP_ToneCurve::curveValue(v, max, invert)));
+                ++compared;
+            }
+        }
+    }
+    QVERIFY(compared > 1000);
 }
 
 void TestToneSteps::fourPointFallsBackWhenXCoincide()

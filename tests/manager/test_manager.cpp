@@ -4,6 +4,7 @@
 #include "servicemodes.h"
 #include "stagedump.h"
 #include "stimage.h"
+#include "userfolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -314,6 +315,49 @@ private slots:
         QCOMPARE(data->profile(8).path(), manager::dataFolder() + QStringLiteral("/Custom4.kor"));
     }
 
+    void setProfileKeepsTheWholeProfile()
+    {
+        manager* data = manager::instance();
+        data->initProfiles();
+        ScanProfile given;
+        given.setPath(QStringLiteral("/elsewhere/mine.kor"));
+        given.setVersion(QStringLiteral("2.0"));
+        given.setMode(ScanProfile::FilmMode);
+        FilmSettings film;
+        film.description = QStringLiteral("All set");
+        film.scanningTarget = 3;
+        film.resolution = 1;
+        film.colourDepth = 1;
+        film.directory = QStringLiteral("/out");
+        film.prefix = QStringLiteral("Neg");
+        film.fileFormat = 1;
+        film.multipass = { true, 2 };
+        film.noiseReduction = { true, 3 };
+        film.scratchRemoval = { true, 4 };
+        film.autoContrast = { true, 5 };
+        film.autoColour = { true, 6 };
+        film.autoBalance = { true, 7 };
+        film.brightness = { true, -8 };
+        film.suggestedText = QStringLiteral("Negatives");
+        given.setFilmSettings(film);
+        SlideSettings slide;
+        slide.scanningTarget = 2;
+        slide.saturation = { true, 40 };
+        given.setSlideSettings(slide);
+
+        QVERIFY(data->setProfile(1, given));
+        QCOMPARE(data->profile(1), given);
+
+        // A custom slot takes everything but the path, which becomes its own file.
+        QVERIFY(data->setProfile(9, given));
+        ScanProfile expected = given;
+        expected.setPath(manager::dataFolder() + QStringLiteral("/Custom5.kor"));
+        QCOMPARE(data->profile(9), expected);
+        QCOMPARE(manager::customProfilePath(9), expected.path());
+        QCOMPARE(manager::customProfilePath(manager::kFirstCustomSlot),
+            manager::dataFolder() + QStringLiteral("/Custom1.kor"));
+    }
+
     void setProfileWritesOnlyCustomSlots()
     {
         manager* data = manager::instance();
@@ -406,9 +450,9 @@ private slots:
 
     void stageDumps()
     {
-        QVERIFY(QDir().mkpath(manager::rawImageFolder()));
-        const QString tif = manager::rawImageFolder() + QStringLiteral("/Scan_Final.tif");
-        const QString jpg = manager::rawImageFolder() + QStringLiteral("/preScan_Brightness.jpg");
+        QVERIFY(QDir().mkpath(UserFolders::rawImageFolder()));
+        const QString tif = UserFolders::rawImageFolder() + QStringLiteral("/Scan_Final.tif");
+        const QString jpg = UserFolders::rawImageFolder() + QStringLiteral("/preScan_Brightness.jpg");
         QFile::remove(tif);
         QFile::remove(jpg);
         STImage image = STImage::zeroed(8, 4, 16, 3);
@@ -446,7 +490,7 @@ private slots:
         QCOMPARE(row[3], uint16_t(40000));
 
         // A missing folder fails quietly.
-        QVERIFY(QDir(manager::rawImageFolder()).removeRecursively());
+        QVERIFY(QDir(UserFolders::rawImageFolder()).removeRecursively());
         QVERIFY(!dumpStage(preview, QStringLiteral("nowhere")));
     }
 

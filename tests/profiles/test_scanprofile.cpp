@@ -120,7 +120,7 @@ private slots:
         FilmSettings film;
         film.scanningTarget = target;
         profile.setFilmSettings(film);
-        QTEST(profile.filmType(), "filmType");
+        QTEST(FilmTypes::target(profile.filmType()), "filmType");
         QTEST(profile.filmTypeCode(), "code");
     }
 
@@ -234,6 +234,23 @@ private slots:
         QCOMPARE(tissue.exposureTriple(84), (ExposureTriple { 100, 100, 100 }));
         for (ServiceModes::Channel channel : { ServiceModes::Red, ServiceModes::Green, ServiceModes::Blue })
             modes.setExposureFactor(channel, 100);
+    }
+
+    void exposureTripleFromARequestsModes()
+    {
+        // The modes a scan took when it was requested count, not those of now.
+        ServiceModes& modes = ServiceModes::instance();
+        modes.setEngineerMode(true);
+        modes.setExposureFactor(ServiceModes::Red, 90);
+        const ServiceModeState requested = modes.state();
+        modes.setExposureFactor(ServiceModes::Red, 150);
+        modes.setEngineerMode(false);
+        const ScanProfile tissue;
+        QCOMPARE(tissue.exposureTriple(84, requested), (ExposureTriple { 90, 100, 100 }));
+        ServiceModeState plain;
+        plain.exposureFactor = { { 70, 70, 70 } };
+        QCOMPARE(tissue.exposureTriple(84, plain), (ExposureTriple { 100, 100, 100 }));
+        modes.setExposureFactor(ServiceModes::Red, 100);
     }
 
     void nextOutputPath()
@@ -364,7 +381,7 @@ private slots:
 
     void writesTheHandWrittenLayout()
     {
-        const QString fixture = QFINDTESTDATA("../data/profiles/handwritten.kor");
+        const QString fixture = QStringLiteral(KORVANE_TEST_DATA_DIR "/profiles/handwritten.kor");
         QVERIFY(!fixture.isEmpty());
         ScanProfile profile;
         profile.setMode(1);
@@ -533,7 +550,7 @@ private slots:
         QCOMPARE(profile.description(), longText);
         QCOMPARE(profile.resolution(), 7);
         QCOMPARE(profile.filmSettings().scanningTarget, -3);
-        QCOMPARE(profile.filmType(), 0);
+        QCOMPARE(profile.filmType(), FilmType::PositiveColour);
         QCOMPARE(profile.filmTypeCode(), 16);
         QCOMPARE(profile.extension(), QStringLiteral(".tif"));
         QVERIFY(profile.colourDepth() != 0); // not 16 bits

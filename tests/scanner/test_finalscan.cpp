@@ -17,6 +17,7 @@
 
 #include "managerlink.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <jpeglib.h>
 #include <tiffio.h>
@@ -108,6 +109,7 @@ private slots:
     void cancelBeforeSavingSavesNothing_data();
     void cancelBeforeSavingSavesNothing();
     void unwritableFolderReportsEmptyPath();
+    void prescanProgressEndsAtTheHandOver();
 
 private:
     void link(int model);
@@ -334,6 +336,26 @@ void TestFinalScan::unwritableFolderReportsEmptyPath()
     QCOMPARE(filesIn(m_output.path()), QStringList { QStringLiteral("Film0001.tif") });
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("keep me"));
+}
+
+// A prescan's progress: 0 first, never down, the end of the acquisition, and 100 once
+// the image is handed over.
+void TestFinalScan::prescanProgressEndsAtTheHandOver()
+{
+    link(82);
+    ScannerSDK* sdk = manager::instance()->scanner();
+    QSignalSpy progress(m_results.get(), &WorkerSignals::progress);
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
+    sdk->settings = profileFor(4, 1, 0, 0); // a negative: the film-base scan counts for nothing
+    QVERIFY(sdk->requestPrescan());
+    QVERIFY(prescanned.wait(kWaitMs));
+    QList<int> values;
+    for (const QList<QVariant>& arguments : progress)
+        values << arguments.at(0).toInt();
+    QCOMPARE(values.value(0, -1), 0);
+    QVERIFY(values.contains(80));
+    QCOMPARE(values.last(), 100);
+    QVERIFY(std::is_sorted(values.begin(), values.end()));
 }
 
 QTEST_GUILESS_MAIN(TestFinalScan)

@@ -8,6 +8,7 @@
 
 #include "simulatorsettings.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -130,11 +131,12 @@ void TestNVAScanner::modelCodeRefusesShortRecords_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("expected");
-    QTest::newRow("empty") << 0 << -1;
-    QTest::newRow("ends inside the model code") << 118 << -1;
-    QTest::newRow("one byte short") << 172 << -1;
-    QTest::newRow("complete") << 173 << 0x0153;
-    QTest::newRow("longer") << 200 << 0x0153;
+    QTest::addColumn<QString>("firmware");
+    QTest::newRow("empty") << 0 << -1 << QString();
+    QTest::newRow("ends inside the model code") << 118 << -1 << QString();
+    QTest::newRow("one byte short") << 172 << -1 << QString();
+    QTest::newRow("complete") << 173 << 0x0153 << QStringLiteral("2.1a");
+    QTest::newRow("longer") << 200 << 0x0153 << QStringLiteral("2.1a");
 }
 
 void TestNVAScanner::modelCodeRefusesShortRecords()
@@ -146,9 +148,11 @@ void TestNVAScanner::modelCodeRefusesShortRecords()
     if (size >= 119) {
         bytes[117] = 0x53;
         bytes[118] = 0x01;
+        std::copy_n("2.1a", 4, bytes.begin() + 33);
     }
     const QByteArray record = QByteArray::fromRawData(bytes.data(), size);
     QCOMPARE(NVAScanner::modelCode(record), expected);
+    QTEST(NVAScanner::firmwareVersion(record), "firmware");
 }
 
 void TestNVAScanner::lineCallbackStaysInsideTheBuffer_data()

@@ -99,28 +99,6 @@ private slots:
         QVERIFY(zeroOutside(final));
     }
 
-    void resolutions_data()
-    {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<int>("deviceDpi");
-        QTest::addColumn<int>("output");
-        QTest::newRow("82 Quality") << 82 << 0 << 3600 << 3600;
-        QTest::newRow("83 Normal") << 83 << 1 << 1800 << 1800;
-        QTest::newRow("84 Quality") << 84 << 0 << 5000 << 10000;
-        QTest::newRow("84 Normal") << 84 << 1 << 5000 << 5000;
-    }
-
-    void resolutions()
-    {
-        QFETCH(int, model);
-        QFETCH(int, choice);
-        QFETCH(int, deviceDpi);
-        QFETCH(int, output);
-        QCOMPARE(finalDeviceDpi(model, choice), deviceDpi);
-        QCOMPARE(finalOutputResolution(model, choice), output);
-    }
-
     void multipass_data()
     {
         QTest::addColumn<int>("filmType");
@@ -131,6 +109,8 @@ private slots:
         QTest::newRow("slide on 84") << 0 << 84 << 548 << 109;
         QTest::newRow("colour negative") << 1 << 82 << 205 << 109;
         QTest::newRow("black-and-white negative") << 3 << 84 << 205 << 109;
+        QTest::newRow("positive black-and-white on 83") << 2 << 83 << 411 << 109;
+        QTest::newRow("slide on an unlisted model") << 0 << 99 << 548 << 109;
     }
 
     void multipass()
@@ -139,7 +119,8 @@ private slots:
         QFETCH(int, model);
         QFETCH(int, highRed);
         QFETCH(int, lowRed);
-        const Multipass values = multipassBalance({ { 137, 139, 133 } }, filmType, model);
+        const Multipass values
+            = multipassBalance({ { 137, 139, 133 } }, FilmTypes::fromTarget(filmType), model);
         QCOMPARE(int(values.highlights[0]), highRed);
         QCOMPARE(int(values.shadows[0]), lowRed);
         if (filmType == 0 && model == 82) {
@@ -165,7 +146,7 @@ private slots:
         const QString path = UserFolders::debugFolder() + QStringLiteral("/preScan_option.txt");
         QCOMPARE(dumpPath(QStringLiteral("preScan")), path);
         const QStringList written = linesOf(path);
-        const QStringList expected = linesOf(QFINDTESTDATA("../data/prescan_option.txt"));
+        const QStringList expected = linesOf(QStringLiteral(KORVANE_TEST_DATA_DIR "/prescan_option.txt"));
         QVERIFY(expected.size() > 40);
         QCOMPARE(written.size(), expected.size());
         for (int i = 0; i < expected.size(); ++i)

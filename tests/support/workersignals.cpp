@@ -47,4 +47,10 @@ WorkerSignals::WorkerSignals(ScannerSDK* sdk)
         note("firmwareFailed");
         emit firmwareFailed();
     });
+    connect(sdk, &ScannerSDK::scannerRequestFailed_s, this, [this](int request, const QString& reason) {
+        note("requestFailed");
+        emit requestFailed(request, reason);
+    });
+    // Progress stays out of the order: it interleaves with everything a scan reports.
+    connect(sdk, &ScannerSDK::scannerProgress_s, this, [this](int percent) { emit progress(percent); });
 }

@@ -32,6 +32,8 @@ signals:
     void setParameters();
     void firmwareDone();
     void firmwareFailed();
+    void requestFailed(int request, QString reason);
+    void progress(int percent);
 
 private:
     void note(const QString& name)

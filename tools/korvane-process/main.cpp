@@ -10,7 +10,7 @@
 #include <finalfile.h>
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
-#include <scanoptionrecord.h>
+#include <scannermodels.h>
 #include <scanprofile.h>
 #include <stimage.h>
 
@@ -32,6 +32,12 @@ namespace
 QString tr(const char* text)
 {
     return QCoreApplication::translate("korvane-process", text);
+}
+
+// The model codes the tool accepts, as the model table lists them.
+QString supportedModels()
+{
+    return QString::fromStdString(ScannerModels::codeList());
 }
 
 int fail(const QString& message)
@@ -68,8 +74,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
         QStringLiteral("stages"), tr("Write every stage image into DIR."), tr("DIR"));
     const QCommandLineOption profile(
         QStringLiteral("profile"), tr("The profile file (.kor)."), tr("FILE.kor"));
-    const QCommandLineOption model(
-        QStringLiteral("model"), tr("The scanner's model code: 82, 83 or 84."), tr("CODE"));
+    const QCommandLineOption model(QStringLiteral("model"),
+        tr("The scanner's model code, one of %1.").arg(supportedModels()), tr("CODE"));
     parser.addOptions({ prescan, stages, profile, model });
     parser.addPositionalArgument(QStringLiteral("INPUT.tif"), tr("The 16-bit RGB TIFF to process."));
     parser.addPositionalArgument(
@@ -93,8 +99,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     }
     bool numeric = false;
     arguments.model = parser.value(model).toInt(&numeric);
-    if (!numeric || (arguments.model != 82 && arguments.model != 83 && arguments.model != 84)) {
-        error = tr("unsupported model code %1: use 82, 83 or 84").arg(parser.value(model));
+    if (!numeric || !ScannerModels::isSupported(arguments.model)) {
+        error = tr("unsupported model code %1: use one of %2").arg(parser.value(model), supportedModels());
         return false;
     }
     // Absolute now: the tool changes into its own folder, where the parameter files are.
@@ -178,7 +184,7 @@ int main(int argc, char* argv[])
         steps.runPrescan(image, options, hooks);
     } else {
         steps.runFinalScan(image, options, hooks);
-        resolution = ScanOptionRecords::finalOutputResolution(arguments.model, profile.resolution());
+        resolution = ScannerModels::outputDpi(arguments.model, profile.resolution());
     }
     printTime(tr("pipeline"), timer.nsecsElapsed());
     if (!arguments.stages.isEmpty() && !arguments.prescan)

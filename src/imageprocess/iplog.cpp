@@ -1,0 +1,3 @@
+#include "iplog.h"
+
+Q_LOGGING_CATEGORY(lcImageProcess, "korvane.imageprocess", QtWarningMsg)
