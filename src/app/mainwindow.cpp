@@ -1,16 +1,20 @@
 #include "mainwindow.h"
 
+#include "desktop.h"
+#include "mainform.h"
 #include "manager.h"
+#include "ui_mainwindow.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
-#include <QUrl>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
 {
-    m_ui.setupUi(this);
+    m_ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/Image/Korvane.ico")));
 }
 
 MainWindow::~MainWindow() = default;
@@ -23,28 +27,47 @@ QPoint MainWindow::centredPosition(const QRect& desktop, const QRect& frame)
     return QPoint(x, y);
 }
 
+MainForm* MainWindow::mainForm() const
+{
+    return m_ui->widget;
+}
+
+QString MainWindow::manualPath()
+{
+    return manager::applicationFolder() + QStringLiteral("/manual/manual_English 002.pdf");
+}
+
 void MainWindow::on_actionUserManual_triggered()
 {
-    QString path = manager::applicationFolder() + QStringLiteral("/manual/manual_English 002.pdf");
-    // A Unix path brings its own leading slash; "file:///" already holds the root's.
-    if (path.startsWith(QLatin1Char('/')))
-        path.remove(0, 1);
-    QDesktopServices::openUrl(QUrl(QStringLiteral("file:///") + path, QUrl::TolerantMode));
+    const QString path = manualPath();
+    if (!Desktop::openDocument(path)) {
+        QMessageBox::warning(this, tr("Korvane"),
+            tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Ok);
+    }
 }
 
 void MainWindow::on_actionExit_triggered()
 {
+    // The close event asks, so the question comes once whichever way the user closes.
     close();
 }
 
 void MainWindow::Scanner_disconnect()
 {
+    m_quitting = true;
     QMessageBox::critical(this, tr("Korvane"), tr("Scanner disconnect"), QMessageBox::Ok);
     QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Without a main form there is no prescan to lose, so closing needs no question.
+    if (!m_quitting && mainForm()->hasPrescan()
+        && QMessageBox::question(
+               this, tr("Korvane"), tr("Are you sure to exit Korvane?"), QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }

@@ -1,13 +1,18 @@
 #pragma once
 
-#include "ui_mainwindow.h"
-
 #include <QMainWindow>
 
-class QCloseEvent;
+#include <memory>
 
-// The top-level window with its menu. Until the main form is built the central area
-// stays empty. Threads: main thread.
+class MainForm;
+class QCloseEvent;
+namespace Ui
+{
+class MainWindow;
+}
+
+// The top-level window: the main form as its only content, the menu, and the one
+// question before a prescan is thrown away on closing. Threads: main thread.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -20,6 +25,10 @@ public:
     // never left of or above the desktop's origin.
     static QPoint centredPosition(const QRect& desktop, const QRect& frame);
 
+    MainForm* mainForm() const;
+    // Where the user manual is expected.
+    static QString manualPath();
+
 public slots:
     void on_actionUserManual_triggered();
     void on_actionExit_triggered();
@@ -29,5 +38,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Ui::MainWindow m_ui;
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    // Set once the scanner is gone: the application ends without asking.
+    bool m_quitting = false;
 };

@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <memory>
+
 void Startup::run(SingleApplication& app)
 {
     settleLanguage(app);
@@ -72,30 +74,36 @@ void Startup::runFirstInstance(SingleApplication& app)
     if (!problems.isEmpty())
         QMessageBox::warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')), QMessageBox::Ok);
 
-    NotifyDialog dialog;
-    dialog.setWindowTitle(tr("Korvane"));
-    QTimer::singleShot(kLinkTimeoutMilliseconds, &dialog, &NotifyDialog::linkFailure);
-    dialog.setMessage(tr("Initialize scanner. Please wait"));
-    QObject::connect(
-        worker, &ScannerSDK::scannerLinkReady_s, &dialog, &NotifyDialog::linkSuccess, Qt::QueuedConnection);
-    QObject::connect(
-        worker, &ScannerSDK::scannerLinkFailure_s, &dialog, &NotifyDialog::linkFailure, Qt::QueuedConnection);
+    // The wait dialog lives only for the link: left hidden behind the main window it
+    // would still be offered to screen readers as an open "Korvane" dialog.
+    auto dialog = std::make_unique<NotifyDialog>();
+    dialog->setWindowTitle(tr("Korvane"));
+    QTimer::singleShot(kLinkTimeoutMilliseconds, dialog.get(), &NotifyDialog::linkFailure);
+    dialog->setMessage(tr("Initialize scanner. Please wait"));
+    QObject::connect(worker, &ScannerSDK::scannerLinkReady_s, dialog.get(), &NotifyDialog::linkSuccess,
+        Qt::QueuedConnection);
+    QObject::connect(worker, &ScannerSDK::scannerLinkFailure_s, dialog.get(), &NotifyDialog::linkFailure,
+        Qt::QueuedConnection);
     worker->startLink();
 
-    if (dialog.exec() == QDialog::Accepted) {
-        dialog.close();
+    const bool linked = dialog->exec() == QDialog::Accepted;
+    dialog.reset();
+    if (linked) {
         const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
         const QPoint position = MainWindow::centredPosition(desktop, window.frameGeometry());
         QObject::connect(worker, &ScannerSDK::scannerDisconnect_s, &window, &MainWindow::Scanner_disconnect,
             Qt::QueuedConnection);
         window.move(position);
         window.show();
+        // Without a window manager nothing else gives the window the keyboard, and
+        // its menu shortcuts need it.
+        window.activateWindow();
         app.exec();
     } else {
         worker->setKeepRunning(false);
         QMessageBox::critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
     }
     // The manager goes first: it stops and joins the worker, which still has signals
-    // connected to the window and the dialog.
+    // connected to the window.
     manager::release();
 }

@@ -10,6 +10,7 @@ NotifyDialog::NotifyDialog(QWidget* parent)
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_ui->progressBar->hide();
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &NotifyDialog::timeArrival);
     m_timer->start(kTickMilliseconds);
@@ -25,6 +26,17 @@ void NotifyDialog::setMessage(const QString& text)
 QString NotifyDialog::messageText() const
 {
     return m_ui->label_showMessage->text();
+}
+
+int NotifyDialog::progress() const
+{
+    return m_ui->progressBar->isHidden() ? -1 : m_ui->progressBar->value();
+}
+
+void NotifyDialog::setProgress(int percent)
+{
+    m_ui->progressBar->setValue(qBound(0, percent, 100));
+    m_ui->progressBar->show();
 }
 
 void NotifyDialog::linkSuccess()

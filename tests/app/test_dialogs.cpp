@@ -2,10 +2,13 @@
 #include "mainwindow.h"
 #include "notifydialog.h"
 
+#include <manager.h>
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -15,6 +18,9 @@ class TestDialogs : public QObject
     Q_OBJECT
 
 private slots:
+    // The main window's form brought the manager (and its idle worker) to life.
+    void cleanupTestCase() { manager::release(); }
+
     void notifyDialogForm()
     {
         NotifyDialog dialog;
@@ -43,6 +49,25 @@ private slots:
             dialog.timeArrival();
             QCOMPARE(dialog.messageText(), QStringLiteral("Wait") + QString(tick % 10, QLatin1Char('.')));
         }
+    }
+
+    // The bar appears with the first value, clamped to 0-100, while the dots go on.
+    void progressShowsWithTheFirstValue()
+    {
+        NotifyDialog dialog;
+        dialog.setMessage(QStringLiteral("Scan"));
+        auto* bar = dialog.findChild<QProgressBar*>(QStringLiteral("progressBar"));
+        QVERIFY(bar);
+        QCOMPARE(dialog.progress(), -1);
+        QVERIFY(bar->isHidden());
+        dialog.setProgress(40);
+        QCOMPARE(dialog.progress(), 40);
+        QVERIFY(!bar->isHidden());
+        dialog.setProgress(140);
+        QCOMPARE(dialog.progress(), 100);
+        dialog.timeArrival();
+        dialog.timeArrival();
+        QCOMPARE(dialog.messageText(), QStringLiteral("Scan."));
     }
 
     void dotsAdvanceOnTheTimer()

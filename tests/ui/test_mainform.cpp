@@ -1,0 +1,740 @@
+// The main form against the simulated scanner: modes, prescan, the processed preview,
+// brightness, the preview tools, scan, failures, the scan key and the device record.
+// Every modal window the form opens is answered by a watcher, which notes what it saw.
+#include "informationpanel.h"
+#include "mainform.h"
+#include "notifydialog.h"
+#include "prescanprocessing.h"
+#include "previewgeometry.h"
+#include "ruleritem.h"
+#include "scannerview.h"
+
+#include <imagefilesize.h>
+#include <manager.h>
+#include <processingsteps.h>
+#include <scannersdk.h>
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QtTest>
+
+#include "managerlink.h"
+#include "simulatorsettings.h"
+
+#include <functional>
+
+namespace
+{
+
+constexpr int kWaitMs = 30000;
+// Slow enough that a cancel lands inside the prescan, fast enough for many scans.
+constexpr int kBlockDelayMs = 800;
+
+struct Seen {
+    QString kind; // "box" or "wait"
+    QString title;
+    QString text;
+    bool formWaiting = false; // whether a wait dialog was open when a box came
+};
+
+// Polls for the active modal window: message boxes are noted and closed, wait
+// dialogs noted and left running (or cancelled when asked), so the form's
+// exec() calls return on their own.
+class ModalWatcher : public QObject
+{
+public:
+    explicit ModalWatcher(MainForm* form)
+        : m_form(form)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
+        m_timer.start(5);
+    }
+
+    QList<Seen> seen;
+    // Milliseconds after which a wait dialog is cancelled; -1 never.
+    int cancelAfterMs = -1;
+    // Called once for each wait dialog when first seen.
+    std::function<void(NotifyDialog*)> onWait;
+    // The highest progress a wait dialog showed.
+    int maxProgress = -1;
+
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const Seen& s : seen)
+            if (s.kind == QLatin1String("box"))
+                texts << s.text;
+        return texts;
+    }
+    QStringList waitTitles() const
+    {
+        QStringList titles;
+        for (const Seen& s : seen)
+            if (s.kind == QLatin1String("wait"))
+                titles << s.title;
+        return titles;
+    }
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen.append({ QStringLiteral("box"), box->windowTitle(), box->text(), m_form->isWaiting() });
+            box->accept();
+        } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
+            maxProgress = qMax(maxProgress, wait->progress());
+            if (!wait->property("watched").toBool()) {
+                wait->setProperty("watched", true);
+                seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
+                if (cancelAfterMs >= 0) {
+                    QPointer<NotifyDialog> target(wait);
+                    QTimer::singleShot(cancelAfterMs, this, [target] {
+                        if (target)
+                            target->on_pushButton_cancel_clicked();
+                    });
+                }
+                if (onWait)
+                    onWait(wait);
+            }
+        }
+    }
+
+    MainForm* m_form;
+    QTimer m_timer;
+};
+
+QImage shownImage(ScannerView* view)
+{
+    const QList<QGraphicsItem*> items = view->previewScene()->items();
+    for (QGraphicsItem* item : items)
+        if (auto* pixmap = dynamic_cast<QGraphicsPixmapItem*>(item))
+            return pixmap->pixmap().toImage().convertToFormat(QImage::Format_RGB888);
+    return QImage();
+}
+
+bool sameImage(const STImage& a, const STImage& b)
+{
+    return a.width() == b.width() && a.height() == b.height() && a.bitsPerSample() == b.bitsPerSample()
+        && a.byteCount() == b.byteCount() && std::equal(a.data(), a.data() + a.byteCount(), b.data());
+}
+
+// The preview as the form should show it, in the format shownImage() compares in.
+QImage expectedPreview(const STImage& image, double zoom = 1.0, int rotation = 0)
+{
+    return PreviewGeometry::previewImage(image, zoom, rotation, false, false)
+        .convertToFormat(QImage::Format_RGB888);
+}
+
+QString plainText(const QString& html)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
+} // namespace
+
+// Records the URLs the desktop is asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    // Before any prescan.
+    void modeBeforePrescan_data();
+    void modeBeforePrescan();
+    void toolsWaitForAPrescan();
+    void keyboardAndScreenReaders();
+    void customCaptions();
+    void multipassNeedsAPrescan();
+
+    void prescanShowsTheProcessedImage_data();
+    void prescanShowsTheProcessedImage();
+    void modeChangeReprocesses();
+    void brightnessNeverAccumulates();
+    void previewTools();
+    void rulerAndClear();
+    void cancelledPrescanIsToldAfterTheDialog();
+    void failuresAreToldAsSuch_data();
+    void failuresAreToldAsSuch();
+    void scanKeyIgnoredWhileWaiting();
+    void scanKeyScansAndTheResultIsShown();
+    void resultFromTheFileHeader();
+    void unsavedScanIsToldAsAFailure();
+    void deviceRecord_data();
+    void deviceRecord();
+    void openFileLocation();
+
+private:
+    ScannerView* view() const { return m_form->findChild<ScannerView*>(QStringLiteral("scannerView")); }
+    template <typename T> T* child(const char* name) const
+    {
+        T* widget = m_form->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    QString labelText(const char* name) const { return child<QLabel>(name)->text(); }
+    // Clicks Prescan; false when no image came.
+    bool prescan();
+    ScannerSDK* worker() const { return manager::instance()->scanner(); }
+
+    QTemporaryDir m_state;
+    std::unique_ptr<MainForm> m_form;
+    std::unique_ptr<ModalWatcher> m_watcher;
+    std::unique_ptr<WorkerSignals> m_results;
+};
+
+void TestMainForm::initTestCase()
+{
+    QVERIFY(m_state.isValid());
+    SimulatorSettings::reset(m_state.path().toUtf8().constData());
+    qputenv("KORVANE_SIM_BLOCK_DELAY_MS", QByteArray::number(kBlockDelayMs));
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    manager::instance()->initProfiles();
+    // Built before the link, as in the program, so that it receives the device record.
+    m_form = std::make_unique<MainForm>();
+    m_form->resize(1000, 600);
+    m_form->show();
+    m_watcher = std::make_unique<ModalWatcher>(m_form.get());
+    m_results = linkManagerToSimulator(kWaitMs);
+    QVERIFY(m_results);
+    QTRY_COMPARE_WITH_TIMEOUT(NVAScanner::modelCode(m_form->deviceInformation()), 82, 5000);
+}
+
+void TestMainForm::cleanupTestCase()
+{
+    m_watcher.reset();
+    m_form.reset();
+    m_results.reset();
+    manager::release();
+}
+
+void TestMainForm::cleanup()
+{
+    m_watcher->seen.clear();
+    m_watcher->cancelAfterMs = -1;
+    m_watcher->onWait = nullptr;
+    m_watcher->maxProgress = -1;
+}
+
+bool TestMainForm::prescan()
+{
+    QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
+    QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
+    // The dialog closes on the result, so it has arrived once the click returns.
+    return arrived.count() == 1 && m_form->hasPrescan();
+}
+
+void TestMainForm::modeBeforePrescan_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("depthPattern");
+    QTest::newRow("common things") << "radioButton_Common" << 1 << "^Color Depth: (8|16) bit$";
+    QTest::newRow("negative film") << "radioButton_Negative" << 4 << "^Color Depth: (8|16)bit$";
+    QTest::newRow("custom 3") << "radioButton__Custom3" << 7 << "^Color Depth: (8|16) bit$";
+    QTest::newRow("tissue sections") << "radioButton_Tissue" << 0 << "^Color Depth: (8|16) bit$";
+}
+
+// Choosing a mode before a prescan only updates the panel; nothing is processed.
+void TestMainForm::modeBeforePrescan()
+{
+    QFETCH(QString, button);
+    QFETCH(int, mode);
+    QFETCH(QString, depthPattern);
+    auto* radio = child<QRadioButton>(button.toLatin1().constData());
+    QTest::mouseClick(radio, Qt::LeftButton);
+    QCOMPARE(m_form->mode(), mode);
+    QVERIFY(radio->isChecked());
+    QVERIFY(QRegularExpression(depthPattern).match(labelText("label_colorDepth")).hasMatch());
+    const ScanProfile profile = manager::instance()->profile(mode);
+    QVERIFY(labelText("label_Resolution").startsWith(QStringLiteral("Image Resolution: ")));
+    QCOMPARE(labelText("label_suggested"), profile.suggestedText());
+    QCOMPARE(child<QSlider>("horizontalSlider_brightness")->value(), profile.brightness());
+    QVERIFY(!view()->hasImage());
+    QVERIFY(m_form->processedImage().isNull());
+    const ProcessingSteps* steps = manager::instance()->processing();
+    QVERIFY(!steps->gammaTables().valid && !steps->autoContrastTables().valid);
+    QVERIFY(m_watcher->seen.isEmpty());
+}
+
+void TestMainForm::toolsWaitForAPrescan()
+{
+    for (const char* name : { "button_zoomIn", "button_zoomOut", "button_rotateLeft90",
+             "button_rotateRight90", "button_flipHorizontal", "button_flipVertical" })
+        QTest::mouseClick(child<QToolButton>(name), Qt::LeftButton);
+    QCOMPARE(m_form->transformState().zoomFactor, 1.0);
+    QCOMPARE(m_form->transformState().rotationAngle, 0);
+    QVERIFY(m_form->transformState().operationHistory.isEmpty());
+    QVERIFY(!view()->hasImage());
+    QVERIFY(child<QGroupBox>("groupBox_TimeLapse")->isHidden());
+}
+
+void TestMainForm::keyboardAndScreenReaders()
+{
+    const QList<QToolButton*> tools = child<QGroupBox>("groupBox_2")->findChildren<QToolButton*>();
+    QCOMPARE(tools.size(), 7);
+    for (QToolButton* tool : tools) {
+        QVERIFY2(!tool->accessibleName().isEmpty(), qPrintable(tool->objectName()));
+        QCOMPARE(tool->accessibleName(), plainText(tool->toolTip()));
+    }
+    auto* group = m_form->findChild<QButtonGroup*>();
+    QVERIFY(group);
+    QCOMPARE(group->buttons().size(), MainForm::kModeCount);
+    QCOMPARE(group->id(child<QRadioButton>("radioButton_Negative")), 4);
+    QCOMPARE(group->id(child<QRadioButton>("radioButton__Custom5")), 9);
+    // The captionless custom radio buttons are named after their profiles.
+    QCOMPARE(child<QRadioButton>("radioButton__Custom1")->accessibleName(),
+        manager::instance()->profile(5).description());
+
+    // Every visible control is in the Tab chain.
+    QSet<QWidget*> chain;
+    for (QWidget* w = m_form->nextInFocusChain(); w != m_form.get(); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain.insert(w);
+    // The modes are one stop, at the checked one; arrows move between them.
+    const QList<QWidget*> controls = m_form->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        auto* radio = qobject_cast<QRadioButton*>(control);
+        const bool isControl
+            = qobject_cast<QAbstractButton*>(control) || qobject_cast<QSlider*>(control) || control == view();
+        if (isControl && control->isVisibleTo(m_form.get()) && (!radio || radio->isChecked()))
+            QVERIFY2(chain.contains(control), qPrintable(control->objectName()));
+    }
+
+    auto* tissue = child<QRadioButton>("radioButton_Tissue");
+    QVERIFY(tissue->isChecked());
+    QApplication::setActiveWindow(m_form.get());
+    tissue->setFocus();
+    QTest::keyClick(tissue, Qt::Key_Down);
+    QVERIFY(child<QRadioButton>("radioButton_Common")->isChecked());
+    QCOMPARE(m_form->mode(), 1);
+    QTest::keyClick(child<QRadioButton>("radioButton_Common"), Qt::Key_Up);
+    QCOMPARE(m_form->mode(), 0);
+}
+
+// A description wider than 80 pixels is cut with an ellipsis on its button.
+void TestMainForm::customCaptions()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(6);
+    ScanProfile longer = original;
+    SlideSettings slide = longer.slideSettings();
+    slide.description = QStringLiteral("Diatoms from the northern pond, autumn series");
+    longer.setSlideSettings(slide);
+    FilmSettings film = longer.filmSettings();
+    film.description = slide.description;
+    longer.setFilmSettings(film);
+    QVERIFY(data->setProfile(6, longer));
+    {
+        MainForm form;
+        // The captions follow the font; the program's window sets 12 pixels.
+        QFont font = form.font();
+        font.setPixelSize(12);
+        form.setFont(font);
+        auto* button = form.findChild<QPushButton*>(QStringLiteral("pushButton_Custom2"));
+        QVERIFY(button);
+        QVERIFY2(button->text().endsWith(QChar(0x2026)), qPrintable(button->text()));
+        QVERIFY(slide.description.startsWith(button->text().chopped(1)));
+        QVERIFY(form.fontMetrics().horizontalAdvance(button->text()) <= InformationPanel::kCaptionWidth);
+        QCOMPARE(button->toolTip(), slide.description);
+        auto* other = form.findChild<QPushButton*>(QStringLiteral("pushButton_Custom1"));
+        QCOMPARE(other->text(), QStringLiteral("Custom 1"));
+    }
+    QVERIFY(data->setProfile(6, original));
+}
+
+void TestMainForm::multipassNeedsAPrescan()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    ScanProfile multipass = original;
+    SlideSettings slide = multipass.slideSettings();
+    slide.multipass.enable = true;
+    multipass.setSlideSettings(slide);
+    QVERIFY(data->setProfile(0, multipass));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QTRY_COMPARE(m_watcher->boxTexts(),
+        QStringList { QStringLiteral("Please Prescan before using Multipass Xposure function.") });
+    QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
+    QVERIFY(m_watcher->waitTitles().isEmpty());
+    QCOMPARE(worker()->request(), int(ScannerSDK::RequestPoll));
+    QVERIFY(data->setProfile(0, original));
+}
+
+void TestMainForm::prescanShowsTheProcessedImage_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("tissue sections") << "radioButton_Tissue" << 0;
+    QTest::newRow("negative film") << "radioButton_Negative" << 4;
+}
+
+void TestMainForm::prescanShowsTheProcessedImage()
+{
+    QFETCH(QString, button);
+    QFETCH(int, mode);
+    QTest::mouseClick(child<QRadioButton>(button.toLatin1().constData()), Qt::LeftButton);
+    QVERIFY(prescan());
+    QCOMPARE(m_watcher->waitTitles(), QStringList { QStringLiteral("Prescan") });
+    QVERIFY(m_watcher->seen.first().text.startsWith(QStringLiteral("Prescaning. Please wait")));
+    QVERIFY(m_watcher->boxTexts().isEmpty());
+
+    const STImage raw = m_form->prescanImage();
+    QVERIFY(raw.width() >= 430 && raw.height() >= 286);
+    // The form's image is the pipeline of the chosen mode for the linked model.
+    const STImage expected = PrescanProcessing::reprocess(
+        raw, manager::instance()->profile(mode), 82, *manager::instance()->processing());
+    QVERIFY(sameImage(m_form->processedImage(), expected));
+    QVERIFY(!sameImage(m_form->processedImage(), raw));
+    const int brightness = child<QSlider>("horizontalSlider_brightness")->value();
+    const STImage lit
+        = PrescanProcessing::withBrightness(expected, brightness, *manager::instance()->processing());
+    QCOMPARE(shownImage(view()), expectedPreview(lit));
+}
+
+void TestMainForm::modeChangeReprocesses()
+{
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QVERIFY(prescan());
+    const STImage slide = m_form->processedImage();
+    QTest::mouseClick(child<QRadioButton>("radioButton_Positive"), Qt::LeftButton);
+    QCOMPARE(m_form->mode(), 3);
+    const STImage film = m_form->processedImage();
+    QVERIFY(!sameImage(film, slide));
+    QVERIFY(sameImage(film,
+        PrescanProcessing::reprocess(m_form->prescanImage(), manager::instance()->profile(3), 82,
+            *manager::instance()->processing())));
+    QCOMPARE(shownImage(view()).size(), QSize(int(film.width()), int(film.height())));
+}
+
+void TestMainForm::brightnessNeverAccumulates()
+{
+    if (!m_form->hasPrescan())
+        QVERIFY(prescan());
+    auto* slider = child<QSlider>("horizontalSlider_brightness");
+    slider->setValue(0);
+    const STImage processed = m_form->processedImage();
+    const QImage plain = shownImage(view());
+    QCOMPARE(plain, expectedPreview(processed));
+
+    slider->setValue(20);
+    QCOMPARE(labelText("label_Brightness"), QStringLiteral("Brightness : 20"));
+    QCOMPARE(slider->toolTip(), QStringLiteral("20"));
+    const QImage brighter = shownImage(view());
+    QVERIFY(brighter != plain);
+    QVERIFY(sameImage(m_form->processedImage(), processed));
+
+    slider->setValue(0);
+    QCOMPARE(shownImage(view()), plain);
+    QCOMPARE(labelText("label_Brightness"), QStringLiteral("Brightness : 0"));
+}
+
+void TestMainForm::previewTools()
+{
+    QVERIFY(prescan());
+    const QSize size(int(m_form->processedImage().width()), int(m_form->processedImage().height()));
+    QCOMPARE(shownImage(view()).size(), size);
+    QTest::mouseClick(child<QToolButton>("button_zoomIn"), Qt::LeftButton);
+    QCOMPARE(shownImage(view()).size(), QSize(int(size.width() * 1.1), int(size.height() * 1.1)));
+    QCOMPARE(view()->pixelsPerInch(), 330.0f);
+    QTest::mouseClick(child<QToolButton>("button_rotateLeft90"), Qt::LeftButton);
+    QTest::mouseClick(child<QToolButton>("button_flipHorizontal"), Qt::LeftButton);
+    QCOMPARE(shownImage(view()).size(), QSize(int(size.height() * 1.1), int(size.width() * 1.1)));
+    QCOMPARE(m_form->transformState().operationHistory, (QVector<int> { 2, 1 }));
+
+    // A new prescan starts from the plain view again.
+    QVERIFY(prescan());
+    QCOMPARE(m_form->transformState().zoomFactor, 1.0);
+    QCOMPARE(m_form->transformState().rotationAngle, 0);
+    QVERIFY(!m_form->transformState().mirrorHorizontal);
+    QVERIFY(m_form->transformState().operationHistory.isEmpty());
+    QCOMPARE(shownImage(view()).size(), size);
+    QCOMPARE(view()->pixelsPerInch(), 300.0f);
+}
+
+void TestMainForm::rulerAndClear()
+{
+    auto* scale = child<QCheckBox>("checkBox_archScale");
+    QTest::mouseClick(scale, Qt::LeftButton);
+    QVERIFY(scale->isChecked());
+    QVERIFY(view()->rulerItem());
+    QTest::mouseClick(scale, Qt::LeftButton);
+    QVERIFY(view()->rulerItem() && !view()->rulerItem()->scene());
+    QTest::mouseClick(scale, Qt::LeftButton);
+    QTest::mouseClick(child<QToolButton>("button_clearObject"), Qt::LeftButton);
+    QVERIFY(!scale->isChecked());
+    QVERIFY(!view()->rulerItem());
+}
+
+// The user's cancel is told once the worker's empty image arrives, after the wait
+// dialog has gone; the prescan held before stays.
+void TestMainForm::cancelledPrescanIsToldAfterTheDialog()
+{
+    if (!m_form->hasPrescan())
+        QVERIFY(prescan());
+    const STImage before = m_form->prescanImage();
+    // Inside the first block of lines: the worker picks a request up within 500 ms.
+    m_watcher->cancelAfterMs = 700;
+    QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
+    QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
+    QVERIFY(arrived.count() == 1 || arrived.wait(kWaitMs));
+    QVERIFY(arrived.at(0).at(0).value<STImage>().isNull());
+    QTRY_COMPARE(
+        m_watcher->boxTexts(), QStringList { QStringLiteral("Cancel this action of prescan by user.") });
+    const Seen box = m_watcher->seen.last();
+    QCOMPARE(box.title, QStringLiteral("Korvane"));
+    QVERIFY(!box.formWaiting);
+    QVERIFY(sameImage(m_form->prescanImage(), before));
+}
+
+void TestMainForm::failuresAreToldAsSuch_data()
+{
+    QTest::addColumn<int>("failedRequest"); // -1: no failure signal
+    QTest::addColumn<bool>("prescanResult");
+    QTest::addColumn<QString>("expected");
+    const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
+    QTest::newRow("scan failure") << 1 << false << reason;
+    QTest::newRow("scan cancel") << -1 << false << "Cancel this action of scan by user.";
+    QTest::newRow("prescan failure") << 0 << true << reason;
+    QTest::newRow("prescan cancel") << -1 << true << "Cancel this action of prescan by user.";
+    // A scan's reason is not told for a prescan.
+    QTest::newRow("scan reason, prescan result") << 1 << true << "Cancel this action of prescan by user.";
+}
+
+void TestMainForm::failuresAreToldAsSuch()
+{
+    QFETCH(int, failedRequest);
+    QFETCH(bool, prescanResult);
+    QFETCH(QString, expected);
+    const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
+    const QString lastFile = m_form->savedFile();
+    const QString width = labelText("label_Width");
+    if (failedRequest >= 0)
+        emit worker()->scannerRequestFailed_s(failedRequest, reason);
+    if (prescanResult)
+        emit worker()->scannerPreScan_s(STImage());
+    else
+        emit worker()->scannerScanImage_s(QString());
+    QTRY_COMPARE(m_watcher->boxTexts(), QStringList { expected });
+    QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
+    QCOMPARE(m_form->savedFile(), lastFile);
+    QCOMPARE(labelText("label_Width"), width);
+
+    if (failedRequest == 1 && prescanResult) {
+        // The reason waits for its own result.
+        emit worker()->scannerScanImage_s(QString());
+        QTRY_COMPARE(m_watcher->boxTexts().size(), 2);
+        QCOMPARE(m_watcher->boxTexts().last(), reason);
+    }
+}
+
+// A scan key pressed while a prescan runs starts nothing on top of it.
+void TestMainForm::scanKeyIgnoredWhileWaiting()
+{
+    int requestAfterKey = -1;
+    m_watcher->onWait = [this, &requestAfterKey](NotifyDialog*) {
+        if (requestAfterKey != -1)
+            return;
+        // A scan dialog would be cancelled at once, so a failing test still ends.
+        m_watcher->cancelAfterMs = 0;
+        emit worker()->scanKey_s();
+        requestAfterKey = worker()->request();
+    };
+    QVERIFY(prescan());
+    QCOMPARE(requestAfterKey, int(ScannerSDK::RequestPrescan));
+    QCOMPARE(m_watcher->waitTitles(), QStringList { QStringLiteral("Prescan") });
+    QVERIFY(m_watcher->boxTexts().isEmpty());
+}
+
+void TestMainForm::scanKeyScansAndTheResultIsShown()
+{
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QSignalSpy saved(m_results.get(), &WorkerSignals::scanImage);
+    emit worker()->scanKey_s();
+    QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
+    QCOMPARE(m_watcher->waitTitles(), QStringList { QStringLiteral("Scan") });
+    QVERIFY(m_watcher->boxTexts().isEmpty());
+    // The worker's progress reached the dialog's bar.
+    QVERIFY2(m_watcher->maxProgress > 0, qPrintable(QString::number(m_watcher->maxProgress)));
+    const QString path = saved.at(0).at(0).toString();
+    QVERIFY(!path.isEmpty());
+    QCOMPARE(m_form->savedFile(), path);
+    QCOMPARE(QFileInfo(path).absolutePath(),
+        QFileInfo(manager::instance()->profile(0).directory()).absoluteFilePath());
+    const QSize size = imageFileSize(path);
+    QVERIFY(size.width() > 1000);
+    QCOMPARE(labelText("label_Width"), QStringLiteral("Width: %1 pixels").arg(size.width()));
+    QCOMPARE(labelText("label_Height"), QStringLiteral("Height: %1 pixels").arg(size.height()));
+    QCOMPARE(labelText("label_Size"),
+        QStringLiteral("Size: %1 MB").arg(QString::number(QFileInfo(path).size() / 1048576.0, 'f', 2)));
+    // The scan took the slider's brightness and the unzoomed whole window.
+    QCOMPARE(worker()->transform().scale(), 1.0);
+    QCOMPARE(worker()->scanArea().width, PreviewGeometry::kWindowWidthInches);
+}
+
+void TestMainForm::resultFromTheFileHeader()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("scan0001.tif"));
+    STImage image = STImage::zeroed(100, 50, 8, 3);
+    QVERIFY(image.saveTiff(path));
+    {
+        // Padded to exactly 2,000,000 bytes; the header still says 100 x 50.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(2000000));
+    }
+    emit worker()->scannerScanImage_s(path);
+    QCOMPARE(m_form->savedFile(), path);
+    QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 100 pixels"));
+    QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 50 pixels"));
+    QCOMPARE(labelText("label_Size"), QStringLiteral("Size: 1.91 MB"));
+
+    const QString text = folder.filePath(QStringLiteral("notes.tif"));
+    QFile notes(text);
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("no picture");
+    notes.close();
+    emit worker()->scannerScanImage_s(text);
+    QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 0 pixels"));
+    QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 0 pixels"));
+    QCOMPARE(labelText("label_Size"), QStringLiteral("Size: 0.00 MB"));
+    QVERIFY(m_watcher->seen.isEmpty());
+}
+
+// A scan whose file cannot be written is a failure with its reason, not a cancel.
+void TestMainForm::unsavedScanIsToldAsAFailure()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QFile blocker(folder.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // Beneath a plain file no folder can be made, not even by an administrator.
+    const QString output = blocker.fileName() + QStringLiteral("/scans");
+    ScanProfile profile = original;
+    SlideSettings slide = profile.slideSettings();
+    slide.directory = output;
+    profile.setSlideSettings(slide);
+    QVERIFY(data->setProfile(0, profile));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    const QString lastFile = m_form->savedFile();
+
+    QSignalSpy saved(m_results.get(), &WorkerSignals::scanImage);
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
+    QTRY_COMPARE(m_watcher->boxTexts().size(), 1);
+    const Seen box = m_watcher->seen.last();
+    QVERIFY2(box.text != QLatin1String("Cancel this action of scan by user."), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QDir::toNativeSeparators(output)), qPrintable(box.text));
+    QVERIFY(!box.formWaiting);
+    QCOMPARE(m_form->savedFile(), lastFile);
+    QVERIFY(data->setProfile(0, original));
+}
+
+void TestMainForm::deviceRecord_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("empty") << 0 << false;
+    QTest::newRow("one short") << 172 << false;
+    QTest::newRow("exact") << 173 << true;
+    QTest::newRow("longer") << 200 << true;
+}
+
+void TestMainForm::deviceRecord()
+{
+    QFETCH(int, size);
+    QFETCH(bool, taken);
+    const QByteArray linked = m_form->deviceInformation();
+    QCOMPARE(linked.size(), MainForm::kDeviceInfoSize);
+    QByteArray record(size, '\x5a');
+    for (int i = 0; i < size; ++i)
+        record[i] = char(i % 251);
+    m_form->scanerInquiry(record);
+    const QByteArray expected = taken ? record.left(MainForm::kDeviceInfoSize) : linked;
+    QCOMPARE(m_form->deviceInformation(), expected);
+    QCOMPARE(manager::instance()->scannerInfo(), expected);
+    m_form->scanerInquiry(linked);
+    QCOMPARE(manager::instance()->scannerInfo(), linked);
+}
+
+void TestMainForm::openFileLocation()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(m_form->mode());
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString output = folder.filePath(QStringLiteral("not yet made"));
+    ScanProfile profile = original;
+    SlideSettings slide = profile.slideSettings();
+    slide.directory = output;
+    FilmSettings film = profile.filmSettings();
+    film.directory = output;
+    profile.setSlideSettings(slide);
+    profile.setFilmSettings(film);
+    QVERIFY(data->setProfile(m_form->mode(), profile));
+    QTest::mouseClick(child<QToolButton>("toolButton_OpenFileLocation"), Qt::LeftButton);
+    QCOMPARE(catcher.urls, QList<QUrl> { QUrl::fromLocalFile(output) });
+    QVERIFY(QFileInfo(output).isDir());
+    QVERIFY(m_watcher->seen.isEmpty());
+
+    // Beneath a plain file no folder can be made: the user is told which.
+    QFile blocker(folder.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    slide.directory = blocker.fileName() + QStringLiteral("/out");
+    film.directory = slide.directory;
+    profile.setSlideSettings(slide);
+    profile.setFilmSettings(film);
+    QVERIFY(data->setProfile(m_form->mode(), profile));
+    QTest::mouseClick(child<QToolButton>("toolButton_OpenFileLocation"), Qt::LeftButton);
+    QTRY_COMPARE(m_watcher->boxTexts().size(), 1);
+    QVERIFY(m_watcher->boxTexts().first().contains(QDir::toNativeSeparators(slide.directory)));
+    QCOMPARE(catcher.urls.size(), 1);
+
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(data->setProfile(m_form->mode(), original));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"
