@@ -5,6 +5,7 @@
 #include "film135.h"
 #include "microsides.h"
 
+#include <QButtonGroup>
 #include <QDir>
 #include <QSignalMapper>
 
@@ -37,6 +38,13 @@ CustomDialog::CustomDialog(const EditorContext& context, QWidget* parent)
     m_film = new Film135(context, this);
     m_ui->stackedWidget->addWidget(m_slides);
     m_ui->stackedWidget->addWidget(m_film);
+
+    // Automatic exclusivity searches the radios' parent recursively and would meet the
+    // pages' own radios, so a click on the checked mode could uncheck it: a group keeps
+    // the two to themselves.
+    auto* modes = new QButtonGroup(this);
+    modes->addButton(m_ui->radioButton_Slides, 0);
+    modes->addButton(m_ui->radioButton_Film, 1);
 
     m_modeMapper = new QSignalMapper(this);
     m_modeMapper->setMapping(m_ui->radioButton_Slides, 0);

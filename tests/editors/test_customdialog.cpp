@@ -68,6 +68,7 @@ private slots:
         dialog.setProfile(sampleProfile(mode));
         QCOMPARE(currentPage(&dialog), page);
         QCOMPARE(radio(&dialog, "radioButton_Film")->isChecked(), page == 1);
+        QCOMPARE(radio(&dialog, "radioButton_Slides")->isChecked(), page == 0);
         QCOMPARE(dialog.slidesPage()->settings(), sampleSlides());
         QCOMPARE(dialog.filmPage()->settings(), sampleFilm());
     }
@@ -83,6 +84,10 @@ private slots:
         radio(&dialog, "radioButton_Slides")->click();
         QCOMPARE(currentPage(&dialog), 0);
         radio(&dialog, "radioButton_Film")->click();
+        // A click on the checked mode keeps it: the pages' radios are no rivals.
+        radio(&dialog, "radioButton_Film")->click();
+        QVERIFY(radio(&dialog, "radioButton_Film")->isChecked());
+        QVERIFY(!radio(&dialog, "radioButton_Slides")->isChecked());
         button(dialog.slidesPage(), "pushButton_save")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.profile().mode(), 1);
