@@ -12,6 +12,19 @@
 
 #include <algorithm>
 
+namespace
+{
+
+// The main window's 12-pixel font, which a window without parent does not inherit.
+void useEditorFont(QWidget* dialog)
+{
+    QFont font = dialog->font();
+    font.setPixelSize(12);
+    dialog->setFont(font);
+}
+
+} // namespace
+
 EditorContext ProfileEditing::applicationContext(manager& data)
 {
     EditorContext context;
@@ -25,9 +38,7 @@ ProfileEditing::Outcome ProfileEditing::editCustomSlot(
 {
     Outcome outcome;
     CustomDialog dialog(context);
-    QFont font = dialog.font();
-    font.setPixelSize(12);
-    dialog.setFont(font);
+    useEditorFont(&dialog);
     dialog.setProfile(data.profile(slot));
     dialog.setPrescanPicture(prescan);
     if (dialog.exec() != QDialog::Accepted)
@@ -43,6 +54,7 @@ ProfileEditing::Outcome ProfileEditing::editPreferences(
 {
     Outcome outcome;
     PreferencesDialog dialog(context, parent);
+    useEditorFont(&dialog);
     dialog.setProfile(data.profile(slot));
     if (dialog.exec() != QDialog::Accepted)
         return outcome;

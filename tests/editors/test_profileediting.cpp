@@ -175,6 +175,7 @@ private slots:
         bool shown = false;
         whenShown<PreferencesDialog>(
             [](PreferencesDialog* dialog) {
+                QCOMPARE(dialog->font().pixelSize(), 12);
                 dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_directory"))->clear();
                 dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_prefixFilename"))
                     ->setText(QStringLiteral("Roll"));

@@ -63,6 +63,9 @@ int main(int argc, char* argv[])
     }
     {
         PreferencesDialog dialog(context);
+        QFont font = dialog.font();
+        font.setPixelSize(12);
+        dialog.setFont(font);
         dialog.setProfile(data->profile(0));
         ok &= shoot(&dialog, folder.filePath(QStringLiteral("preferences.png")));
     }
