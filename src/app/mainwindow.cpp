@@ -1,6 +1,10 @@
 #include "mainwindow.h"
 
+#include "aboutdialog.h"
+#include "adjustdialog.h"
 #include "desktop.h"
+#include "engineerdialog.h"
+#include "fwupdatedialog.h"
 #include "mainform.h"
 #include "manager.h"
 #include "ui_mainwindow.h"
@@ -8,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QMessageBox>
+#include <QShortcut>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -15,6 +20,19 @@ MainWindow::MainWindow(QWidget* parent)
 {
     m_ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/Image/Korvane.ico")));
+
+    const Qt::WindowFlags serviceFlags = Qt::Dialog | Qt::WindowCloseButtonHint;
+    m_engineer = new EngineerDialog(manager::instance()->scanner(), this);
+    m_engineer->setWindowTitle(tr("Engineer Setting"));
+    m_engineer->setWindowFlags(serviceFlags);
+    m_engineer->hide();
+    m_adjust = new adjustdialog(this);
+    m_adjust->setWindowTitle(tr("Adjust Setting"));
+    m_adjust->setWindowFlags(serviceFlags);
+    m_adjust->hide();
+
+    auto* engineerKey = new QShortcut(engineerShortcut(), this);
+    connect(engineerKey, &QShortcut::activated, this, &MainWindow::openEngineer);
 }
 
 MainWindow::~MainWindow() = default;
@@ -45,6 +63,77 @@ void MainWindow::on_actionUserManual_triggered()
             tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)),
             QMessageBox::Ok);
     }
+}
+
+QKeySequence MainWindow::engineerShortcut()
+{
+    return QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_E);
+}
+
+void MainWindow::on_actionFirmwareUpdate_triggered()
+{
+    manager* data = manager::instance();
+    FWUpdateDialog dialog(data->scanner(), data->firmwareVersion(), this);
+    QFont font = dialog.font();
+    font.setPixelSize(12);
+    dialog.setFont(font);
+    if (dialog.exec() == QDialog::Accepted) {
+        QMessageBox::information(this, tr("Update firmware"),
+            tr("Update firmware success.\nIt will close Korvane softwrae now."), QMessageBox::Ok);
+        quitWithoutQuestion();
+    } else if (dialog.updateFailed()) {
+        // The worker has let go of the scanner, so nothing more can be scanned.
+        QMessageBox::critical(this, tr("Korvane"),
+            tr("Update firmware failed.\nThe scanner keeps its firmware. Korvane will close now; "
+               "connect the scanner again and restart Korvane."),
+            QMessageBox::Ok);
+        quitWithoutQuestion();
+    }
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    manager* data = manager::instance();
+    AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), this);
+    connect(&dialog, &AboutDialog::openAdjust_s, this, &MainWindow::openAdjust);
+    dialog.exec();
+}
+
+QPoint MainWindow::serviceWindowPosition() const
+{
+    const QWidget* registered = manager::instance()->mainWindow();
+    return (registered ? registered : this)->geometry().topLeft();
+}
+
+void MainWindow::openEngineer()
+{
+    if (!m_engineer)
+        return;
+    if (m_engineer->isHidden()) {
+        m_engineer->move(serviceWindowPosition());
+        m_engineer->openDialog();
+    } else {
+        m_engineer->closeDialog();
+    }
+}
+
+void MainWindow::openAdjust()
+{
+    if (!m_adjust)
+        return;
+    if (m_adjust->isHidden()) {
+        m_adjust->move(serviceWindowPosition());
+        m_adjust->openDialog();
+    } else {
+        m_adjust->closeDialog();
+    }
+}
+
+void MainWindow::quitWithoutQuestion()
+{
+    m_quitting = true;
+    // Queued: the event loop ends once the box that told the user has gone.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void MainWindow::on_actionExit_triggered()

@@ -189,12 +189,32 @@ int NVAScanner::sendServiceRecord(const QByteArray& record)
     return call(device::CmdServiceRecord, copy.data()) & 0xFF;
 }
 
+int NVAScanner::scanParameterSize()
+{
+    return static_cast<int>(device::kScanParameterSize);
+}
+
+int NVAScanner::firmwareBlockSize()
+{
+    return static_cast<int>(device::kFirmwareBlockSize);
+}
+
+int NVAScanner::firmwareVersionOffset()
+{
+    return static_cast<int>(device::kFirmwareVersionOffset);
+}
+
 int NVAScanner::updateFirmware(const QByteArray& bytes)
 {
+    // A cut image would be a broken firmware in the scanner: refuse it unsent.
+    if (static_cast<std::size_t>(bytes.size()) > device::kFirmwareBlockSize) {
+        qCWarning(lcDevice) << "firmware of" << bytes.size() << "bytes refused: the device takes"
+                            << device::kFirmwareBlockSize;
+        return 0;
+    }
     std::vector<std::uint8_t> block(device::kFirmwareBlockSize, 0);
-    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(bytes.size()), block.size());
-    if (count > 0)
-        std::memcpy(block.data(), bytes.constData(), count);
+    if (!bytes.isEmpty())
+        std::memcpy(block.data(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
     return call(device::CmdFirmwareWrite, block.data()) & 0xFF;
 }
 

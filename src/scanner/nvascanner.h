@@ -25,10 +25,8 @@ struct StatusRecord;
 // names them).
 //
 // Threads: one instance per process, owned by the scanner worker (ScannerSDK).
-// Every operation runs on the worker thread, with two exceptions:
-//  - sendServiceRecord() is called by the about dialog on the user-interface thread;
-//    it only reads the entry point, which is atomic, and the library must tolerate it
-//    (the design gives no lock between the two threads);
+// Every operation runs on the worker thread (the about dialog's service command too:
+// the worker sends it between requests), with one exception:
 //  - setRunning() is called from the user-interface thread (through the worker's
 //    setScanRunning) to cancel a scan; the running flag is atomic because the line
 //    callback reads it inside command 32 without a lock.
@@ -88,8 +86,15 @@ public:
     int setScanParameter(const QByteArray& record);
     int sendServiceRecord(const QByteArray& record);
 
-    // Command 7 with a 131072-byte block holding the firmware bytes (cut when longer).
+    // Command 7 with a 131072-byte block holding the firmware bytes, zero-padded; a
+    // longer image is refused with 0 and never sent.
     int updateFirmware(const QByteArray& bytes);
+
+    // The sizes of the scan parameter record and of the firmware block the device
+    // takes, and where a firmware image keeps its four version characters.
+    static int scanParameterSize();
+    static int firmwareBlockSize();
+    static int firmwareVersionOffset();
 
     void setRunning(bool running);
     bool isRunning() const;

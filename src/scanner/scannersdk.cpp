@@ -154,6 +154,14 @@ void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
     queueRequest(RequestFirmware, bytes);
 }
 
+bool ScannerSDK::requestServiceRecord()
+{
+    if (!isLinked())
+        return false;
+    m_serviceRecordWanted.store(true);
+    return true;
+}
+
 void ScannerSDK::pause(int milliseconds)
 {
     QMutexLocker lock(&m_loopLock);
@@ -248,6 +256,8 @@ void ScannerSDK::run()
 {
     RequestSnapshot request;
     while (keepRunning()) {
+        if (m_serviceRecordWanted.exchange(false) && isLinked())
+            m_device->sendServiceRecord(QByteArray(NVAScanner::scanParameterSize(), '\0'));
         if (!takeRequest(request)) {
             handlePoll();
         } else {
@@ -332,6 +342,12 @@ void ScannerSDK::handlePoll()
 void ScannerSDK::handleFirmware(const RequestSnapshot& request)
 {
     if (!isLinked()) {
+        emit scannerFWUpdateFailure_s();
+        return;
+    }
+    if (request.bytes.size() > NVAScanner::firmwareBlockSize()) {
+        // Refused before anything reached the device, which stays linked as it was.
+        qCWarning(lcWorker) << "firmware larger than the device's block refused";
         emit scannerFWUpdateFailure_s();
         return;
     }

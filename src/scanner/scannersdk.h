@@ -43,8 +43,8 @@ struct ScanOptionRecord;
 //    the interface writes afterwards, or a request made while another one is still
 //    being handled (one just cancelled, say), never changes a running scan: the new
 //    request waits its turn with its own values.
-//  - The worker thread runs run() and every handler; every device call except the
-//    about dialog's service command happens there. The device colour balance, the
+//  - The worker thread runs run() and every handler; every device call happens there,
+//    the about dialog's service command included. The device colour balance, the
 //    balance work values, scanned-once and the progress meter are the worker's
 //    alone; the wrapper calls the worker's line observer and cancel check on this
 //    thread too, from inside the scan. Progress and failures are emitted here.
@@ -54,6 +54,9 @@ struct ScanOptionRecord;
 //    sets it) does not revive them. keep-running is guarded by m_loopLock (which
 //    also wakes the worker's pauses). No code path holds two of the three locks.
 //  - linked is atomic: the request operations read it on the interface thread.
+//  - The service command is a flag of its own (atomic), not a queued request: the
+//    worker sends it before it takes the next request, so it never waits behind a
+//    queue of scans and never meets another device call.
 //
 // Destruction (on the interface thread): keep-running goes false and wakes the
 // worker, a running scan is cancelled through the running flag, and the thread is
@@ -99,6 +102,10 @@ public:
     bool requestScanParameter();
     bool requestSetScanParameter(const QByteArray& record);
     void requestFirmwareUpdate(const QByteArray& bytes);
+    // The service command (47) with a zero parameter record. It is sent by the worker
+    // thread before its next request, so it never meets another device call, and it
+    // leaves a pending request in place. False when not linked.
+    bool requestServiceRecord();
 
     // The final scan is only turned, mirrored and flipped: the scale goes back to 1.0.
     void setTransform(const ImageTransform& transform);
@@ -110,7 +117,7 @@ public:
     // The request being handled, else the next one waiting, else the poll.
     int request() const;
 
-    // The wrapper, for the about dialog's service command and for tests that point
+    // The wrapper, for tests that read its device record or point
     // it at another library folder before startLink().
     NVAScanner& device() { return *m_device; }
 
@@ -220,6 +227,7 @@ private:
     } m_balanceWork;
     bool m_scannedOnce = false;
     std::unique_ptr<ScanProgress> m_progress;
+    std::atomic<bool> m_serviceRecordWanted { false };
     ProcessingSteps* m_processing = nullptr;
     int m_firmwareSettleMs = 8000;
 };

@@ -8,7 +8,7 @@ the accessibility bus by their accessible names, as a screen reader finds
 them; the mouse drag goes through xdotool. Prints the two response times and
 leaves a screenshot of the main window.
 
-Run inside its own session bus: dbus-run-session -- first_scan.py --app ... --shot ...
+Run inside a session bus of its own: run-in-session.sh first_scan.py --app ... --shot ...
 """
 
 import argparse
@@ -41,6 +41,10 @@ def wait_for(what, probe, timeout, interval=0.05):
         if value:
             return value
         time.sleep(interval)
+    if what.startswith("the program on"):
+        desktop = pyatspi.Registry.getDesktop(0)
+        seen = [desktop.getChildAtIndex(i).name for i in range(desktop.childCount)]
+        raise Failure("timed out after %.0f s waiting for %s; on the bus: %s" % (timeout, what, seen))
     raise Failure("timed out after %.0f s waiting for %s" % (timeout, what))
 
 
@@ -59,10 +63,18 @@ def start_xvfb():
 
 def find_application(name):
     desktop = pyatspi.Registry.getDesktop(0)
+    # Without a main loop nothing tells the cached desktop that a program registered.
+    desktop.clear_cache()
     for index in range(desktop.childCount):
         app = desktop.getChildAtIndex(index)
         if app is not None and app.name == name:
             return app
+    return None
+
+
+def exited(process):
+    if process.poll() is not None:
+        raise Failure("the program ended early with exit code %d" % process.returncode)
     return None
 
 
@@ -150,14 +162,24 @@ def run(args):
         env = dict(os.environ)
         for key in ("QT_QPA_PLATFORM", "KORVANE_SIM_IMAGE", "KORVANE_SIM_MODEL"):
             env.pop(key, None)
-        env.update({"DISPLAY": display, "HOME": home, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+        env.update({"DISPLAY": display, "HOME": home, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
                     "XDG_RUNTIME_DIR": os.path.join(home, "runtime"), "XDG_CONFIG_HOME": os.path.join(home, ".config")})
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        # A temporary folder of its own keeps the single-instance lock apart from any other
+        # copy of the program on this machine.
+        env["TMPDIR"] = os.path.join(home, "tmp")
+        os.makedirs(env["TMPDIR"])
         os.environ["DISPLAY"] = display
         app_process = subprocess.Popen([args.app], env=env, cwd=home,
                                        stdout=subprocess.DEVNULL, stderr=sys.stderr)
+        # Touch the accessibility bus only once the program's first window is up: a bus that
+        # appears while the program sets up its own link to it makes Qt register too early, and
+        # the program never shows up on it.
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Korvane$"],
+                       env=env, stdout=subprocess.DEVNULL, check=True, timeout=60)
         name = os.path.basename(args.app)
-        app = wait_for("the program on the accessibility bus", lambda: find_application(name), 30)
+        app = wait_for("the program on the accessibility bus",
+                       lambda: find_application(name) or exited(app_process), 30)
 
         # First start: the language question; OK keeps the first language, English.
         ok = wait_for("the language dialog", lambda: find(app, "push button", "OK"), 30)

@@ -85,6 +85,8 @@ private slots:
     void linkFillsTheDeviceInformation();
     void parameterRecordsAreChecked();
     void scanDeliversTheAnnouncedImage();
+    void firmwareLargerThanTheBlockIsNeverSent_data();
+    void firmwareLargerThanTheBlockIsNeverSent();
 
 private:
     QTemporaryDir m_stateDir;
@@ -349,6 +351,38 @@ void TestNVAScanner::scanDeliversTheAnnouncedImage()
     NVAScanner failing;
     QVERIFY(failing.link() != 0);
     QCOMPARE(failing.startScan(&record), 0);
+}
+
+void TestNVAScanner::firmwareLargerThanTheBlockIsNeverSent_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("1024 bytes") << 1024 << true;
+    QTest::newRow("the whole block") << 131072 << true;
+    QTest::newRow("one byte over") << 131073 << false;
+}
+
+// A cut image would be a broken firmware in the scanner: the wrapper refuses it
+// rather than sending its first 131072 bytes.
+void TestNVAScanner::firmwareLargerThanTheBlockIsNeverSent()
+{
+    QFETCH(int, size);
+    QFETCH(bool, sent);
+    QFile::remove(m_stateDir.filePath(QStringLiteral("firmware.bin")));
+    NVAScanner scanner;
+    QVERIFY(scanner.link() != 0);
+    QByteArray image(size, '\x42');
+    image.replace(96, 4, "7.77");
+    QCOMPARE(scanner.updateFirmware(image) != 0, sent);
+    QFile written(m_stateDir.filePath(QStringLiteral("firmware.bin")));
+    QCOMPARE(written.exists(), sent);
+    if (sent) {
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray block = written.readAll();
+        QCOMPARE(block.size(), NVAScanner::firmwareBlockSize());
+        QCOMPARE(block.left(size), image);
+        QCOMPARE(block.mid(size), QByteArray(block.size() - size, '\0'));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNVAScanner)

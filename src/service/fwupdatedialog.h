@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+
+#include <memory>
+
+class QTimer;
+class ScannerSDK;
+namespace Ui
+{
+class FWUpdateDialog;
+}
+
+// Picks a firmware file, shows the scanner's and the file's versions and hands the
+// file to the scanner worker. Ends Accepted when the worker wrote it, Rejected on
+// cancel or when the worker failed (updateFailed() tells the two apart). While the
+// update runs every control is disabled and the title bar has no close button, so
+// only the worker's answer ends it.
+// Threads: main thread; the worker's answers arrive queued.
+class FWUpdateDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTickMilliseconds = 500;
+
+    FWUpdateDialog(ScannerSDK* worker, const QString& scannerVersion, QWidget* parent = nullptr);
+    ~FWUpdateDialog() override;
+
+    // Reads a firmware file as Browse does after the file dialog; false when it was
+    // not taken (the message says why and the previous file stays).
+    bool loadFile(const QString& path);
+
+    Q_INVOKABLE QString newVersion() const;
+    bool updateFailed() const { return m_failed; }
+    QString message() const;
+
+public slots:
+    void on_pushButton_cancel_clicked();
+    void on_pushButton_browse_clicked();
+    void on_pushButton_update_clicked();
+    void timeArrival();
+    void scannerFWUpdateSucess();
+    void scannerFWUpdateFailure();
+
+private:
+    void setControlsEnabled(bool enabled);
+
+    std::unique_ptr<Ui::FWUpdateDialog> m_ui;
+    ScannerSDK* m_worker = nullptr;
+    QTimer* m_timer = nullptr;
+    int m_ticks = 0;
+    QString m_progressText;
+    QByteArray m_firmware;
+    bool m_updating = false;
+    bool m_failed = false;
+};
