@@ -7,12 +7,15 @@
 #include <vips/vips8>
 #endif
 
-#include <QCoreApplication>
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
-    // Some steps read data relative to the program's folder, as the application does.
-    QCoreApplication application(argc, argv);
+    // Some steps read data relative to the program's folder, as the application does;
+    // the editors' dialogs need a widget application, offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
 #ifdef KORVANE_BENCH_OPENCV
     cv::setNumThreads(1);
 #endif

@@ -2,6 +2,7 @@
 
 #include "pictureraster.h"
 #include "scenelayout.h"
+#include "slidescene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,13 +76,18 @@ float grain(int x, int y)
 
 } // namespace
 
-Scene::Scene(FilmModel::Media media, const QString& imagePath)
+Scene::Scene(FilmModel::Media media, const QString& imagePath, bool slideHolder)
     : m_media(media)
     , m_imagePath(imagePath)
+    , m_slideHolder(slideHolder)
     , m_width(int(std::ceil(layout::kWindowWidth * kDpi)))
     , m_height(int(std::ceil(layout::kWindowHeight * kDpi)))
     , m_samples(std::size_t(m_width) * m_height * 3)
 {
+    if (slideHolder) {
+        renderSlideScene(m_width, m_height, kDpi, m_samples.data());
+        return;
+    }
     using namespace layout;
     const FilmModel film(media);
     const int pictureLeft = int(std::floor(kPictureLeft * kDpi));

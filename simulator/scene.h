@@ -19,10 +19,12 @@ public:
     static constexpr int kDpi = 1200;
 
     // imagePath empty: the built-in picture. A picture that does not load gives the
-    // built-in one and a message on standard error.
-    Scene(FilmModel::Media media, const QString& imagePath);
+    // built-in one and a message on standard error. A slide holder shows its slide,
+    // whatever the media and picture.
+    Scene(FilmModel::Media media, const QString& imagePath, bool slideHolder = false);
 
     FilmModel::Media media() const { return m_media; }
+    bool slideHolder() const { return m_slideHolder; }
     const QString& imagePath() const { return m_imagePath; }
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -32,6 +34,7 @@ public:
 private:
     FilmModel::Media m_media;
     QString m_imagePath;
+    bool m_slideHolder;
     int m_width;
     int m_height;
     std::vector<std::uint16_t> m_samples;

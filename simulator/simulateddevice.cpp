@@ -172,10 +172,12 @@ int SimulatedDevice::status(device::StatusRecord* record)
 
 std::shared_ptr<const Scene> SimulatedDevice::sceneFor(FilmModel::Media media)
 {
-    if (!m_scene || m_scene->media() != media || m_scene->imagePath() != m_settings.imagePath) {
+    const bool slide = m_settings.holder == SimulatorSettings::Holder::Slide;
+    if (!m_scene || m_scene->media() != media || m_scene->imagePath() != m_settings.imagePath
+        || m_scene->slideHolder() != slide) {
         // Drop the old scene first, so that two never live at once.
         m_scene.reset();
-        m_scene = std::make_shared<const Scene>(media, m_settings.imagePath);
+        m_scene = std::make_shared<const Scene>(media, m_settings.imagePath, slide);
     }
     return m_scene;
 }

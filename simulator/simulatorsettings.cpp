@@ -92,6 +92,11 @@ SimulatorSettings SimulatorSettings::fromEnvironment()
     SimulatorSettings settings;
     settings.modelCode = std::uint16_t(readCount("KORVANE_SIM_MODEL", 82, 65535));
     settings.imagePath = environment("KORVANE_SIM_IMAGE");
+    const QString holder = environment("KORVANE_SIM_HOLDER").trimmed().toLower();
+    if (holder == QLatin1String("slide"))
+        settings.holder = Holder::Slide;
+    else if (!holder.isEmpty() && holder != QLatin1String("film"))
+        reportBadValue("KORVANE_SIM_HOLDER", holder);
     settings.failLink = readFlag("KORVANE_SIM_FAIL_LINK");
     settings.failScan = readFlag("KORVANE_SIM_FAIL_SCAN");
     settings.presentFromPoll = std::max(1, readCount("KORVANE_SIM_PRESENT_FROM_POLL", 1, 1 << 30));

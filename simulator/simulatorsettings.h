@@ -11,7 +11,11 @@ namespace sim
 // every command 1, so that one process can link several differently set-up
 // scanners one after another.
 struct SimulatorSettings {
+    // What lies in the scanner: a frame of film (the default) or a microscope slide.
+    enum class Holder { Film, Slide };
+
     std::uint16_t modelCode = 82;
+    Holder holder = Holder::Film;
     QString imagePath; // picture placed inside the holder; empty for the built-in scene
     bool failLink = false;
     bool failScan = false;

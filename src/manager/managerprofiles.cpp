@@ -59,12 +59,12 @@ void manager::buildSlots()
     slide.resolution = 1;
     slide.colourDepth = 1;
     slide.directory = pictures;
-    slide.prefix = QStringLiteral("Image");
+    slide.prefix = ScanProfile::defaultPrefix(ScanProfile::SlideMode);
     FilmSettings film;
     film.resolution = 1;
     film.colourDepth = 1;
     film.directory = pictures;
-    film.prefix = QStringLiteral("Film");
+    film.prefix = ScanProfile::defaultPrefix(ScanProfile::FilmMode);
 
     auto slideSlot = [this, &slide](int slot, const char* description, int target, const QString& suggested) {
         slide.description = QString::fromLatin1(description);

@@ -16,3 +16,15 @@ ProcessingOptions profileProcessingOptions(const ScanProfile& profile, int model
     options.modelCode = modelCode;
     return options;
 }
+
+ProcessingOptions uncorrectedProcessingOptions(const ScanProfile& profile, int modelCode)
+{
+    ProcessingOptions options = profileProcessingOptions(profile, modelCode);
+    options.balance = false;
+    options.colour = false;
+    options.contrast = false;
+    options.noiseReduction = false;
+    options.brightness = 0;
+    options.saturation = 0;
+    return options;
+}

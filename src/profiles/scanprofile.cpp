@@ -2,6 +2,9 @@
 
 #include "outputname.h"
 #include "servicemodes.h"
+#include "userfolders.h"
+
+#include <QRegularExpression>
 
 #include <scannermodels.h>
 
@@ -168,5 +171,25 @@ ExposureTriple ScanProfile::exposureTriple(int modelCode, const ServiceModeState
 
 QString ScanProfile::nextOutputPath() const
 {
-    return OutputName::nextFree(directory(), prefix(), extension());
+    const QString folder = directory().isEmpty() ? UserFolders::picturesFolder() : directory();
+    const QString name = isValidPrefix(prefix()) ? prefix() : defaultPrefix(m_mode);
+    return OutputName::nextFree(folder, name, extension());
+}
+
+QString ScanProfile::prefixPattern()
+{
+    return QStringLiteral("[^*?/\\\\:><|\"]+");
+}
+
+bool ScanProfile::isValidPrefix(const QString& prefix)
+{
+    // The counter and extension follow the prefix, so with no separator in it the name
+    // cannot leave the folder.
+    static const QRegularExpression rule(QRegularExpression::anchoredPattern(prefixPattern()));
+    return rule.match(prefix).hasMatch();
+}
+
+QString ScanProfile::defaultPrefix(int mode)
+{
+    return mode == FilmMode ? QStringLiteral("Film") : QStringLiteral("Image");
 }

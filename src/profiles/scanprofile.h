@@ -128,8 +128,17 @@ public:
     ExposureTriple exposureTriple(int modelCode, const ServiceModeState& modes) const;
 
     // directory + "/" + prefix + four-digit counter + extension, the first free one
-    // from 1 to 9998; empty when all are taken.
+    // from 1 to 9998; empty when all are taken. An empty directory stands for the
+    // user's Pictures folder, and a prefix that could leave the folder (a damaged or
+    // hand-edited file) is replaced by the mode's default prefix.
     QString nextOutputPath() const;
+
+    // The file-name rule of the prefix fields: one or more characters, none of
+    // * ? / \ : > < | or the double quote. The editors' validators use the same pattern.
+    static QString prefixPattern();
+    static bool isValidPrefix(const QString& prefix);
+    // "Image" in slide mode, "Film" in film mode.
+    static QString defaultPrefix(int mode);
 
     // The profile file (XML). load() is true when the file parsed and has a KorObject
     // root; a parsed file sets path() even without that root. save() writes the file

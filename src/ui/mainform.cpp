@@ -11,6 +11,7 @@
 
 #include <manager.h>
 #include <nvascanner.h>
+#include <profileediting.h>
 #include <scannersdk.h>
 
 #include <QApplication>
@@ -168,6 +169,59 @@ void MainForm::tellEmptyResult(const QString& text)
 void MainForm::warn(const QString& text)
 {
     QMessageBox::warning(this, tr("Korvane"), text, QMessageBox::Ok);
+}
+
+void MainForm::on_pushButton_Preference_clicked()
+{
+    manager* data = manager::instance();
+    const ProfileEditing::Outcome outcome
+        = ProfileEditing::editPreferences(*data, modeIndex, ProfileEditing::applicationContext(*data));
+    if (outcome.accepted)
+        updateInformationPanel();
+}
+
+void MainForm::on_pushButton_Custom1_clicked()
+{
+    editCustomSlot(manager::kFirstCustomSlot);
+}
+
+void MainForm::on_pushButton_Custom2_clicked()
+{
+    editCustomSlot(manager::kFirstCustomSlot + 1);
+}
+
+void MainForm::on_pushButton_Custom3_clicked()
+{
+    editCustomSlot(manager::kFirstCustomSlot + 2);
+}
+
+void MainForm::on_pushButton_Custom4_clicked()
+{
+    editCustomSlot(manager::kFirstCustomSlot + 3);
+}
+
+void MainForm::on_pushButton_Custom5_clicked()
+{
+    editCustomSlot(manager::kFirstCustomSlot + 4);
+}
+
+void MainForm::editCustomSlot(int slot)
+{
+    manager* data = manager::instance();
+    // Developed as the current mode's prescan was taken; the editor offers it, off at first.
+    const QImage prescan = hasPrescan()
+        ? ProfileEditing::uncorrectedPrescan(*data, rawPrescan, data->profile(modeIndex))
+        : QImage();
+    const ProfileEditing::Outcome outcome
+        = ProfileEditing::editCustomSlot(*data, slot, prescan, ProfileEditing::applicationContext(*data));
+    if (!outcome.accepted)
+        return;
+    updateCustomCaptions();
+    if (modeIndex == slot) {
+        updateInformationPanel();
+        reprocessPrescan();
+        showPreview();
+    }
 }
 
 void MainForm::on_toolButton_OpenFileLocation_clicked()

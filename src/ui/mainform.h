@@ -56,7 +56,13 @@ public slots:
     void setUIdefaultValue();
     void on_preScan_clicked();
     void on_Scan_clicked();
+    void on_pushButton_Preference_clicked();
     void on_toolButton_OpenFileLocation_clicked();
+    void on_pushButton_Custom1_clicked();
+    void on_pushButton_Custom2_clicked();
+    void on_pushButton_Custom3_clicked();
+    void on_pushButton_Custom4_clicked();
+    void on_pushButton_Custom5_clicked();
     void on_radioButton_Tissue_clicked();
     void on_radioButton_Common_clicked();
     void on_radioButton_Aquatic_clicked();
@@ -90,6 +96,8 @@ protected:
 
 private:
     void selectMode(int mode);
+    // The profile editor of a custom slot (5-9), offering the prescan as its picture.
+    void editCustomSlot(int slot);
     void updateInformationPanel();
     // The directory and suggested texts, cut to the labels' present widths.
     void updateElidedTexts();

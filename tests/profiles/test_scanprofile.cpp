@@ -1,6 +1,8 @@
 #include "scanprofile.h"
 #include "servicemodes.h"
+#include "userfolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -267,6 +269,89 @@ private slots:
         QCOMPARE(profile.nextOutputPath(), dir.filePath(QStringLiteral("Image0003.tif")));
     }
 
+    // An empty folder is the user's Pictures folder, never the root of the file system.
+    void emptyDirectoryGoesToPictures_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("slides") << int(ScanProfile::SlideMode) << QStringLiteral("Slide0001.tif");
+        QTest::newRow("film") << int(ScanProfile::FilmMode) << QStringLiteral("Slide0001.tif");
+    }
+
+    void emptyDirectoryGoesToPictures()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, name);
+        ScanProfile profile;
+        profile.setMode(mode);
+        SlideSettings slide;
+        slide.prefix = QStringLiteral("Slide");
+        FilmSettings film;
+        film.prefix = QStringLiteral("Slide");
+        profile.setSlideSettings(slide);
+        profile.setFilmSettings(film);
+        const QString path = profile.nextOutputPath();
+        QCOMPARE(QFileInfo(path).absolutePath(), UserFolders::picturesFolder());
+        QCOMPARE(QFileInfo(path).fileName(), name);
+        QVERIFY(UserFolders::picturesFolder() != QDir::rootPath());
+    }
+
+    void prefixRule_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain") << QStringLiteral("Image") << true;
+        QTest::newRow("spaces and dots") << QStringLiteral("my scan..v2") << true;
+        QTest::newRow("umlaut") << QStringLiteral("Gew\u00e4be") << true;
+        QTest::newRow("empty") << QString() << false;
+        const QString refused = QStringLiteral("*?/\\:><|\"");
+        for (const QChar c : refused)
+            QTest::newRow(qPrintable(QStringLiteral("refuses %1").arg(c)))
+                << QStringLiteral("a%1b").arg(c) << false;
+    }
+
+    void prefixRule()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(bool, valid);
+        QCOMPARE(ScanProfile::prefixPattern().size(), 14);
+        QCOMPARE(ScanProfile::isValidPrefix(prefix), valid);
+    }
+
+    // A prefix from a damaged file must not carry the file name out of its folder.
+    void badPrefixFallsBackToDefault_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("slide parent")
+            << int(ScanProfile::SlideMode) << QStringLiteral("../escape") << QStringLiteral("Image0001.tif");
+        QTest::newRow("film absolute")
+            << int(ScanProfile::FilmMode) << QStringLiteral("/tmp/x") << QStringLiteral("Film0001.tif");
+        QTest::newRow("backslash") << int(ScanProfile::SlideMode) << QStringLiteral("..\\x")
+                                   << QStringLiteral("Image0001.tif");
+    }
+
+    void badPrefixFallsBackToDefault()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, prefix);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ScanProfile profile;
+        profile.setMode(mode);
+        SlideSettings slide;
+        slide.directory = dir.path();
+        slide.prefix = prefix;
+        FilmSettings film;
+        film.directory = dir.path();
+        film.prefix = prefix;
+        profile.setSlideSettings(slide);
+        profile.setFilmSettings(film);
+        QCOMPARE(profile.nextOutputPath(), dir.filePath(name));
+    }
+
     void roundTripsEveryField()
     {
         QTemporaryDir dir;
@@ -296,7 +381,7 @@ private slots:
 
     void writesTheHandWrittenLayout()
     {
-        const QString fixture = QFINDTESTDATA("../data/profiles/handwritten.kor");
+        const QString fixture = QStringLiteral(KORVANE_TEST_DATA_DIR "/profiles/handwritten.kor");
         QVERIFY(!fixture.isEmpty());
         ScanProfile profile;
         profile.setMode(1);

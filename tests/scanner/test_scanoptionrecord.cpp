@@ -146,7 +146,7 @@ private slots:
         const QString path = UserFolders::debugFolder() + QStringLiteral("/preScan_option.txt");
         QCOMPARE(dumpPath(QStringLiteral("preScan")), path);
         const QStringList written = linesOf(path);
-        const QStringList expected = linesOf(QFINDTESTDATA("../data/prescan_option.txt"));
+        const QStringList expected = linesOf(QStringLiteral(KORVANE_TEST_DATA_DIR "/prescan_option.txt"));
         QVERIFY(expected.size() > 40);
         QCOMPARE(written.size(), expected.size());
         for (int i = 0; i < expected.size(); ++i)

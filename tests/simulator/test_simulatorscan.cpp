@@ -61,8 +61,8 @@ private slots:
 
     void cleanup()
     {
-        for (const char* name :
-            { "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS" })
+        for (const char* name : { "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS",
+                 "KORVANE_SIM_HOLDER" })
             qunsetenv(name);
         QCOMPARE(m_driver.link(), 1);
     }
@@ -130,6 +130,39 @@ private slots:
         for (int x = 200; x < 260; ++x)
             differences += positive.at(x, 120, 1) != positive.at(x + 1, 120, 1);
         QVERIFY(differences > 30);
+    }
+
+    // The slide holder: clear glass, a frosted label end, and a pink-and-blue stained
+    // section under the cover slip, with detail down to single pixels.
+    void slideHolderSetting()
+    {
+        qputenv("KORVANE_SIM_HOLDER", "slide");
+        QCOMPARE(m_driver.link(), 1);
+        const ScanResult slide = scan(scanRecord(kPositive));
+        QCOMPARE(slide.result, 1);
+        constexpr Place kGlass { 0.34, 0.5 };
+        constexpr Place kLabel { 0.05, 0.15 };
+        constexpr Place kSection { 0.85, 0.48 };
+        for (int c = 0; c < 3; ++c) {
+            QVERIFY(level(slide, kHolder, c) < 400);
+            QVERIFY(level(slide, kGlass, c) > 20000);
+            QVERIFY(level(slide, kLabel, c) < level(slide, kGlass, c) / 2);
+        }
+        // Both stains take green most, so the section is darker there than in red.
+        QVERIFY(level(slide, kSection, 1) < level(slide, kGlass, 1) * 0.7);
+        QVERIFY(level(slide, kSection, 1) < level(slide, kSection, 0) * 0.8);
+        // No sprocket holes on a slide.
+        QVERIFY(level(slide, kHole, 1) < level(slide, kGlass, 1));
+        int differences = 0;
+        for (int x = 230; x < 290; ++x)
+            differences += std::abs(int(slide.at(x, 144, 1)) - int(slide.at(x + 1, 144, 1))) > 1500;
+        QVERIFY2(differences > 10, qPrintable(QString::number(differences)));
+
+        // Any other value keeps the film.
+        qputenv("KORVANE_SIM_HOLDER", "tray");
+        QCOMPARE(m_driver.link(), 1);
+        const ScanResult film = scan(scanRecord(kPositive));
+        QVERIFY(level(film, kHole, 1) > 50000);
     }
 
     void repeatedScansAgree()

@@ -1,0 +1,27 @@
+#include "editorfields.h"
+
+#include "scanprofile.h"
+
+#include <QCursor>
+#include <QLineEdit>
+#include <QRegExpValidator>
+#include <QSlider>
+#include <QToolTip>
+
+namespace EditorFields
+{
+
+void installPrefixValidator(QLineEdit* field)
+{
+    field->setValidator(new QRegExpValidator(QRegExp(ScanProfile::prefixPattern()), field));
+}
+
+void showSliderValue(QSlider* slider, int value)
+{
+    const QString text = QString::number(value);
+    slider->setToolTip(text);
+    if (slider->underMouse())
+        QToolTip::showText(QCursor::pos(), text, slider);
+}
+
+} // namespace EditorFields

@@ -1,0 +1,19 @@
+#pragma once
+
+class QLineEdit;
+class QSlider;
+
+// Rules shared by the fields of the profile editors and the preferences dialog.
+namespace EditorFields
+{
+
+// The longest file description the profile editors take.
+constexpr int kDescriptionLength = 22;
+
+// Refuses, as they are typed, the characters that the output file name cannot hold.
+void installPrefixValidator(QLineEdit* field);
+
+// The slider's tool tip follows its value, shown at once while the mouse is over it.
+void showSliderValue(QSlider* slider, int value);
+
+} // namespace EditorFields

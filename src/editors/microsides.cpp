@@ -1,0 +1,186 @@
+#include "microsides.h"
+
+#include "ui_microsides.h"
+
+#include "editorfields.h"
+#include "previewwidget.h"
+
+#include <array>
+
+MicroSides::MicroSides(const EditorContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::MicroSides>())
+    , m_context(context)
+    , m_preview(FilterPreview::Slides)
+{
+    m_ui->setupUi(this);
+    m_preview.setProcessing(context.processing, context.modelCode);
+    m_ui->lineEdit_Descriptor->setMaxLength(EditorFields::kDescriptionLength);
+    EditorFields::installPrefixValidator(m_ui->lineEdit_prefixFilename);
+    connect(m_ui->radioButton_others, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_presetTarget = 3;
+    });
+    setSettings(SlideSettings());
+}
+
+MicroSides::~MicroSides() = default;
+
+void MicroSides::setSettings(const SlideSettings& settings)
+{
+    m_settings = settings;
+    m_filling = true;
+    m_ui->lineEdit_Descriptor->setText(settings.description);
+    const std::array<QRadioButton*, 4> targets { m_ui->radioButton_Tissue, m_ui->radioButton_Common,
+        m_ui->radioButton_Qauatic, m_ui->radioButton_others };
+    if (settings.scanningTarget >= 0 && settings.scanningTarget < 4)
+        targets[static_cast<std::size_t>(settings.scanningTarget)]->setChecked(true);
+    m_presetTarget = checkedTarget();
+    (settings.resolution == 1 ? m_ui->radioButton_normal : m_ui->radioButton_quality)->setChecked(true);
+    (settings.colourDepth == 0 ? m_ui->radioButton_16bit : m_ui->radioButton_8bit)->setChecked(true);
+    if (!settings.directory.isEmpty())
+        m_ui->lineEdit_directory->setText(settings.directory);
+    // A prefix that the field would refuse (a damaged file) keeps the field's own text.
+    if (!settings.prefix.isEmpty() && ScanProfile::isValidPrefix(settings.prefix))
+        m_ui->lineEdit_prefixFilename->setText(settings.prefix);
+    (settings.fileFormat == 0 ? m_ui->radioButton_tiff : m_ui->radioButton_jpeg)->setChecked(true);
+    m_ui->checkBox_multipassXposure->setChecked(settings.multipass.enable);
+    m_ui->checkBox_autoContrast->setChecked(settings.autoContrast.enable);
+    m_ui->horizontalSlider_saturation->setValue(settings.saturation.value);
+    m_ui->horizontalSlider_saturation->setToolTip(
+        QString::number(m_ui->horizontalSlider_saturation->value()));
+    m_ui->horizontalSlider_brightness->setValue(settings.brightness.value);
+    m_ui->horizontalSlider_brightness->setToolTip(
+        QString::number(m_ui->horizontalSlider_brightness->value()));
+    m_ui->plainTextEdit_suggested->setPlainText(settings.suggestedText);
+    m_ui->lineEdit_directory->setCursorPosition(0);
+    m_filling = false;
+    processImage();
+}
+
+SlideSettings MicroSides::settings() const
+{
+    SlideSettings settings = m_settings;
+    settings.description = m_ui->lineEdit_Descriptor->text();
+    const int target = checkedTarget();
+    if (target >= 0)
+        settings.scanningTarget = target;
+    settings.resolution = m_ui->radioButton_normal->isChecked() ? 1 : 0;
+    settings.colourDepth = m_ui->radioButton_16bit->isChecked() ? 0 : 1;
+    settings.directory = m_ui->lineEdit_directory->text();
+    settings.prefix = m_ui->lineEdit_prefixFilename->text();
+    settings.fileFormat = m_ui->radioButton_tiff->isChecked() ? 0 : 1;
+    settings.multipass = { m_ui->checkBox_multipassXposure->isChecked(), 0 };
+    settings.autoContrast = { m_ui->checkBox_autoContrast->isChecked(), 0 };
+    settings.saturation = { true, m_ui->horizontalSlider_saturation->value() };
+    settings.brightness = { true, m_ui->horizontalSlider_brightness->value() };
+    settings.suggestedText = m_ui->plainTextEdit_suggested->toPlainText();
+    return settings;
+}
+
+void MicroSides::setPreviewPictures(const QImage& before, const QImage& multipass)
+{
+    m_preview.setPictures(before, multipass);
+    processImage();
+}
+
+int MicroSides::checkedTarget() const
+{
+    const std::array<QRadioButton*, 4> targets { m_ui->radioButton_Tissue, m_ui->radioButton_Common,
+        m_ui->radioButton_Qauatic, m_ui->radioButton_others };
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (targets[i]->isChecked())
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void MicroSides::on_pushButton_save_clicked()
+{
+    emit clickSave();
+}
+
+void MicroSides::on_pushButton_load_clicked()
+{
+    emit clickLoad();
+}
+
+void MicroSides::on_pushButton_cancel_clicked()
+{
+    emit clickCancel();
+}
+
+void MicroSides::on_pushButton_export_clicked()
+{
+    emit clickExport();
+}
+
+void MicroSides::on_pushButton_Browse_clicked()
+{
+    const QString folder = m_context.promptsOrNative()->directory(
+        this, tr("Select directory for save"), m_ui->lineEdit_directory->text());
+    if (!folder.isEmpty())
+        m_ui->lineEdit_directory->setText(folder);
+}
+
+void MicroSides::processImage()
+{
+    if (m_filling)
+        return;
+    ScanProfile profile;
+    profile.setMode(ScanProfile::SlideMode);
+    profile.setSlideSettings(settings());
+    m_ui->widget_preview->setBeforeImage(m_preview.before());
+    m_ui->widget_preview->setAfterImage(m_preview.after(profile));
+    m_ui->widget_preview->updateComposite();
+}
+
+void MicroSides::on_horizontalSlider_brightness_valueChanged(int value)
+{
+    EditorFields::showSliderValue(m_ui->horizontalSlider_brightness, value);
+    processImage();
+}
+
+void MicroSides::on_horizontalSlider_saturation_valueChanged(int value)
+{
+    EditorFields::showSliderValue(m_ui->horizontalSlider_saturation, value);
+    processImage();
+}
+
+void MicroSides::on_checkBox_multipassXposure_clicked()
+{
+    processImage();
+}
+
+void MicroSides::on_checkBox_autoContrast_clicked()
+{
+    processImage();
+}
+
+void MicroSides::on_radioButton_Tissue_clicked(bool checked)
+{
+    applyPreset(0, checked, 0, 0);
+}
+
+void MicroSides::on_radioButton_Common_clicked(bool checked)
+{
+    applyPreset(1, checked, -38, 26);
+}
+
+void MicroSides::on_radioButton_Qauatic_clicked(bool checked)
+{
+    applyPreset(2, checked, 49, 65);
+}
+
+void MicroSides::applyPreset(int target, bool checked, int saturation, int brightness)
+{
+    if (!checked || m_presetTarget == target)
+        return;
+    m_presetTarget = target;
+    m_filling = true;
+    m_ui->checkBox_autoContrast->setChecked(true);
+    m_ui->horizontalSlider_saturation->setValue(saturation);
+    m_ui->horizontalSlider_brightness->setValue(brightness);
+    m_filling = false;
+    processImage();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "scanprofile.h"
+
+// Settings that the editors' controls can hold exactly (sliders within -100..100,
+// the switch values the editors write, descriptions within 22 characters).
+inline SlideSettings sampleSlides()
+{
+    SlideSettings slide;
+    slide.description = QStringLiteral("My tissue");
+    slide.scanningTarget = 2;
+    slide.resolution = 1;
+    slide.colourDepth = 1;
+    slide.directory = QStringLiteral("/data/slides");
+    slide.prefix = QStringLiteral("Tissue");
+    slide.fileFormat = 1;
+    slide.multipass = { true, 0 };
+    slide.autoContrast = { false, 0 };
+    slide.saturation = { true, -12 };
+    slide.brightness = { true, 33 };
+    slide.suggestedText = QStringLiteral("Stained\nsections");
+    return slide;
+}
+
+inline FilmSettings sampleFilm()
+{
+    FilmSettings film;
+    film.description = QStringLiteral("Holiday 1998");
+    film.scanningTarget = 1;
+    film.resolution = 0;
+    film.colourDepth = 0;
+    film.directory = QStringLiteral("/data/film");
+    film.prefix = QStringLiteral("Holiday");
+    film.fileFormat = 0;
+    film.multipass = { false, 0 };
+    film.noiseReduction = { true, 0 };
+    film.scratchRemoval = { true, 0 };
+    film.autoContrast = { true, 0 };
+    film.autoColour = { false, 0 };
+    film.autoBalance = { true, 0 };
+    film.brightness = { true, -40 };
+    film.suggestedText = QStringLiteral("Negatives");
+    return film;
+}
+
+inline ScanProfile sampleProfile(int mode)
+{
+    ScanProfile profile;
+    profile.setMode(mode);
+    profile.setSlideSettings(sampleSlides());
+    profile.setFilmSettings(sampleFilm());
+    return profile;
+}
