@@ -29,6 +29,65 @@
     </message>
 </context>
 <context>
+    <name>CustomDialog</name>
+    <message>
+        <source>Custom Settings</source>
+        <translation>Eigene Einstellungen</translation>
+    </message>
+    <message>
+        <source>Scanning Mode:</source>
+        <translation>Scanmodus:</translation>
+    </message>
+    <message>
+        <source>Microscope Slides</source>
+        <translation>Objektträger</translation>
+    </message>
+    <message>
+        <source>135 Film</source>
+        <translation>Kleinbildfilm</translation>
+    </message>
+    <message>
+        <source>Show the filters on your own prescan instead of the sample picture</source>
+        <translation>Die Filter auf Ihrer eigenen Vorschau statt auf dem Beispielbild zeigen</translation>
+    </message>
+    <message>
+        <source>Preview on the prescan</source>
+        <translation>Auf der Vorschau zeigen</translation>
+    </message>
+    <message>
+        <source>PushButton</source>
+        <translation>PushButton</translation>
+    </message>
+    <message>
+        <source>Select kor project file for save</source>
+        <translation>Profildatei zum Speichern wählen</translation>
+    </message>
+    <message>
+        <source>Untitled.kor</source>
+        <translation>Unbenannt.kor</translation>
+    </message>
+    <message>
+        <source>Kor Project(*.kor)</source>
+        <translation>Korvane-Profil (*.kor)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The profile could not be written to &quot;%1&quot;.</source>
+        <translation>Das Profil konnte nicht nach „%1“ geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Select kor Project File</source>
+        <translation>Profildatei wählen</translation>
+    </message>
+    <message>
+        <source>This project format is illegal</source>
+        <translation>Das Format dieser Profildatei ist ungültig.</translation>
+    </message>
+</context>
+<context>
     <name>EngineerDialog</name>
     <message>
         <source>Engineer Setting</source>
@@ -156,6 +215,155 @@
     <message>
         <source>User need select the firmware file.</source>
         <translation>Bitte wählen Sie eine Firmware-Datei.</translation>
+    </message>
+</context>
+<context>
+    <name>Film135</name>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>File Description:</source>
+        <translation>Beschreibung:</translation>
+    </message>
+    <message>
+        <source>Scanning Target:</source>
+        <translation>Scanobjekt:</translation>
+    </message>
+    <message>
+        <source>Positive Color</source>
+        <translation>Farbpositiv</translation>
+    </message>
+    <message>
+        <source>Negative Color</source>
+        <translation>Farbnegativ</translation>
+    </message>
+    <message>
+        <source>Positive B&amp;&amp;W</source>
+        <translation>Positiv S/W</translation>
+    </message>
+    <message>
+        <source>Negative B&amp;&amp;W</source>
+        <translation>Negativ S/W</translation>
+    </message>
+    <message>
+        <source>Scanning Resolution:</source>
+        <translation>Scanauflösung:</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Color Depth:</source>
+        <translation>Farbtiefe:</translation>
+    </message>
+    <message>
+        <source>16 bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>8 bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>Directory:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Prefix File Name:</source>
+        <translation>Präfix des Dateinamens:</translation>
+    </message>
+    <message>
+        <source>File Format:</source>
+        <translation>Dateiformat:</translation>
+    </message>
+    <message>
+        <source>TIFF</source>
+        <translation>TIFF</translation>
+    </message>
+    <message>
+        <source>JPEG</source>
+        <translation>JPEG</translation>
+    </message>
+    <message>
+        <source>Multipass Xposure</source>
+        <translation>Mehrfachbelichtung</translation>
+    </message>
+    <message>
+        <source>Digital Noise Reduction</source>
+        <translation>Digitale Rauschminderung</translation>
+    </message>
+    <message>
+        <source>Auto Contrast</source>
+        <translation>Automatischer Kontrast</translation>
+    </message>
+    <message>
+        <source>Auto Color</source>
+        <translation>Automatische Farbe</translation>
+    </message>
+    <message>
+        <source>Auto Balance</source>
+        <translation>Automatischer Abgleich</translation>
+    </message>
+    <message>
+        <source>Scatch and Dust Remove</source>
+        <translation>Kratzer- und Staubentfernung</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Filter Preview</source>
+        <translation>Filtervorschau</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nachher</translation>
+    </message>
+    <message>
+        <source>Suggested Viewing Objects:</source>
+        <translation>Empfohlene Objekte:</translation>
+    </message>
+    <message>
+        <source>135mm Film + Multipass
+Xposure</source>
+        <translation>Kleinbildfilm + Mehrfach-
+belichtung</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Select directory for save</source>
+        <translation>Zielordner wählen</translation>
     </message>
 </context>
 <context>
@@ -584,6 +792,141 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     </message>
 </context>
 <context>
+    <name>MicroSides</name>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>File Description:</source>
+        <translation>Beschreibung:</translation>
+    </message>
+    <message>
+        <source>Scanning Target:</source>
+        <translation>Scanobjekt:</translation>
+    </message>
+    <message>
+        <source>Tissue Sections</source>
+        <translation>Gewebeschnitte</translation>
+    </message>
+    <message>
+        <source>Common Things</source>
+        <translation>Alltägliche Objekte</translation>
+    </message>
+    <message>
+        <source>Aqauatic Organisms</source>
+        <translation>Wasserorganismen</translation>
+    </message>
+    <message>
+        <source>Others</source>
+        <translation>Sonstiges</translation>
+    </message>
+    <message>
+        <source>Scanning Resolution:</source>
+        <translation>Scanauflösung:</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Color Depth:</source>
+        <translation>Farbtiefe:</translation>
+    </message>
+    <message>
+        <source>16 bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>8 bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>Directory:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Prefix File Name:</source>
+        <translation>Präfix des Dateinamens:</translation>
+    </message>
+    <message>
+        <source>File Format:</source>
+        <translation>Dateiformat:</translation>
+    </message>
+    <message>
+        <source>TIFF</source>
+        <translation>TIFF</translation>
+    </message>
+    <message>
+        <source>JPEG</source>
+        <translation>JPEG</translation>
+    </message>
+    <message>
+        <source>Multipass Xposure</source>
+        <translation>Mehrfachbelichtung</translation>
+    </message>
+    <message>
+        <source>Auto Contrast</source>
+        <translation>Automatischer Kontrast</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Sättigung</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Filter Preview</source>
+        <translation>Filtervorschau</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nachher</translation>
+    </message>
+    <message>
+        <source>Suggested Viewing Objects:</source>
+        <translation>Empfohlene Objekte:</translation>
+    </message>
+    <message>
+        <source>Animal/Plant Tissue Sections</source>
+        <translation>Tierische/pflanzliche Gewebeschnitte</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Select directory for save</source>
+        <translation>Zielordner wählen</translation>
+    </message>
+</context>
+<context>
     <name>NotifyDialog</name>
     <message>
         <source>Dialog</source>
@@ -596,6 +939,84 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesDialog</name>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Scanning Resolution:</source>
+        <translation>Scanauflösung:</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Color Depth:</source>
+        <translation>Farbtiefe:</translation>
+    </message>
+    <message>
+        <source>16 bit</source>
+        <translation>16 Bit</translation>
+    </message>
+    <message>
+        <source>8 bit</source>
+        <translation>8 Bit</translation>
+    </message>
+    <message>
+        <source>Directory:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Prefix File Name:</source>
+        <translation>Präfix des Dateinamens:</translation>
+    </message>
+    <message>
+        <source>File Format:</source>
+        <translation>Dateiformat:</translation>
+    </message>
+    <message>
+        <source>TIFF</source>
+        <translation>TIFF</translation>
+    </message>
+    <message>
+        <source>JPEG</source>
+        <translation>JPEG</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Select directory for save</source>
+        <translation>Zielordner wählen</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileEditing</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The profile could not be saved to &quot;%1&quot;. It is used until the program ends.</source>
+        <translation>Das Profil konnte nicht nach „%1“ gespeichert werden. Es gilt bis zum Programmende.</translation>
     </message>
 </context>
 <context>
