@@ -3,16 +3,22 @@
 // and made displayable; beside it Qt's own copy, transformed(), mirrored() and
 // non-smooth scaled() doing the same on an 8-bit QImage (RGB32 as "qt", RGB888 as
 // "qt-rgb888"; Qt is given the 8-bit picture for free, ours starts from 16 bits).
-// Also the brightness preview of the slider: copy, brightness step, preview.
+// Also the brightness preview of the slider: copy, brightness step, preview; and a mode
+// change: the prescan pipeline of a negative profile with every switch on, then the preview.
 
 #include "benchharness.h"
 #include "benchimages.h"
+#include "cip_filmterms.h"
 #include "cip_hsvadjust.h"
 #include "imagetransform.h"
+#include "prescanprocessing.h"
 #include "previewgeometry.h"
 #include "processingsteps.h"
+#include "scannermodels.h"
+#include "scanprofile.h"
 #include "stimage.h"
 
+#include <QDir>
 #include <QImage>
 #include <QTransform>
 
@@ -112,8 +118,38 @@ void brightnessPreviewOneThread(benchmark::State& state)
     }
 }
 
+// Choosing another mode: the prescan pipeline of the new profile, then the preview at zoom 1.
+void modeChangeOurs(benchmark::State& state)
+{
+    QDir::setCurrent(QStringLiteral(KORVANE_APP_DIR)); // the parameter files, as in the program
+    CIP_FilmTerms::loadAll(KORVANE_APP_DIR);
+    std::array<const CIP_FilmTermTable*, ProcessingSteps::kFilmTermTables> tables {};
+    for (int i = 0; i < ProcessingSteps::kFilmTermTables; ++i)
+        tables[std::size_t(i)] = CIP_FilmTerms::table(i);
+    ProcessingSteps steps;
+    steps.setFilmTermTables(tables);
+
+    FilmSettings film;
+    film.scanningTarget = 1; // colour negative
+    film.noiseReduction = { true, 0 };
+    film.autoContrast = { true, 0 };
+    film.autoColour = { true, 0 };
+    film.autoBalance = { true, 0 };
+    film.brightness = { true, 10 };
+    ScanProfile profile;
+    profile.setMode(ScanProfile::FilmMode);
+    profile.setFilmSettings(film);
+    const int model = ScannerModels::kModels[0].code;
+    for (auto _ : state) {
+        STImage working = PrescanProcessing::reprocess(prescan(), profile, model, steps);
+        QImage preview = PreviewGeometry::previewImage(working, 1.0, 0, false, false);
+        benchmark::DoNotOptimize(preview.constBits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(modeChangeOurs)->Name("ours/mode_change_negative")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(previewOurs)->Name("ours/preview_click_zoom3")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(previewQtRgb32)->Name("qt/preview_click_zoom3")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(previewQtRgb888)
