@@ -4,6 +4,7 @@
 #include "requestsnapshot.h"
 #include "scanprogress.h"
 
+#include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QMutexLocker>
 
@@ -164,9 +165,19 @@ bool ScannerSDK::requestServiceRecord()
 
 void ScannerSDK::pause(int milliseconds)
 {
+    const QDeadlineTimer deadline(milliseconds);
     QMutexLocker lock(&m_loopLock);
-    if (m_keepRunning)
-        m_loopWake.wait(&m_loopLock, static_cast<unsigned long>(milliseconds));
+    while (m_keepRunning && !deadline.hasExpired())
+        m_loopWake.wait(&m_loopLock, deadline);
+}
+
+void ScannerSDK::idlePause(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    QMutexLocker lock(&m_loopLock);
+    while (m_keepRunning && !m_requestWaiting && !deadline.hasExpired())
+        m_loopWake.wait(&m_loopLock, deadline);
+    m_requestWaiting = false;
 }
 
 void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
@@ -184,8 +195,14 @@ void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
     request.transform = m_transform;
     request.modes = ServiceModes::instance().state();
 
-    QMutexLocker lock(&m_requestLock);
-    m_pending.push_back(std::move(request));
+    {
+        QMutexLocker lock(&m_requestLock);
+        m_pending.push_back(std::move(request));
+    }
+    // The worker starts on it at once instead of at the end of its idle pause.
+    QMutexLocker lock(&m_loopLock);
+    m_requestWaiting = true;
+    m_loopWake.wakeAll();
 }
 
 bool ScannerSDK::takeRequest(RequestSnapshot& request)
@@ -288,7 +305,7 @@ void ScannerSDK::run()
             finishRequest();
         }
         if (keepRunning())
-            pause(kIdlePauseMs);
+            idlePause(kIdlePauseMs);
     }
     qCDebug(lcWorker) << "scanner loop ended";
 }

@@ -164,6 +164,8 @@ private:
 
     // Sleeps up to the given time, ending early when keep-running goes false.
     void pause(int milliseconds);
+    // The pause between polls when idle; a new request ends it at once.
+    void idlePause(int milliseconds);
     // Snapshots the interface's values for a request and queues it.
     void queueRequest(int code, const QByteArray& bytes = QByteArray());
     // The next queued request, taken out of the queue; false when there is none.
@@ -213,6 +215,7 @@ private:
     mutable QMutex m_runningLock;
 
     bool m_keepRunning = false;
+    bool m_requestWaiting = false; // a request was queued since the last idle pause; m_loopLock
     mutable QMutex m_loopLock;
     QWaitCondition m_loopWake;
 
