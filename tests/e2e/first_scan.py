@@ -251,8 +251,10 @@ def run(args):
         subprocess.run(xdo + ["key", "ctrl+e"], env=env, check=True)
         yes = wait_for("the close question", lambda: find(app, "push button", "Yes"), 10)
         press(yes)
-        app_process.wait(timeout=20)
+        code = app_process.wait(timeout=20)
         app_process = None
+        if code != 0:
+            raise Failure("the program ended with exit code %d" % code)
         return 0
     finally:
         if app_process is not None:
