@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <algorithm>
+#include <limits>
+
 namespace FinalFile
 {
 
@@ -52,7 +55,9 @@ bool writeQtJpeg(const STImage& image, const QString& path)
     QImage picture = image.toQImage();
     if (picture.isNull())
         return false;
-    const int dotsPerMetre = static_cast<int>(image.resolution() / 0.0254); // truncation
+    // Truncated; held to int, as a resolution above 54 million dpi would not fit.
+    const int dotsPerMetre = static_cast<int>(
+        std::clamp(image.resolution() / 0.0254, 0.0, double(std::numeric_limits<int>::max())));
     picture.setDotsPerMeterX(dotsPerMetre);
     picture.setDotsPerMeterY(dotsPerMetre);
     QImageWriter writer(path, "jpeg");

@@ -1,6 +1,7 @@
 #include "nvascanner.h"
 
 #include "devicerecords.h"
+#include "scanoptionrecord.h"
 
 #include <scannermodels.h>
 #include <stimage.h>
@@ -21,6 +22,21 @@ namespace
 std::atomic<NVAScanner*> s_instance { nullptr };
 
 constexpr int kOutputBytesPerPixel = 6; // 16-bit RGB, colour mode 7
+
+// No scan is larger than the whole window at the highest resolution of any model; a
+// larger announced size is a fault of the device and must not decide an allocation. Two
+// pixels of allowance for the rounding at the window's edge.
+constexpr int highestDeviceDpi()
+{
+    int dpi = 0;
+    for (const ScannerModels::Model& model : ScannerModels::kModels) {
+        for (int d : model.deviceDpi)
+            dpi = std::max(dpi, d);
+    }
+    return dpi;
+}
+constexpr int kMaxLinePixels = int(ScanOptionRecords::kWindowWidthInches * highestDeviceDpi()) + 2;
+constexpr int kMaxImageLines = int(ScanOptionRecords::kWindowHeightInches * highestDeviceDpi()) + 2;
 
 } // namespace
 
@@ -240,8 +256,15 @@ void NVAScanner::lineRecordArrived(device::LineRecord* record)
     if (!record->lines || m_buffer.empty())
         return;
 
-    // The counts of later records are not trusted: the block is measured with the
-    // geometry of the first record and cut where the announced image ends.
+    // The counts of later records are not trusted: a block whose rows differ from the
+    // first block's cannot be placed in the image (and measuring it with the first block's
+    // stride would read past what the device delivered), so it is refused and its rows stay
+    // black; the rest is cut where the announced image ends.
+    if (record->pixelsPerLine != m_width || device::bytesPerPixel(record->pixelFormat) != m_bytesPerPixel) {
+        qCWarning(lcDevice) << "a block of another line geometry is refused: format" << record->pixelFormat
+                            << "width" << record->pixelsPerLine << "after" << m_width;
+        return;
+    }
     const std::size_t lineBytes
         = static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_bytesPerPixel);
     const std::size_t room = m_buffer.size() - m_writePosition;
@@ -273,7 +296,8 @@ void NVAScanner::beginImage(const device::LineRecord& record)
         * static_cast<std::uint64_t>(record.imageLines) * static_cast<std::uint64_t>(m_bytesPerPixel);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(record.pixelsPerLine)
         * static_cast<std::uint64_t>(record.imageLines) * kOutputBytesPerPixel;
-    if (std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
+    if (record.pixelsPerLine > kMaxLinePixels || record.imageLines > kMaxImageLines
+        || std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
         qCWarning(lcDevice) << "announced image too large:" << record.pixelsPerLine << "x"
                             << record.imageLines;
         m_bytesPerPixel = 0;

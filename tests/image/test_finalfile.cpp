@@ -130,6 +130,23 @@ private slots:
         QVERIFY(entries(work.path()).isEmpty());
     }
 
+    void jpegAtAResolutionBeyondDotsPerMetre()
+    {
+        // Above 54 million dpi the dots per metre no longer fit an int; the file is still
+        // written whole (the conversion used to overflow).
+        QTemporaryDir work;
+        QTemporaryDir out;
+        STImage image = randomImage(24, 16, 16, 3);
+        const FinalFile::Prepared prepared
+            = FinalFile::prepare(image, std::numeric_limits<int>::max(), false, work.path());
+        QVERIFY(prepared.ok);
+        const QString path = out.filePath("Image0001.jpg");
+        QCOMPARE(FinalFile::write(image, prepared, path, work.path()), path);
+        const QImage read = QImageReader(path).read();
+        QCOMPARE(read.size(), QSize(24, 16));
+        QVERIFY(read.dotsPerMeterX() >= 0);
+    }
+
     void finalFileAt10000Dpi_data()
     {
         QTest::addColumn<QString>("name");

@@ -18,6 +18,7 @@
 
 #include <tiffio.h>
 
+#include <limits>
 #include <vector>
 
 namespace
@@ -99,6 +100,8 @@ private slots:
     void sameSamplesAsTheApplication_data();
     void sameSamplesAsTheApplication();
     void prescanDump();
+    void resolutionNoScannerHasIsIgnored_data();
+    void resolutionNoScannerHasIsIgnored();
 
 private:
     QTemporaryDir m_folder;
@@ -278,6 +281,55 @@ void TestKorvaneProcess::prescanDump()
     const Samples source = readTiff(dump);
     QCOMPARE(written.width(), source.width);
     QCOMPARE(written.height(), source.height);
+}
+
+void TestKorvaneProcess::resolutionNoScannerHasIsIgnored_data()
+{
+    QTest::addColumn<float>("resolution");
+    QTest::addColumn<float>("written");
+    // Beyond int the conversion to whole dots used to overflow; the image keeps 300 dpi.
+    QTest::newRow("beyond int") << 1e30f << 300.f;
+    QTest::newRow("just beyond int") << 3e9f << 300.f;
+    QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << 300.f;
+    QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 300.f;
+    QTest::newRow("below one") << 0.5f << 300.f;
+    QTest::newRow("a scanner's") << 2400.f << 2400.f;
+}
+
+void TestKorvaneProcess::resolutionNoScannerHasIsIgnored()
+{
+    QFETCH(float, resolution);
+    QFETCH(float, written);
+    const QString input = m_folder.path() + QStringLiteral("/resolution.tif");
+    QFile::remove(input);
+    {
+        TIFF* tiff = TIFFOpen(QFile::encodeName(input).constData(), "w");
+        QVERIFY(tiff);
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 10);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, resolution);
+        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, resolution);
+        std::vector<std::uint16_t> row(20 * 3, 20000);
+        for (uint32_t y = 0; y < 10; ++y)
+            QVERIFY(TIFFWriteScanline(tiff, row.data(), y) >= 0);
+        TIFFClose(tiff);
+    }
+    const QString output = m_folder.path() + QStringLiteral("/resolution-out.tif");
+    QFile::remove(output);
+    const Run run = process({ QStringLiteral("--prescan"), QStringLiteral("--profile"), m_goodProfile,
+        QStringLiteral("--model"), QStringLiteral("83"), input, output });
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    TIFF* tiff = TIFFOpen(QFile::encodeName(output).constData(), "r");
+    QVERIFY(tiff);
+    float x = 0;
+    const bool has = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x);
+    TIFFClose(tiff);
+    QVERIFY(has);
+    QCOMPARE(x, written);
 }
 
 QTEST_GUILESS_MAIN(TestKorvaneProcess)

@@ -21,6 +21,8 @@ void quietHandler(const char*, const char*, va_list)
 {
 }
 
+constexpr float kLargestResolution = 100000.0f; // dpi
+
 QString tr(const char* text)
 {
     return QCoreApplication::translate("TiffInput", text);
@@ -83,8 +85,11 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
             return false;
         }
     }
+    // A resolution the file cannot mean (beyond any scanner's, or not a number) would
+    // overflow the conversion to whole dots: the image keeps its default instead.
     float resolution = 0;
-    if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution) && resolution >= 1.0f)
+    if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution) && resolution >= 1.0f
+        && resolution <= kLargestResolution)
         result.setResolution(int(resolution));
     image = std::move(result);
     return true;
