@@ -23,20 +23,9 @@ std::atomic<NVAScanner*> s_instance { nullptr };
 
 constexpr int kOutputBytesPerPixel = 6; // 16-bit RGB, colour mode 7
 
-// No scan is larger than the whole window at the highest resolution of any model; a
-// larger announced size is a fault of the device and must not decide an allocation. Two
-// pixels of allowance for the rounding at the window's edge.
-constexpr int highestDeviceDpi()
-{
-    int dpi = 0;
-    for (const ScannerModels::Model& model : ScannerModels::kModels) {
-        for (int d : model.deviceDpi)
-            dpi = std::max(dpi, d);
-    }
-    return dpi;
-}
-constexpr int kMaxLinePixels = int(ScanOptionRecords::kWindowWidthInches * highestDeviceDpi()) + 2;
-constexpr int kMaxImageLines = int(ScanOptionRecords::kWindowHeightInches * highestDeviceDpi()) + 2;
+static_assert(ScanOptionRecords::kWindowWidthInches == float(ScannerModels::kWindowWidthInches)
+        && ScanOptionRecords::kWindowHeightInches == float(ScannerModels::kWindowHeightInches),
+    "one window size");
 
 } // namespace
 
@@ -296,7 +285,8 @@ void NVAScanner::beginImage(const device::LineRecord& record)
         * static_cast<std::uint64_t>(record.imageLines) * static_cast<std::uint64_t>(m_bytesPerPixel);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(record.pixelsPerLine)
         * static_cast<std::uint64_t>(record.imageLines) * kOutputBytesPerPixel;
-    if (record.pixelsPerLine > kMaxLinePixels || record.imageLines > kMaxImageLines
+    if (record.pixelsPerLine > ScannerModels::kLargestScanWidth
+        || record.imageLines > ScannerModels::kLargestScanHeight
         || std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
         qCWarning(lcDevice) << "announced image too large:" << record.pixelsPerLine << "x"
                             << record.imageLines;

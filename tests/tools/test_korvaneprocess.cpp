@@ -79,6 +79,28 @@ Samples readTiff(const QString& path)
     return samples;
 }
 
+// A 16-bit RGB TIFF of mid-grey with the given resolution, written with libtiff.
+bool writeRgb16Tiff(const QString& path, uint32_t width, uint32_t height, float resolution)
+{
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    if (!tiff)
+        return false;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, resolution);
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, resolution);
+    std::vector<std::uint16_t> row(std::size_t(width) * 3, 20000);
+    bool ok = true;
+    for (uint32_t y = 0; y < height && ok; ++y)
+        ok = TIFFWriteScanline(tiff, row.data(), y) >= 0;
+    TIFFClose(tiff);
+    return ok;
+}
+
 void writeText(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -163,6 +185,11 @@ void TestKorvaneProcess::badInput_data()
                                      << "82" << out << "not a Korvane profile";
     QTest::newRow("missing profile") << good << folder + "/none.kor"
                                      << "82" << out << "does not exist";
+    // One pixel wider and one line taller than the whole window at 5000 dpi: no scan's dump.
+    writeRgb16Tiff(folder + QStringLiteral("/wide.tif"), 7188, 1, 300.f);
+    writeRgb16Tiff(folder + QStringLiteral("/tall.tif"), 1, 4788, 300.f);
+    QTest::newRow("wider than any scan") << folder + "/wide.tif" << profile << "82" << out << "is too large";
+    QTest::newRow("taller than any scan") << folder + "/tall.tif" << profile << "82" << out << "is too large";
     QTest::newRow("unknown model") << good << profile << "85" << out << "unsupported model code";
     QTest::newRow("output folder missing") << good << profile << "84" << folder + "/gone/out.tif"
                                            << "output folder";
@@ -302,22 +329,7 @@ void TestKorvaneProcess::resolutionNoScannerHasIsIgnored()
     QFETCH(float, written);
     const QString input = m_folder.path() + QStringLiteral("/resolution.tif");
     QFile::remove(input);
-    {
-        TIFF* tiff = TIFFOpen(QFile::encodeName(input).constData(), "w");
-        QVERIFY(tiff);
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 20);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 10);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, resolution);
-        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, resolution);
-        std::vector<std::uint16_t> row(20 * 3, 20000);
-        for (uint32_t y = 0; y < 10; ++y)
-            QVERIFY(TIFFWriteScanline(tiff, row.data(), y) >= 0);
-        TIFFClose(tiff);
-    }
+    QVERIFY(writeRgb16Tiff(input, 20, 10, resolution));
     const QString output = m_folder.path() + QStringLiteral("/resolution-out.tif");
     QFile::remove(output);
     const Run run = process({ QStringLiteral("--prescan"), QStringLiteral("--profile"), m_goodProfile,

@@ -1,5 +1,6 @@
 #include "tiffinput.h"
 
+#include <scannermodels.h>
 #include <stimage.h>
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 #include <tiffio.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace
@@ -65,7 +67,11 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
         error = tr("%1 stores its colours in separate planes, which is not supported").arg(path);
         return false;
     }
-    if (STImage::byteCountFor(width, height, 16, 3) < 0) {
+    // The dumps are scans: a size no scanner makes is a damaged header, and allocating for
+    // it (up to 4 GB from a file of a few bytes) would be the damage's decision.
+    if (width > std::uint32_t(ScannerModels::kLargestScanWidth)
+        || height > std::uint32_t(ScannerModels::kLargestScanHeight)
+        || STImage::byteCountFor(width, height, 16, 3) < 0) {
         error = tr("%1 is too large (%2 x %3 pixels)").arg(path).arg(width).arg(height);
         return false;
     }
