@@ -43,7 +43,7 @@ std::int32_t format(std::uint8_t selector, std::int32_t raw)
 
 // A block never holds more than this in the harness (the device's blocks are far smaller);
 // a larger claim is cut down by lowering the lines delivered.
-constexpr std::size_t kLargestBlock = std::size_t(8) << 20;
+constexpr std::size_t kLargestBlock = std::size_t(1) << 20;
 
 } // namespace
 
