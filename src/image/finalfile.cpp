@@ -6,6 +6,7 @@
 #include "rawenlarge.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 
 #include <algorithm>
@@ -95,6 +96,8 @@ QString write(const STImage& image, const Prepared& prepared, const QString& pat
 {
     QString written;
     if (prepared.ok) {
+        // What a final file write killed earlier left here is removed by the next one.
+        OutputCommit::removeAbandoned(QFileInfo(path).absolutePath());
         const QString temporary = OutputCommit::createTemporaryBeside(path);
         if (!temporary.isEmpty()) {
             const bool jpeg = path.contains(QLatin1String(".jpg"), Qt::CaseSensitive);
