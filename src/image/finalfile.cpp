@@ -5,6 +5,7 @@
 #include "outputcommit.h"
 #include "rawenlarge.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -61,12 +62,24 @@ bool writeQtJpeg(const STImage& image, const QString& path)
         std::clamp(image.resolution() / 0.0254, 0.0, double(std::numeric_limits<int>::max())));
     picture.setDotsPerMeterX(dotsPerMetre);
     picture.setDotsPerMeterY(dotsPerMetre);
-    QImageWriter writer(path, "jpeg");
+    // Encoded in memory and then written here: the JPEG writer does not see a failed write
+    // of its device, so on a full disk it reported a cut-off file as written.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     if (!writer.write(picture)) {
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
-    return true;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded) != encoded.size()
+        || !file.flush()) {
+        qCWarning(lcImage) << "writing" << path << "failed:" << file.errorString();
+        return false;
+    }
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }
 
 bool writeFile(

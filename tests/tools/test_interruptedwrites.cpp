@@ -1,6 +1,8 @@
-// korvane-process killed with SIGKILL at random moments of writing its final TIFF or JPEG:
-// the final name afterwards holds nothing or the whole file, and what the killed run left
-// behind is removed by the next run into that folder.
+// korvane-process interrupted while it writes its final TIFF or JPEG. Killed with SIGKILL
+// at random moments of the write: the final name afterwards holds nothing or the whole
+// file, and what the killed run left behind is removed by the next run into that folder.
+// On a full disk (a file-size limit): the failure is reported, no partial file is left and
+// the files already in the folder are unchanged.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -88,7 +90,7 @@ QStringList hiddenEntries(const QString& folder)
 
 } // namespace
 
-class TestKilledWrites : public QObject
+class TestInterruptedWrites : public QObject
 {
     Q_OBJECT
 
@@ -96,6 +98,8 @@ private slots:
     void initTestCase();
     void killedWhileWriting_data();
     void killedWhileWriting();
+    void fullDisk_data();
+    void fullDisk();
 
 private:
     // Starts the tool and waits until its pipeline is done: what follows is the write.
@@ -104,9 +108,10 @@ private:
     QTemporaryDir m_folder;
     QString m_input;
     QString m_profile;
+    QString m_qualityProfile;
 };
 
-void TestKilledWrites::initTestCase()
+void TestInterruptedWrites::initTestCase()
 {
     QVERIFY(m_folder.isValid());
     QVERIFY(QFile::exists(QStringLiteral(KORVANE_PROCESS_PATH)));
@@ -115,9 +120,16 @@ void TestKilledWrites::initTestCase()
     QVERIFY(writeInput(m_input));
     m_profile = QStringLiteral(KORVANE_TEST_DATA_DIR "/profiles/handwritten.kor");
     QVERIFY(QFile::exists(m_profile));
+    // The same profile asking Quality in both modes: model 84 then writes at 10000 dpi.
+    QFile profile(m_profile);
+    QVERIFY(profile.open(QIODevice::ReadOnly));
+    QFile quality(m_folder.filePath(QStringLiteral("quality.kor")));
+    QVERIFY(quality.open(QIODevice::WriteOnly));
+    quality.write(profile.readAll().replace("resolution=\"1\"", "resolution=\"0\""));
+    m_qualityProfile = quality.fileName();
 }
 
-bool TestKilledWrites::startAndWaitForTheWrite(QProcess& tool, const QString& output)
+bool TestInterruptedWrites::startAndWaitForTheWrite(QProcess& tool, const QString& output)
 {
     tool.start(QStringLiteral(KORVANE_PROCESS_PATH),
         { QStringLiteral("--profile"), m_profile, QStringLiteral("--model"), QStringLiteral("83"), m_input,
@@ -133,14 +145,14 @@ bool TestKilledWrites::startAndWaitForTheWrite(QProcess& tool, const QString& ou
     return true;
 }
 
-void TestKilledWrites::killedWhileWriting_data()
+void TestInterruptedWrites::killedWhileWriting_data()
 {
     QTest::addColumn<QString>("suffix");
     QTest::newRow("TIFF") << QStringLiteral(".tif");
     QTest::newRow("JPEG") << QStringLiteral(".jpg");
 }
 
-void TestKilledWrites::killedWhileWriting()
+void TestInterruptedWrites::killedWhileWriting()
 {
     QFETCH(QString, suffix);
     QTemporaryDir out;
@@ -194,5 +206,59 @@ void TestKilledWrites::killedWhileWriting()
     QVERIFY(leftBehind > 0);
 }
 
-QTEST_GUILESS_MAIN(TestKilledWrites)
-#include "test_killedwrites.moc"
+void TestInterruptedWrites::fullDisk_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<int>("limitKilobytes");
+    QTest::addColumn<QString>("model");
+    // The TIFF is 2.8 MB, the JPEG about 25 kB; each limit lets the write start and fail.
+    // Model 84 with Quality writes 10000 dpi through raw files in the work folder (2.8 and
+    // 11.5 MB): the 11.5 MB TIFF, the 650 kB JPEG.
+    QTest::newRow("TIFF, 1 MB left") << QStringLiteral(".tif") << 1024 << "83";
+    QTest::newRow("TIFF, nothing left") << QStringLiteral(".tif") << 0 << "83";
+    QTest::newRow("JPEG, 16 kB left") << QStringLiteral(".jpg") << 16 << "83";
+    QTest::newRow("JPEG, nothing left") << QStringLiteral(".jpg") << 0 << "83";
+    QTest::newRow("enlarged TIFF, 10 MB left") << QStringLiteral(".tif") << 10240 << "84";
+    QTest::newRow("enlarged TIFF, 4 MB left") << QStringLiteral(".tif") << 4096 << "84";
+    QTest::newRow("enlarged JPEG, 1 MB left") << QStringLiteral(".jpg") << 1024 << "84";
+}
+
+void TestInterruptedWrites::fullDisk()
+{
+    QFETCH(QString, suffix);
+    QFETCH(int, limitKilobytes);
+    QFETCH(QString, model);
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    // A file already in the folder, with a number the output would follow.
+    const QString existing = out.filePath(QStringLiteral("Image0001") + suffix);
+    {
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("a picture of the user's");
+    }
+    const QString output = out.filePath(QStringLiteral("Image0002") + suffix);
+
+    // The limit stands for the disk: a write past it fails with EFBIG (the signal that
+    // would kill the writer instead is ignored, as a full disk sends none).
+    QProcess tool;
+    const QString command
+        = QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(limitKilobytes * 2);
+    tool.start(QStringLiteral("/bin/sh"),
+        { QStringLiteral("-c"), command, QStringLiteral(KORVANE_PROCESS_PATH), QStringLiteral("--profile"),
+            model == QLatin1String("84") ? m_qualityProfile : m_profile, QStringLiteral("--model"), model,
+            m_input, output });
+    QVERIFY(tool.waitForFinished(kWaitMs));
+    const QString error = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() > 0, qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("could not")), qPrintable(error));
+    QVERIFY(!QFile::exists(output));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList { QFileInfo(existing).fileName() });
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("a picture of the user's"));
+}
+
+QTEST_GUILESS_MAIN(TestInterruptedWrites)
+#include "test_interruptedwrites.moc"
