@@ -49,6 +49,7 @@ constexpr std::size_t kLargestBlock = std::size_t(1) << 20;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     Input in { data, size };
     const std::size_t infoBytes = std::min<std::size_t>(size, device::kDeviceInfoSize);
     const QByteArray info(reinterpret_cast<const char*>(data), int(infoBytes));

@@ -33,6 +33,7 @@ void convert(const CIP_FilmTermReader& reader)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     const QString path = FuzzSupport::writeScratch(QStringLiteral("input.ft"), data, size);
     const QByteArray local = QFile::encodeName(path);
     CIP_FilmTermReader reader;

@@ -49,6 +49,7 @@ const char* const kFiles[] = { "data/TQ3300/AUTOCROP_V2.INI", "data/TQ2200/RGB_B
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     static const bool inScratch = QDir::setCurrent(FuzzSupport::scratch().path());
     if (!inScratch)
         return 0;

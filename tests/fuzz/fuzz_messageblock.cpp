@@ -12,6 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     // The block as the other process left it, at its real size, padded with what a fresh
     // block holds.
     std::vector<char> block(MessageBlock::kBlockSize, 0);

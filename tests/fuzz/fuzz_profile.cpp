@@ -12,6 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     const QString path = FuzzSupport::writeScratch(QStringLiteral("input.kor"), data, size);
     ScanProfile profile;
     if (!profile.load(path))

@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    FuzzSupport::quiet();
     const QString path = FuzzSupport::writeScratch(QStringLiteral("input.tif"), data, size);
     STImage image;
     QString error;

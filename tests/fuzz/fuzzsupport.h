@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -13,6 +14,17 @@
 // path, and the entry point each target defines (libFuzzer's, or the corpus replay's).
 namespace FuzzSupport
 {
+
+// Switches the program's warnings off: a fuzzer makes the readers warn on nearly every
+// input, and printing them would take most of its time.
+inline void quiet()
+{
+    static const bool once = [] {
+        QLoggingCategory::setFilterRules(QStringLiteral("*.warning=false"));
+        return true;
+    }();
+    (void)once;
+}
 
 // The process's scratch folder; removed when the process ends.
 inline const QTemporaryDir& scratch()
