@@ -7,3 +7,10 @@ if(KORVANE_SANITIZE)
   add_compile_options(${_san})
   add_link_options(${_san})
 endif()
+
+# The fuzz preset: clang's libFuzzer instrumentation everywhere, the fuzzer's own main
+# linked only into the fuzz targets (tests/fuzz).
+if(KORVANE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -5,12 +5,16 @@
 #include "outputcommit.h"
 #include "rawenlarge.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QStorageInfo>
 
 #include <unistd.h>
+
+#include <algorithm>
+#include <limits>
 
 namespace FinalFile
 {
@@ -81,15 +85,29 @@ bool writeQtJpeg(const STImage& image, const QString& path)
     QImage picture = image.toQImage();
     if (picture.isNull())
         return false;
-    const int dotsPerMetre = static_cast<int>(image.resolution() / 0.0254); // truncation
+    // Truncated; held to int, as a resolution above 54 million dpi would not fit.
+    const int dotsPerMetre = static_cast<int>(
+        std::clamp(image.resolution() / 0.0254, 0.0, double(std::numeric_limits<int>::max())));
     picture.setDotsPerMeterX(dotsPerMetre);
     picture.setDotsPerMeterY(dotsPerMetre);
-    QImageWriter writer(path, "jpeg");
+    // Encoded in memory and then written here: the JPEG writer does not see a failed write
+    // of its device, so on a full disk it reported a cut-off file as written.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     if (!writer.write(picture)) {
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
-    return true;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded) != encoded.size()
+        || !file.flush()) {
+        qCWarning(lcImage) << "writing" << path << "failed:" << file.errorString();
+        return false;
+    }
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }
 
 bool writeFile(
@@ -124,6 +142,8 @@ QString write(const STImage& image, const Prepared& prepared, const QString& pat
         cause = Failure::NoFreeName;
     } else if (prepared.ok) {
         const QString folder = QFileInfo(path).absolutePath();
+        // What a final file write killed earlier left here is removed by the next one.
+        OutputCommit::removeAbandoned(folder);
         std::uint64_t bytes = pixelBytes(image, prepared.bits);
         if (prepared.enlarged)
             bytes = std::uint64_t(ImageFiles::enlargedSize(image.width()))

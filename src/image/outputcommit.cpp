@@ -3,6 +3,7 @@
 #include "imagelog.h"
 #include "outputname.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -49,8 +51,8 @@ QString createTemporaryBeside(const QString& target)
     if (target.isEmpty() || !info.dir().exists())
         return QString();
     // Hidden and with a suffix no scan uses, so that it never counts as a taken name.
-    QTemporaryFile file(
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.part"));
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+        + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".XXXXXX.part"));
     file.setAutoRemove(false);
     if (!file.open()) {
         qCWarning(lcImage) << "cannot create a file in" << info.absolutePath() << file.errorString();
@@ -59,6 +61,29 @@ QString createTemporaryBeside(const QString& target)
     const QString path = file.fileName();
     file.close();
     return path;
+}
+
+bool processGone(qint64 pid)
+{
+    if (pid <= 0 || pid == QCoreApplication::applicationPid())
+        return false;
+    // Signal 0 only asks whether the process exists; EPERM means it does (another user's).
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+int removeAbandoned(const QString& folder)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.(\\d+)\\.[^.]{6}\\.part$"));
+    int removed = 0;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({ QStringLiteral(".*.part") }, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (match.hasMatch() && processGone(match.captured(1).toLongLong())
+            && QFile::remove(dir.filePath(name)))
+            ++removed;
+    }
+    return removed;
 }
 
 bool commitReplacing(const QString& temporary, const QString& target)

@@ -10,8 +10,17 @@ namespace OutputCommit
 
 // Creates an empty, uniquely named file beside target (same folder, so that the
 // rename cannot cross file systems) and returns its path; empty when the folder is
-// missing or not writable.
+// missing or not writable. The name is hidden and carries the writer's process id
+// (".Image0001.tif.<pid>.XXXXXX.part"), so that a later writer can tell it abandoned.
 QString createTemporaryBeside(const QString& target);
+
+// Whether the process of that id no longer runs (a process killed mid-write leaves its
+// temporary files behind; nothing else can remove them).
+bool processGone(qint64 pid);
+
+// Removes the temporary files in folder that a writer which no longer runs left behind.
+// Returns how many were removed.
+int removeAbandoned(const QString& folder);
 
 // Renames temporary over target, replacing a file there. On failure the temporary
 // file is removed and the result is false.

@@ -138,6 +138,23 @@ struct Search {
     }
 };
 
+// Pixels of a percentage of extent. The percentages come from an editable file: anything
+// outside 0-100 (or not a number) would overflow the conversion to int or point outside
+// the image, so it is held to the image.
+int percentOf(int extent, float percent)
+{
+    const float share = percent >= 0.0f ? std::min(percent, 100.0f) : 0.0f; // NaN gives 0
+    return int(extent * share / 100.0f);
+}
+
+// A minimum size in pixels from two edges of the file; held to a range whose sums cannot
+// overflow (anything as large already exceeds every image).
+int minimumSpan(int from, int to)
+{
+    constexpr long long kLargest = 1 << 28;
+    return int(std::clamp((long long)to - (long long)from, 0LL, kLargest));
+}
+
 // Centre a length-long span about centre inside [low, lastIndex].
 int centredStart(int centre, int length, int lastIndex)
 {
@@ -157,12 +174,12 @@ int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, C
     if (image.channels < 3)
         return 2;
 
-    const int minW = std::max(0, p.minRight - p.minLeft);
-    const int minH = std::max(0, p.minBottom - p.minTop);
-    const int a = int(width * p.cropLeft / 100.0f);
-    const int rightLimit = std::min(width - 1, int(width * p.cropRight / 100.0f) - 1);
-    const int firstRow = std::max(0, int(height * p.cropTop / 100.0f));
-    const int lastRow = std::min(height - 1, int(height * p.cropBottom / 100.0f) - 1);
+    const int minW = minimumSpan(p.minLeft, p.minRight);
+    const int minH = minimumSpan(p.minTop, p.minBottom);
+    const int a = percentOf(width, p.cropLeft);
+    const int rightLimit = std::min(width - 1, percentOf(width, p.cropRight) - 1);
+    const int firstRow = percentOf(height, p.cropTop);
+    const int lastRow = std::min(height - 1, percentOf(height, p.cropBottom) - 1);
 
     const auto centred = [&](int top, int bottom) {
         const int rowStart = centredStart((top + bottom) / 2, minH, lastRow);
@@ -181,8 +198,8 @@ int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, C
     const Plane plane = valuePlane(image);
 
     // Thresholds from the border reference area.
-    const CIP_Rect borderArea { int(width * p.borderLeft / 100.0f), int(height * p.borderTop / 100.0f),
-        int(width * p.borderRight / 100.0f), int(height * p.borderBottom / 100.0f) };
+    const CIP_Rect borderArea { percentOf(width, p.borderLeft), percentOf(height, p.borderTop),
+        percentOf(width, p.borderRight), percentOf(height, p.borderBottom) };
     bool present = false;
     double darkLevel
         = level(plane, borderArea, Mode::Dark, p.refPercentDark, p.ifExistPercentDark, &present) + 0.5;
@@ -199,7 +216,7 @@ int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, C
     double wideBright = std::min(100.0, 2.0 * p.tolBright + brightThreshold);
 
     Search s { plane, p, darkThreshold, wideDark, brightThreshold, wideBright };
-    const int sprocketDepth = int(height * p.skipFilmHolePercent / 100.0f);
+    const int sprocketDepth = percentOf(height, p.skipFilmHolePercent);
     if (p.filmHoleType == 1) {
         s.sprocketFirst = 0;
         s.sprocketEnd = sprocketDepth;
@@ -208,15 +225,15 @@ int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, C
         s.sprocketEnd = lastRow + 1;
     }
 
-    const int deflateLeft = int(width * p.deflateLeft / 100.0f);
-    const int deflateTop = int(width * p.deflateTop / 100.0f);
-    const int deflateRight = int(width * p.deflateRight / 100.0f);
-    const int deflateBottom = int(width * p.deflateBottom / 100.0f);
-    const int pictureRun = int(width * p.minPercentImg / 100.0f) / 3;
-    const int borderRun = int(width * p.minPercentBorder / 100.0f);
+    const int deflateLeft = percentOf(width, p.deflateLeft);
+    const int deflateTop = percentOf(width, p.deflateTop);
+    const int deflateRight = percentOf(width, p.deflateRight);
+    const int deflateBottom = percentOf(width, p.deflateBottom);
+    const int pictureRun = percentOf(width, p.minPercentImg) / 3;
+    const int borderRun = percentOf(width, p.minPercentBorder);
 
     const int searchWidth = rightLimit - a + 1;
-    const int stripWidth = std::max(1, int(searchWidth * p.refImgPercentWidth / 100.0f));
+    const int stripWidth = std::max(1, percentOf(searchWidth, p.refImgPercentWidth));
     const int stripLeft = a + (searchWidth - stripWidth) / 2;
     const auto rowIsBorder = [&](int y) {
         return s.isBorder(CIP_Rect { stripLeft, y, stripLeft + stripWidth, y + 1 },
@@ -273,7 +290,7 @@ int CIP_AutoCrop::search(const CIP_RawImg& image, const CIP_AutoCropParams& p, C
 
     // Columns, classified over the central part of the rows found.
     const int spanHeight = bottom - top;
-    const int stripHeight = std::max(1, int(spanHeight * p.refImgPercentHeight / 100.0f));
+    const int stripHeight = std::max(1, percentOf(spanHeight, p.refImgPercentHeight));
     const int stripTop = top + (spanHeight - stripHeight) / 2;
     std::vector<signed char> colBorder(std::size_t(width), -1);
     const auto colIsBorder = [&](int x) {

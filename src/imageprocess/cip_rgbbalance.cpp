@@ -9,6 +9,21 @@
 #include <algorithm>
 #include <cmath>
 
+namespace
+{
+
+// A value of the editable file held to the range the balance can use: a level or adjustment
+// beyond it would overflow the integer arithmetic of the black, white and middle points.
+// Not a number gives the default.
+float bounded(float value, float low, float high, float fallback)
+{
+    if (std::isnan(value))
+        return fallback;
+    return std::clamp(value, low, high);
+}
+
+} // namespace
+
 void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
 {
     shadowShare = 0.2f;
@@ -20,20 +35,25 @@ void CIP_RgbBalanceParams::read(int modelIndex, int filmCode)
     const IPString file = IPParamFilePath(IPParamFile::RgbBalance, modelIndex);
     const char* path = file.text();
     IPParamFileReadable(path);
-    extendLevel = IPReadIniFloat(section, "IDC_EXTEND_LEVEL", 1.0f, path);
-    maxContrastLevel = IPReadIniFloat(section, "IDC_MAX_CONTRAST_LEVEL", 85.0f, path);
-    midtoneMaxSaturationPercent = IPReadIniFloat(section, "IDC_MIDTONE_MAX_SATURATION_PERCENT", 20.0f, path);
-    midtoneTolBrightPercent = IPReadIniFloat(section, "IDC_MIDTONE_TOL_BRIGHT_PERCENT", 10.0f, path);
-    allMidtoneAdjust = IPReadIniFloat(section, "IDC_ALL_MIDTONE_ADJUST", 0.0f, path);
-    colorEnhanceFactor = IPReadIniFloat(section, "IDC_COLOR_ENHANCE_FACTOR", positive ? 17.0f : 10.0f, path);
-    colorEnhanceMulti = IPReadIniFloat(section, "IDC_COLOR_ENHANCE_MULTI", 50.0f, path);
+    const auto f = [&](const char* key, float fallback, float low, float high) {
+        return bounded(IPReadIniFloat(section, key, fallback, path), low, high, fallback);
+    };
+    // Percentages of the level range or of full scale; the factors are percentages that
+    // multiply, so any size up to a thousand percent stays harmless.
+    extendLevel = f("IDC_EXTEND_LEVEL", 1.0f, 0.0f, 100.0f);
+    maxContrastLevel = f("IDC_MAX_CONTRAST_LEVEL", 85.0f, 0.0f, 100.0f);
+    midtoneMaxSaturationPercent = f("IDC_MIDTONE_MAX_SATURATION_PERCENT", 20.0f, 0.0f, 100.0f);
+    midtoneTolBrightPercent = f("IDC_MIDTONE_TOL_BRIGHT_PERCENT", 10.0f, 0.0f, 100.0f);
+    allMidtoneAdjust = f("IDC_ALL_MIDTONE_ADJUST", 0.0f, -100.0f, 100.0f);
+    colorEnhanceFactor = f("IDC_COLOR_ENHANCE_FACTOR", positive ? 17.0f : 10.0f, 0.0f, 1000.0f);
+    colorEnhanceMulti = f("IDC_COLOR_ENHANCE_MULTI", 50.0f, 0.0f, 1000.0f);
     const char* modifyKeys[3] = { "IDC_MAX_MODIFY_R", "IDC_MAX_MODIFY_G", "IDC_MAX_MODIFY_B" };
     const char* adjustKeys[3] = { "IDC_ADJUST_R", "IDC_ADJUST_G", "IDC_ADJUST_B" };
     for (int c = 0; c < 3; ++c) {
-        maxModify[c] = IPReadIniFloat(section, modifyKeys[c], 10.0f, path);
-        adjust[c] = IPReadIniFloat(section, adjustKeys[c], 0.0f, path);
+        maxModify[c] = f(modifyKeys[c], 10.0f, 0.0f, 100.0f);
+        adjust[c] = f(adjustKeys[c], 0.0f, -100.0f, 100.0f);
     }
-    autoLevelFactor = IPReadIniFloat(section, "IDC_AUTO_LEVEL_FACTOR", 100.0f, path);
+    autoLevelFactor = f("IDC_AUTO_LEVEL_FACTOR", 100.0f, 0.0f, 1000.0f);
 }
 
 namespace

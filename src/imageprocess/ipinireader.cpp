@@ -2,6 +2,10 @@
 
 #include "iplog.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,7 +72,11 @@ float IPReadIniFloat(const char* section, const char* key, float defaultValue, c
     char value[kFloatBuffer];
     if (IPReadIniString(section, key, "", value, sizeof value, path) == 0)
         return defaultValue;
-    return float(std::atof(value));
+    // Beyond the float range the conversion is undefined: such a value saturates.
+    const double number = std::atof(value);
+    if (std::isfinite(number) && std::fabs(number) > FLT_MAX)
+        return number > 0 ? FLT_MAX : -FLT_MAX;
+    return float(number);
 }
 
 int IPReadIniInt(const char* section, const char* key, int defaultValue, const char* path)
@@ -77,7 +85,9 @@ int IPReadIniInt(const char* section, const char* key, int defaultValue, const c
     std::snprintf(defaultText, sizeof defaultText, "%d", defaultValue);
     char value[kIntBuffer];
     IPReadIniString(section, key, defaultText, value, sizeof value, path);
-    return std::atoi(value);
+    // atoi without its undefined behaviour: a number beyond int saturates.
+    const long long number = std::strtoll(value, nullptr, 10);
+    return int(std::clamp<long long>(number, INT_MIN, INT_MAX));
 }
 
 bool IPParamFileReadable(const char* path)

@@ -19,8 +19,8 @@ int IPReadIniString(
 // The value through atof (a 259-byte buffer); an empty or missing value gives defaultValue.
 float IPReadIniFloat(const char* section, const char* key, float defaultValue, const char* path);
 
-// The value through atoi (a 1023-byte buffer), defaulting to defaultValue: a present
-// but non-numeric value gives 0, as atoi does.
+// The value as atoi reads it (a 1023-byte buffer), defaulting to defaultValue: a present
+// but non-numeric value gives 0, as atoi does; a number beyond int saturates.
 int IPReadIniInt(const char* section, const char* key, int defaultValue, const char* path);
 
 // Whether the file at path can be opened. An algorithm asks once before reading its keys,

@@ -112,6 +112,27 @@ constexpr Enlargement enlargement()
     return { 0, 0 };
 }
 
+// The scanner's window in inches, the same for every model.
+constexpr double kWindowWidthInches = 1.437;
+constexpr double kWindowHeightInches = 0.957;
+
+constexpr int highestDeviceDpi()
+{
+    int dpi = 0;
+    for (const Model& model : kModels) {
+        for (int d : model.deviceDpi)
+            dpi = d > dpi ? d : dpi;
+    }
+    return dpi;
+}
+
+// The largest image any listed model scans: the whole window at the highest device
+// resolution, with two pixels of allowance for the rounding at the window's edge. A larger
+// size announced by a device or found in a scan dump is damage and must not decide an
+// allocation.
+constexpr int kLargestScanWidth = int(kWindowWidthInches * highestDeviceDpi()) + 2;
+constexpr int kLargestScanHeight = int(kWindowHeightInches * highestDeviceDpi()) + 2;
+
 constexpr double multipassHighlight(int code)
 {
     const Model* model = find(code);

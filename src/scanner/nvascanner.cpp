@@ -1,6 +1,7 @@
 #include "nvascanner.h"
 
 #include "devicerecords.h"
+#include "scanoptionrecord.h"
 
 #include <scannermodels.h>
 #include <stimage.h>
@@ -21,6 +22,10 @@ namespace
 std::atomic<NVAScanner*> s_instance { nullptr };
 
 constexpr int kOutputBytesPerPixel = 6; // 16-bit RGB, colour mode 7
+
+static_assert(ScanOptionRecords::kWindowWidthInches == float(ScannerModels::kWindowWidthInches)
+        && ScanOptionRecords::kWindowHeightInches == float(ScannerModels::kWindowHeightInches),
+    "one window size");
 
 } // namespace
 
@@ -260,8 +265,15 @@ void NVAScanner::lineRecordArrived(device::LineRecord* record)
     if (!record->lines || m_buffer.empty())
         return;
 
-    // The counts of later records are not trusted: the block is measured with the
-    // geometry of the first record and cut where the announced image ends.
+    // The counts of later records are not trusted: a block whose rows differ from the
+    // first block's cannot be placed in the image (and measuring it with the first block's
+    // stride would read past what the device delivered), so it is refused and its rows stay
+    // black; the rest is cut where the announced image ends.
+    if (record->pixelsPerLine != m_width || device::bytesPerPixel(record->pixelFormat) != m_bytesPerPixel) {
+        qCWarning(lcDevice) << "a block of another line geometry is refused: format" << record->pixelFormat
+                            << "width" << record->pixelsPerLine << "after" << m_width;
+        return;
+    }
     const std::size_t lineBytes
         = static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_bytesPerPixel);
     const std::size_t room = m_buffer.size() - m_writePosition;
@@ -295,7 +307,9 @@ void NVAScanner::beginImage(const device::LineRecord& record)
         * static_cast<std::uint64_t>(record.imageLines) * static_cast<std::uint64_t>(m_bytesPerPixel);
     const std::uint64_t imageBytes = static_cast<std::uint64_t>(record.pixelsPerLine)
         * static_cast<std::uint64_t>(record.imageLines) * kOutputBytesPerPixel;
-    if (std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
+    if (record.pixelsPerLine > ScannerModels::kLargestScanWidth
+        || record.imageLines > ScannerModels::kLargestScanHeight
+        || std::max(bytes, imageBytes) >= STImage::kMaxByteCount) {
         qCWarning(lcDevice) << "announced image too large:" << record.pixelsPerLine << "x"
                             << record.imageLines;
         m_bytesPerPixel = 0;

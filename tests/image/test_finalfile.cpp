@@ -4,6 +4,7 @@
 #include "outputname.h"
 
 #include <QImageReader>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,45 @@ private slots:
         QVERIFY(OutputName::nextFreeAmong(taken, "/f", "S", ".jpg").isEmpty()); // 9999 is never used
         taken.remove(QStringLiteral("S0500.jpg"));
         QCOMPARE(OutputName::nextFreeAmong(taken, "/f", "S", ".jpg"), QStringLiteral("/f/S0500.jpg"));
+    }
+
+    void abandonedTemporariesAreRemoved()
+    {
+        // A process that has ended: its id names no running process any more.
+        QProcess ended;
+        ended.start(QStringLiteral("true"), QStringList());
+        QVERIFY(ended.waitForFinished(5000));
+        const qint64 gone = ended.processId() > 0 ? ended.processId() : 0;
+        QProcess running;
+        running.start(QStringLiteral("sleep"), { QStringLiteral("30") });
+        QVERIFY(running.waitForStarted(5000));
+        const QString alive = QString::number(running.processId());
+        const QString own = QString::number(QCoreApplication::applicationPid());
+
+        QTemporaryDir dir;
+        const QString dead = QString::number(gone > 0 ? gone : 999999);
+        QVERIFY(OutputCommit::processGone(dead.toLongLong()));
+        QVERIFY(!OutputCommit::processGone(alive.toLongLong()));
+        QVERIFY(!OutputCommit::processGone(own.toLongLong()));
+        const QStringList kept { ".Image0002.tif." + alive + ".Qx7aB2.part",
+            ".Image0003.jpg." + own + ".Qx7aB2.part", ".notes.part", "Image0001.tif",
+            ".Image0004.tif.12.short.part" };
+        for (const QString& name : kept)
+            touch(dir.filePath(name));
+        touch(dir.filePath(".Image0001.tif." + dead + ".aB3dE5.part"));
+        QCOMPARE(OutputCommit::removeAbandoned(dir.path()), 1);
+        QStringList expected = kept;
+        expected.sort();
+        QDir listing(dir.path());
+        QCOMPARE(listing.entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+
+        // A temporary file carries this process's id, so another writer leaves it alone.
+        const QString temporary = OutputCommit::createTemporaryBeside(dir.filePath("Image0005.tif"));
+        QVERIFY(QFileInfo(temporary).fileName().startsWith(".Image0005.tif." + own + "."));
+        QCOMPARE(OutputCommit::removeAbandoned(dir.path()), 0);
+        QVERIFY(QFile::exists(temporary));
+        running.kill();
+        QVERIFY(running.waitForFinished(5000));
     }
 
     void takenNameIsNotOverwritten()
@@ -132,6 +172,23 @@ private slots:
         }
         QCOMPARE(entries(out.path()), QStringList { name });
         QVERIFY(entries(work.path()).isEmpty());
+    }
+
+    void jpegAtAResolutionBeyondDotsPerMetre()
+    {
+        // Above 54 million dpi the dots per metre no longer fit an int; the file is still
+        // written whole (the conversion used to overflow).
+        QTemporaryDir work;
+        QTemporaryDir out;
+        STImage image = randomImage(24, 16, 16, 3);
+        const FinalFile::Prepared prepared
+            = FinalFile::prepare(image, std::numeric_limits<int>::max(), false, work.path());
+        QVERIFY(prepared.ok);
+        const QString path = out.filePath("Image0001.jpg");
+        QCOMPARE(FinalFile::write(image, prepared, path, work.path()), path);
+        const QImage read = QImageReader(path).read();
+        QCOMPARE(read.size(), QSize(24, 16));
+        QVERIFY(read.dotsPerMeterX() >= 0);
     }
 
     void finalFileAt10000Dpi_data()

@@ -34,6 +34,9 @@ private slots:
     void simulatorHolder_data();
     void simulatorHolder();
     void parametersReadOnEveryRun();
+    void valuesOutOfRangeActAsTheNearestEnd_data();
+    void valuesOutOfRangeActAsTheNearestEnd();
+    void minimumEdgesFarApartAskTooMuch();
 
 private:
     QTemporaryDir m_dir;
@@ -241,6 +244,96 @@ void TestAutoCrop::parametersReadOnEveryRun()
     QCOMPARE(process.autoCrop(image.view, 0, CIP_ImageProcess::kPositive, 0), 0);
     QCOMPARE(process.rect.top, 30 + 1 + 4);
     QVERIFY(QFile::remove(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI")));
+}
+
+namespace
+{
+
+// Reads the positive-film section written to the default auto-crop file and searches a
+// black holder around a textured picture.
+int searchWith(const QByteArray& keys, CIP_Rect& crop)
+{
+    QDir().mkpath(QStringLiteral("data/TQ3300"));
+    QFile ini(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI"));
+    if (!ini.open(QIODevice::WriteOnly))
+        return -1;
+    ini.write("[AUTOCROP_POS\n" + keys);
+    ini.close();
+    CIP_AutoCropParams params;
+    params.read(0, 0, CIP_ImageProcess::kPositive);
+    QFile::remove(QStringLiteral("data/TQ3300/AUTOCROP_V2.INI"));
+
+    RawImageFixture image(200, 150, 8);
+    image.fill(3, 3, 3);
+    for (int y = 20; y < 125; ++y)
+        for (int x = 30; x < 170; ++x)
+            image.set(x, y, 80 + (x % 50), 100 + (y % 40), 90);
+    return CIP_AutoCrop::search(image.view, params, crop);
+}
+
+} // namespace
+
+void TestAutoCrop::valuesOutOfRangeActAsTheNearestEnd_data()
+{
+    // The file is editable: a value outside 0-100 percent (or no number at all) must search
+    // as the nearest end of the range does, never overflow or index outside the image.
+    QTest::addColumn<QByteArray>("hostile");
+    QTest::addColumn<QByteArray>("sane");
+    QTest::newRow("negative crop left")
+        << QByteArray("IDC_CROP_LEFT=-50\n") << QByteArray("IDC_CROP_LEFT=0\n");
+    QTest::newRow("huge crop left") << QByteArray("IDC_CROP_LEFT=1e30\n")
+                                    << QByteArray("IDC_CROP_LEFT=100\n");
+    QTest::newRow("negative crop top")
+        << QByteArray("IDC_CROP_TOP=-1e30\n") << QByteArray("IDC_CROP_TOP=0\n");
+    QTest::newRow("huge crop right") << QByteArray("IDC_CROP_RIGHT=3e9\n")
+                                     << QByteArray("IDC_CROP_RIGHT=100\n");
+    QTest::newRow("crop bottom beyond float")
+        << QByteArray("IDC_CROP_BOTTOM=1e300\n") << QByteArray("IDC_CROP_BOTTOM=100\n");
+    QTest::newRow("border area far outside") << QByteArray("IDC_BORDER_LEFT=-1e20\nIDC_BORDER_RIGHT=1e20\n")
+                                             << QByteArray("IDC_BORDER_LEFT=0\nIDC_BORDER_RIGHT=100\n");
+    QTest::newRow("sprocket depth huge")
+        << QByteArray("IDC_FILMHOLE_TYPE=2\nIDC_SKIP_FILMHOLE_PERCENT=1e25\n")
+        << QByteArray("IDC_FILMHOLE_TYPE=2\nIDC_SKIP_FILMHOLE_PERCENT=100\n");
+    QTest::newRow("deflate huge and negative") << QByteArray("IDC_DEFLATE_TOP=5e9\nIDC_DEFLATE_LEFT=-5e9\n")
+                                               << QByteArray("IDC_DEFLATE_TOP=100\nIDC_DEFLATE_LEFT=0\n");
+    QTest::newRow("deflate bottom and right huge")
+        << QByteArray("IDC_DEFLATE_BOTTOM=5e9\nIDC_DEFLATE_RIGHT=5e9\n")
+        << QByteArray("IDC_DEFLATE_BOTTOM=100\nIDC_DEFLATE_RIGHT=100\n");
+    QTest::newRow("minimum runs huge")
+        << QByteArray("IDF_MIN_PERCENT_IMG=1e12\nIDF_MIN_PERCENT_BORDER=-1e12\n")
+        << QByteArray("IDF_MIN_PERCENT_IMG=100\nIDF_MIN_PERCENT_BORDER=0\n");
+    QTest::newRow("not a number") << QByteArray("IDF_MIN_PERCENT_IMG=nan\nIDF_REF_IMG_PERCENT_WIDTH=nan\n")
+                                  << QByteArray("IDF_MIN_PERCENT_IMG=0\nIDF_REF_IMG_PERCENT_WIDTH=0\n");
+    QTest::newRow("strips huge") << QByteArray(
+        "IDF_REF_IMG_PERCENT_WIDTH=1e30\nIDF_REF_IMG_PERCENT_HEIGHT=1e30\n")
+                                 << QByteArray(
+                                        "IDF_REF_IMG_PERCENT_WIDTH=100\nIDF_REF_IMG_PERCENT_HEIGHT=100\n");
+}
+
+void TestAutoCrop::valuesOutOfRangeActAsTheNearestEnd()
+{
+    QFETCH(QByteArray, hostile);
+    QFETCH(QByteArray, sane);
+    CIP_Rect expected;
+    const int expectedResult = searchWith(sane, expected);
+    QVERIFY(expectedResult >= 0);
+    CIP_Rect crop;
+    QCOMPARE(searchWith(hostile, crop), expectedResult);
+    QVERIFY2(crop == expected,
+        qPrintable(
+            QStringLiteral("%1 %2 %3 %4").arg(crop.left).arg(crop.top).arg(crop.right).arg(crop.bottom)));
+    QVERIFY(crop.left >= 0 && crop.top >= 0 && crop.right <= 200 && crop.bottom <= 150);
+}
+
+void TestAutoCrop::minimumEdgesFarApartAskTooMuch()
+{
+    // Edges whose difference overflows int: a minimum larger than any image, not a
+    // wrapped-around negative one that lets the search run.
+    CIP_Rect crop;
+    QCOMPARE(searchWith("IDC_MIN_LEFT=-2147483648\nIDC_MIN_RIGHT=2147483647\n", crop), 3);
+    QCOMPARE(searchWith("IDC_MIN_TOP=-99999999999\nIDC_MIN_BOTTOM=99999999999\n", crop), 3);
+    QCOMPARE(searchWith("IDC_MIN_LEFT=10\nIDC_MIN_RIGHT=60\n", crop), 0);
+    QVERIFY(crop.right - crop.left >= 50);
 }
 
 QTEST_GUILESS_MAIN(TestAutoCrop)

@@ -39,6 +39,8 @@ private slots:
     void rgbBalanceRemovesCast_data();
     void rgbBalanceRemovesCast();
     void middlePointsObeyRanges();
+    void fileValuesOutOfRangeActAsTheNearestEnd_data();
+    void fileValuesOutOfRangeActAsTheNearestEnd();
 
 private:
     QTemporaryDir m_dir;
@@ -150,6 +152,70 @@ void TestColourBalance::rgbBalanceRemovesCast()
         QVERIFY(process.records[c].midOut > 0 && process.records[c].midOut <= 255);
         for (int i = 1; i < 256; ++i)
             QVERIFY(process.table(c)[i] >= process.table(c)[i - 1]);
+    }
+}
+
+void TestColourBalance::fileValuesOutOfRangeActAsTheNearestEnd_data()
+{
+    // The balance file is editable: a value beyond its range (or no number) must balance as
+    // the nearest end of the range does, without overflowing the point arithmetic.
+    QTest::addColumn<QByteArray>("hostile");
+    QTest::addColumn<QByteArray>("sane");
+    QTest::newRow("extend level huge")
+        << QByteArray("IDC_EXTEND_LEVEL=1e30\n") << QByteArray("IDC_EXTEND_LEVEL=100\n");
+    QTest::newRow("extend level negative")
+        << QByteArray("IDC_EXTEND_LEVEL=-3e9\n") << QByteArray("IDC_EXTEND_LEVEL=0\n");
+    QTest::newRow("contrast level huge")
+        << QByteArray("IDC_MAX_CONTRAST_LEVEL=1e300\n") << QByteArray("IDC_MAX_CONTRAST_LEVEL=100\n");
+    QTest::newRow("contrast level negative")
+        << QByteArray("IDC_MAX_CONTRAST_LEVEL=-1e30\n") << QByteArray("IDC_MAX_CONTRAST_LEVEL=0\n");
+    QTest::newRow("midtone adjust huge")
+        << QByteArray("IDC_ALL_MIDTONE_ADJUST=5e9\n") << QByteArray("IDC_ALL_MIDTONE_ADJUST=100\n");
+    QTest::newRow("midtone adjust negative")
+        << QByteArray("IDC_ALL_MIDTONE_ADJUST=-5e9\n") << QByteArray("IDC_ALL_MIDTONE_ADJUST=-100\n");
+    QTest::newRow("midtone adjust not a number")
+        << QByteArray("IDC_ALL_MIDTONE_ADJUST=nan\n") << QByteArray("IDC_ALL_MIDTONE_ADJUST=0\n");
+    QTest::newRow("adjust and limit huge") << QByteArray("IDC_ADJUST_R=1e30\nIDC_MAX_MODIFY_R=inf\n")
+                                           << QByteArray("IDC_ADJUST_R=100\nIDC_MAX_MODIFY_R=100\n");
+    QTest::newRow("factors not numbers")
+        << QByteArray("IDC_AUTO_LEVEL_FACTOR=nan\nIDC_COLOR_ENHANCE_MULTI=-nan\n")
+        << QByteArray("IDC_AUTO_LEVEL_FACTOR=100\nIDC_COLOR_ENHANCE_MULTI=50\n");
+}
+
+void TestColourBalance::fileValuesOutOfRangeActAsTheNearestEnd()
+{
+    QFETCH(QByteArray, hostile);
+    QFETCH(QByteArray, sane);
+    const auto balance = [](const QByteArray& keys, CIP_CurveRecord out[4]) {
+        QDir().mkpath(QStringLiteral("data/TQ2200"));
+        QFile ini(QStringLiteral("data/TQ2200/RGB_Balance_V2-CCD.INI"));
+        if (!ini.open(QIODevice::WriteOnly))
+            return -1;
+        ini.write("[RGB_BALANCE_V2_P\n" + keys);
+        ini.close();
+        RawImageFixture image(160, 120, 16);
+        fillGreys(image, 12, 256);
+        CIP_ImageProcess process;
+        process.rect = CIP_Rect { 0, 0, 160, 120 };
+        const int result = process.rgbBalance(image.view, CIP_ImageProcess::kPositive, true);
+        QFile::remove(QStringLiteral("data/TQ2200/RGB_Balance_V2-CCD.INI"));
+        std::copy(process.records, process.records + 4, out);
+        return result;
+    };
+    CIP_CurveRecord expected[4];
+    CIP_CurveRecord got[4];
+    QCOMPARE(balance(sane, expected), 0);
+    QCOMPARE(balance(hostile, got), 0);
+    for (int c = 0; c < 4; ++c) {
+        const CIP_CurveRecord& r = got[c];
+        for (int v : { r.blackIn, r.blackOut, r.midIn, r.midOut, r.whiteIn, r.whiteOut })
+            QVERIFY2(v >= 0 && v <= 65535, qPrintable(QString::number(v)));
+        QCOMPARE(r.blackIn, expected[c].blackIn);
+        QCOMPARE(r.blackOut, expected[c].blackOut);
+        QCOMPARE(r.midIn, expected[c].midIn);
+        QCOMPARE(r.midOut, expected[c].midOut);
+        QCOMPARE(r.whiteIn, expected[c].whiteIn);
+        QCOMPARE(r.whiteOut, expected[c].whiteOut);
     }
 }
 

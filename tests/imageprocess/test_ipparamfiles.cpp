@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cfloat>
+#include <climits>
+
 #include <cstdio>
 #include <string>
 
@@ -25,6 +28,8 @@ private slots:
     void iniLookup_data();
     void iniLookup();
     void typedReadersCutLongValues();
+    void numbersBeyondTheirTypeSaturate_data();
+    void numbersBeyondTheirTypeSaturate();
     void missingFileGivesDefaults();
     void modelTable_data();
     void modelTable();
@@ -182,6 +187,29 @@ void TestIpParamFiles::typedReadersCutLongValues()
     QCOMPARE(QByteArray(out), QByteArray("0000000"));
     QCOMPARE(IPReadIniString("S", "missing", "defaulttext", out, sizeof out, p.constData()), 7);
     QCOMPARE(QByteArray(out), QByteArray("default"));
+}
+
+void TestIpParamFiles::numbersBeyondTheirTypeSaturate_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<float>("asFloat");
+    QTest::addColumn<int>("asInt");
+    QTest::newRow("int beyond INT_MAX") << QByteArray("99999999999") << 99999999999.f << INT_MAX;
+    QTest::newRow("int beyond INT_MIN") << QByteArray("-99999999999") << -99999999999.f << INT_MIN;
+    QTest::newRow("beyond long long") << QByteArray("-999999999999999999999999") << -1e24f << INT_MIN;
+    QTest::newRow("float beyond FLT_MAX") << QByteArray("1e300") << FLT_MAX << 1; // atoi stops at 'e'
+    QTest::newRow("float beyond -FLT_MAX") << QByteArray("-1e300") << -FLT_MAX << -1;
+    QTest::newRow("largest int") << QByteArray("2147483647") << 2147483647.f << INT_MAX;
+}
+
+void TestIpParamFiles::numbersBeyondTheirTypeSaturate()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(float, asFloat);
+    QFETCH(int, asInt);
+    const QByteArray p = write("range.ini", "[S]\nK=" + value + "\n").toLocal8Bit();
+    QCOMPARE(IPReadIniFloat("S", "K", 0.f, p.constData()), asFloat);
+    QCOMPARE(IPReadIniInt("S", "K", 0, p.constData()), asInt);
 }
 
 void TestIpParamFiles::missingFileGivesDefaults()

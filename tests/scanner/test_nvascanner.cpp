@@ -78,6 +78,10 @@ private slots:
     void modelCodeRefusesShortRecords();
     void lineCallbackStaysInsideTheBuffer_data();
     void lineCallbackStaysInsideTheBuffer();
+    void lineCallbackRefusesAnotherGeometry_data();
+    void lineCallbackRefusesAnotherGeometry();
+    void lineCallbackRefusesSizesNoScanHas_data();
+    void lineCallbackRefusesSizesNoScanHas();
     void lineCallbackStopsWhenNotRunning();
     void lineCallbackStartsAnewAfterTheEnd();
     void instanceIsTheLatestWrapper();
@@ -240,6 +244,85 @@ void TestNVAScanner::lineCallbackStaysInsideTheBuffer()
     QVERIFY(shared == 0 || std::memcmp(image.data(), all.data(), shared) == 0);
     QVERIFY(std::all_of(
         image.data() + shared, image.data() + image.byteCount(), [](std::uint8_t b) { return b == 0; }));
+}
+
+void TestNVAScanner::lineCallbackRefusesAnotherGeometry_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("pixels");
+
+    // The first block is 16-bit RGB, 4 pixels wide; the second is sized by its own record.
+    QTest::newRow("narrower") << 7 << 2;
+    QTest::newRow("wider") << 7 << 9;
+    QTest::newRow("8-bit RGB") << 3 << 4;
+    QTest::newRow("16-bit RGBA") << 12 << 4;
+    QTest::newRow("unknown format") << 5 << 4;
+    QTest::newRow("no pixels") << 7 << 0;
+}
+
+void TestNVAScanner::lineCallbackRefusesAnotherGeometry()
+{
+    QFETCH(int, format);
+    QFETCH(int, pixels);
+
+    NVAScanner scanner;
+    device::ScanOptionRecord option = smallScanRecord();
+    scanner.startScan(&option);
+    const std::vector<std::uint8_t> first = pattern(4 * 6);
+    device::LineRecord record = lineRecord(7, 4, 3, 1, first.data());
+    NVAScanner::receiveLines(&record);
+    QCOMPARE(int(scanner.bytesDelivered()), 24);
+
+    // Exactly as many bytes as this block's own rows hold: measuring it with the first
+    // block's stride would read past them (a report under AddressSanitizer).
+    const std::size_t ownRow = std::size_t(std::max(pixels, 0)) * std::size_t(device::bytesPerPixel(format));
+    std::vector<std::uint8_t> second(std::max<std::size_t>(ownRow * 2, 1), 0xAB);
+    device::LineRecord other = lineRecord(format, pixels, 3, 2, second.data());
+    NVAScanner::receiveLines(&other);
+    QCOMPARE(int(other.stopFlag), 0);
+    QCOMPARE(int(scanner.bytesDelivered()), 24);
+
+    // A block of the first geometry still lands right after the first one.
+    const std::vector<std::uint8_t> third = pattern(4 * 6 * 2);
+    device::LineRecord same = lineRecord(7, 4, 3, 2, third.data());
+    NVAScanner::receiveLines(&same);
+    QCOMPARE(int(scanner.bytesDelivered()), 72);
+    QVERIFY(std::equal(first.begin(), first.end(), scanner.lineBuffer().begin()));
+    QVERIFY(std::equal(third.begin(), third.end(), scanner.lineBuffer().begin() + 24));
+}
+
+void TestNVAScanner::lineCallbackRefusesSizesNoScanHas_data()
+{
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("accepted");
+
+    // The whole window (1.437 x 0.957 inches) at 5000 dpi, the highest of the models, is
+    // 7185 x 4785 pixels; two pixels of rounding allowance.
+    QTest::newRow("widest line") << 7187 << 1 << true;
+    QTest::newRow("a pixel wider") << 7188 << 1 << false;
+    QTest::newRow("tallest image") << 1 << 4787 << true;
+    QTest::newRow("a line taller") << 1 << 4788 << false;
+    QTest::newRow("absurd, under the byte limit") << 30000 << 20000 << false;
+}
+
+void TestNVAScanner::lineCallbackRefusesSizesNoScanHas()
+{
+    QFETCH(int, pixels);
+    QFETCH(int, lines);
+    QFETCH(bool, accepted);
+
+    NVAScanner scanner;
+    device::ScanOptionRecord option = smallScanRecord();
+    scanner.startScan(&option);
+    const std::vector<std::uint8_t> data = pattern(std::size_t(pixels) * 3);
+    device::LineRecord record = lineRecord(3, pixels, lines, 1, data.data());
+    NVAScanner::receiveLines(&record);
+    QCOMPARE(int(record.stopFlag), 0);
+    const std::size_t expected = accepted ? std::size_t(pixels) * std::size_t(lines) * 3 : 0;
+    QCOMPARE(scanner.lineBuffer().size(), expected);
+    QCOMPARE(scanner.bytesDelivered(), accepted ? data.size() : std::size_t(0));
+    QCOMPARE(scanner.scannedImage().isNull(), !accepted);
 }
 
 void TestNVAScanner::lineCallbackStopsWhenNotRunning()

@@ -18,6 +18,7 @@
 
 #include <tiffio.h>
 
+#include <limits>
 #include <vector>
 
 namespace
@@ -78,6 +79,28 @@ Samples readTiff(const QString& path)
     return samples;
 }
 
+// A 16-bit RGB TIFF of mid-grey with the given resolution, written with libtiff.
+bool writeRgb16Tiff(const QString& path, uint32_t width, uint32_t height, float resolution)
+{
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    if (!tiff)
+        return false;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, resolution);
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, resolution);
+    std::vector<std::uint16_t> row(std::size_t(width) * 3, 20000);
+    bool ok = true;
+    for (uint32_t y = 0; y < height && ok; ++y)
+        ok = TIFFWriteScanline(tiff, row.data(), y) >= 0;
+    TIFFClose(tiff);
+    return ok;
+}
+
 void writeText(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -99,6 +122,8 @@ private slots:
     void sameSamplesAsTheApplication_data();
     void sameSamplesAsTheApplication();
     void prescanDump();
+    void resolutionNoScannerHasIsIgnored_data();
+    void resolutionNoScannerHasIsIgnored();
 
 private:
     QTemporaryDir m_folder;
@@ -160,6 +185,11 @@ void TestKorvaneProcess::badInput_data()
                                      << "82" << out << "not a Korvane profile";
     QTest::newRow("missing profile") << good << folder + "/none.kor"
                                      << "82" << out << "does not exist";
+    // One pixel wider and one line taller than the whole window at 5000 dpi: no scan's dump.
+    writeRgb16Tiff(folder + QStringLiteral("/wide.tif"), 7188, 1, 300.f);
+    writeRgb16Tiff(folder + QStringLiteral("/tall.tif"), 1, 4788, 300.f);
+    QTest::newRow("wider than any scan") << folder + "/wide.tif" << profile << "82" << out << "is too large";
+    QTest::newRow("taller than any scan") << folder + "/tall.tif" << profile << "82" << out << "is too large";
     QTest::newRow("unknown model") << good << profile << "85" << out << "unsupported model code";
     QTest::newRow("output folder missing") << good << profile << "84" << folder + "/gone/out.tif"
                                            << "output folder";
@@ -278,6 +308,40 @@ void TestKorvaneProcess::prescanDump()
     const Samples source = readTiff(dump);
     QCOMPARE(written.width(), source.width);
     QCOMPARE(written.height(), source.height);
+}
+
+void TestKorvaneProcess::resolutionNoScannerHasIsIgnored_data()
+{
+    QTest::addColumn<float>("resolution");
+    QTest::addColumn<float>("written");
+    // Beyond int the conversion to whole dots used to overflow; the image keeps 300 dpi.
+    QTest::newRow("beyond int") << 1e30f << 300.f;
+    QTest::newRow("just beyond int") << 3e9f << 300.f;
+    QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << 300.f;
+    QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 300.f;
+    QTest::newRow("below one") << 0.5f << 300.f;
+    QTest::newRow("a scanner's") << 2400.f << 2400.f;
+}
+
+void TestKorvaneProcess::resolutionNoScannerHasIsIgnored()
+{
+    QFETCH(float, resolution);
+    QFETCH(float, written);
+    const QString input = m_folder.path() + QStringLiteral("/resolution.tif");
+    QFile::remove(input);
+    QVERIFY(writeRgb16Tiff(input, 20, 10, resolution));
+    const QString output = m_folder.path() + QStringLiteral("/resolution-out.tif");
+    QFile::remove(output);
+    const Run run = process({ QStringLiteral("--prescan"), QStringLiteral("--profile"), m_goodProfile,
+        QStringLiteral("--model"), QStringLiteral("83"), input, output });
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    TIFF* tiff = TIFFOpen(QFile::encodeName(output).constData(), "r");
+    QVERIFY(tiff);
+    float x = 0;
+    const bool has = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x);
+    TIFFClose(tiff);
+    QVERIFY(has);
+    QCOMPARE(x, written);
 }
 
 QTEST_GUILESS_MAIN(TestKorvaneProcess)

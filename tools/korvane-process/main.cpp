@@ -8,6 +8,7 @@
 
 #include <cip_filmterms.h>
 #include <finalfile.h>
+#include <outputcommit.h>
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
 #include <scannermodels.h>
@@ -44,6 +45,18 @@ int fail(const QString& message)
 {
     std::fprintf(stderr, "korvane-process: %s\n", qUtf8Printable(message));
     return 1;
+}
+
+void removeAbandonedWorkFolders(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(
+        { QStringLiteral(".korvane-process-*-*") }, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const qint64 pid = name.section(QLatin1Char('-'), 2, 2).toLongLong();
+        if (OutputCommit::processGone(pid))
+            QDir(dir.filePath(name)).removeRecursively();
+    }
 }
 
 void printTime(const QString& step, qint64 nanoseconds)
@@ -193,7 +206,11 @@ int main(int argc, char* argv[])
     timer.restart();
     // The 10000 dpi enlargement goes through raw files of fixed names: they are kept in
     // a folder of their own beside the output, so no file of the user's is touched.
-    QTemporaryDir work(output.absolutePath() + QLatin1String("/.korvane-process-XXXXXX"));
+    // Named with the process id, so that the work folder of a run that was killed is
+    // recognised and removed by the next run.
+    removeAbandonedWorkFolders(output.absolutePath());
+    QTemporaryDir work(output.absolutePath() + QLatin1String("/.korvane-process-")
+        + QString::number(QCoreApplication::applicationPid()) + QLatin1String("-XXXXXX"));
     if (!work.isValid())
         return fail(tr("cannot write into the output folder %1").arg(output.absolutePath()));
     const QString workFolder = work.path();

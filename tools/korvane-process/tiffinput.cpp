@@ -1,5 +1,6 @@
 #include "tiffinput.h"
 
+#include <scannermodels.h>
 #include <stimage.h>
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 #include <tiffio.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace
@@ -20,6 +22,8 @@ struct TiffCloser {
 void quietHandler(const char*, const char*, va_list)
 {
 }
+
+constexpr float kLargestResolution = 100000.0f; // dpi
 
 QString tr(const char* text)
 {
@@ -63,7 +67,11 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
         error = tr("%1 stores its colours in separate planes, which is not supported").arg(path);
         return false;
     }
-    if (STImage::byteCountFor(width, height, 16, 3) < 0) {
+    // The dumps are scans: a size no scanner makes is a damaged header, and allocating for
+    // it (up to 4 GB from a file of a few bytes) would be the damage's decision.
+    if (width > std::uint32_t(ScannerModels::kLargestScanWidth)
+        || height > std::uint32_t(ScannerModels::kLargestScanHeight)
+        || STImage::byteCountFor(width, height, 16, 3) < 0) {
         error = tr("%1 is too large (%2 x %3 pixels)").arg(path).arg(width).arg(height);
         return false;
     }
@@ -83,8 +91,11 @@ bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error
             return false;
         }
     }
+    // A resolution the file cannot mean (beyond any scanner's, or not a number) would
+    // overflow the conversion to whole dots: the image keeps its default instead.
     float resolution = 0;
-    if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution) && resolution >= 1.0f)
+    if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution) && resolution >= 1.0f
+        && resolution <= kLargestResolution)
         result.setResolution(int(resolution));
     image = std::move(result);
     return true;
