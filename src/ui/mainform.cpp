@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolTip>
 
 MainForm::MainForm(QWidget* parent)
@@ -50,6 +51,16 @@ MainForm::MainForm(QWidget* parent)
         m_ui->radioButton__Custom4, m_ui->radioButton__Custom5 };
     for (int mode = 0; mode < modeButtons.size(); ++mode)
         m_modes->addButton(modeButtons.at(mode), mode);
+    // A screen reader checks a radio button without clicking it: the mode follows the
+    // check then too. After a mouse or key click the mode is already selected when this runs.
+    connect(m_modes, &QButtonGroup::idToggled, this, [this](int mode, bool checked) {
+        if (!checked)
+            return;
+        QTimer::singleShot(0, this, [this, mode] {
+            if (modeIndex != mode && m_modes->checkedId() == mode)
+                selectMode(mode);
+        });
+    });
 
     const QList<QPair<QToolButton*, const char*>> icons {
         { m_ui->button_zoomIn, ":/Image/ImageZoom_in.png" },

@@ -15,6 +15,7 @@
 #include <scannersdk.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -342,6 +343,14 @@ void TestMainForm::keyboardAndScreenReaders()
     QCOMPARE(m_form->mode(), 1);
     QTest::keyClick(child<QRadioButton>("radioButton_Common"), Qt::Key_Up);
     QCOMPARE(m_form->mode(), 0);
+
+    // A screen reader's toggle action checks the button without a click; the mode follows.
+    auto* negative = child<QRadioButton>("radioButton_Negative");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(negative);
+    QVERIFY(accessible && accessible->actionInterface());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->mode(), 4, 2000);
+    QCOMPARE(labelText("label_suggested"), manager::instance()->profile(4).suggestedText());
 }
 
 // A description wider than 80 pixels is cut with an ellipsis on its button.
