@@ -2,6 +2,7 @@
 
 #include "scanprofile.h"
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QLineEdit>
 #include <QRegExpValidator>
@@ -22,6 +23,17 @@ void showSliderValue(QSlider* slider, int value)
     slider->setToolTip(text);
     if (slider->underMouse())
         QToolTip::showText(QCursor::pos(), text, slider);
+}
+
+int checkedIndex(std::initializer_list<const QAbstractButton*> buttons)
+{
+    int index = 0;
+    for (const QAbstractButton* button : buttons) {
+        if (button->isChecked())
+            return index;
+        ++index;
+    }
+    return -1;
 }
 
 } // namespace EditorFields

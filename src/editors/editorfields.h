@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+
+class QAbstractButton;
 class QLineEdit;
 class QSlider;
 
@@ -15,5 +18,8 @@ void installPrefixValidator(QLineEdit* field);
 
 // The slider's tool tip follows its value, shown at once while the mouse is over it.
 void showSliderValue(QSlider* slider, int value);
+
+// The position of the checked button among buttons (a target's code), -1 when none is.
+int checkedIndex(std::initializer_list<const QAbstractButton*> buttons);
 
 } // namespace EditorFields

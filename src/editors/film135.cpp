@@ -87,13 +87,8 @@ void Film135::setPreviewPictures(const QImage& before, const QImage& multipass)
 
 int Film135::checkedTarget() const
 {
-    const std::array<QRadioButton*, 4> targets { m_ui->radioButton_positive, m_ui->radioButton_negative,
-        m_ui->radioButton_positiveBW, m_ui->radioButton_NegativeBW };
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i]->isChecked())
-            return static_cast<int>(i);
-    }
-    return -1;
+    return EditorFields::checkedIndex({ m_ui->radioButton_positive, m_ui->radioButton_negative,
+        m_ui->radioButton_positiveBW, m_ui->radioButton_NegativeBW });
 }
 
 void Film135::on_pushButton_save_clicked()

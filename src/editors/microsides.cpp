@@ -86,13 +86,8 @@ void MicroSides::setPreviewPictures(const QImage& before, const QImage& multipas
 
 int MicroSides::checkedTarget() const
 {
-    const std::array<QRadioButton*, 4> targets { m_ui->radioButton_Tissue, m_ui->radioButton_Common,
-        m_ui->radioButton_Qauatic, m_ui->radioButton_others };
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i]->isChecked())
-            return static_cast<int>(i);
-    }
-    return -1;
+    return EditorFields::checkedIndex({ m_ui->radioButton_Tissue, m_ui->radioButton_Common,
+        m_ui->radioButton_Qauatic, m_ui->radioButton_others });
 }
 
 void MicroSides::on_pushButton_save_clicked()
