@@ -367,6 +367,21 @@ belichtung</translation>
     </message>
 </context>
 <context>
+    <name>InstallCheck</name>
+    <message>
+        <source>The parameter file %1 is missing. Scans use the built-in values instead, so their crop and colours may differ. Install Korvane again to restore it.</source>
+        <translation>Die Parameterdatei %1 fehlt. Scans verwenden stattdessen die eingebauten Werte, Zuschnitt und Farben können daher abweichen. Installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>The TIFF templates in %1 are missing or damaged. Very large 16-bit TIFF scans cannot be saved; choose JPEG, 8 bits or a lower resolution, or install Korvane again.</source>
+        <translation>Die TIFF-Vorlagen in %1 fehlen oder sind beschädigt. Sehr große 16-Bit-TIFF-Scans können nicht gespeichert werden; wählen Sie JPEG, 8 Bit oder eine niedrigere Auflösung, oder installieren Sie Korvane erneut.</translation>
+    </message>
+    <message>
+        <source>The user manual %1 is missing or damaged, so Help &gt; User Manual cannot show it. Install Korvane again to restore it.</source>
+        <translation>Das Benutzerhandbuch %1 fehlt oder ist beschädigt, daher kann Hilfe &gt; Benutzerhandbuch es nicht anzeigen. Installieren Sie Korvane erneut, um es wiederherzustellen.</translation>
+    </message>
+</context>
+<context>
     <name>LanguageDialog</name>
     <message>
         <source>Dialog</source>
@@ -1109,6 +1124,10 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
         <source>Connect with Kor scanner fail !</source>
         <translation>Die Verbindung zum Kor-Scanner ist fehlgeschlagen!</translation>
     </message>
+    <message>
+        <source>Korvane cannot create or write to the folder %1, where it keeps your profiles and scans. Check that your Documents folder exists and that you may write to it, then start Korvane again.</source>
+        <translation>Korvane kann den Ordner %1, in dem es Ihre Profile und Scans ablegt, nicht anlegen oder nicht darin schreiben. Prüfen Sie, ob Ihr Ordner „Dokumente“ vorhanden ist und Sie darin schreiben dürfen, und starten Sie Korvane dann erneut.</translation>
+    </message>
 </context>
 <context>
     <name>adjustdialog</name>
@@ -1226,6 +1245,18 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>The profile file %1 could not be written.</source>
         <translation>Die Profildatei %1 konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The language list %1 is missing or empty. Korvane is shown in English; install Korvane again to choose another language.</source>
+        <translation>Die Sprachenliste %1 fehlt oder ist leer. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um eine andere Sprache wählen zu können.</translation>
+    </message>
+    <message>
+        <source>The translation file %1 is missing. Korvane is shown in English; install Korvane again to restore it.</source>
+        <translation>Die Übersetzungsdatei %1 fehlt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>The translation file %1 is missing or damaged. Korvane is shown in English; install Korvane again to restore it.</source>
+        <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
     </message>
 </context>
 </TS>

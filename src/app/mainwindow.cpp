@@ -5,6 +5,7 @@
 #include "desktop.h"
 #include "engineerdialog.h"
 #include "fwupdatedialog.h"
+#include "installcheck.h"
 #include "mainform.h"
 #include "manager.h"
 #include "ui_mainwindow.h"
@@ -52,7 +53,7 @@ MainForm* MainWindow::mainForm() const
 
 QString MainWindow::manualPath()
 {
-    return manager::applicationFolder() + QStringLiteral("/manual/manual_English 002.pdf");
+    return InstallCheck::manualPath(manager::applicationFolder());
 }
 
 void MainWindow::on_actionUserManual_triggered()

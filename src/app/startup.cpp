@@ -6,6 +6,7 @@
 #include "notifydialog.h"
 #include "scannersdk.h"
 #include "singleapplication.h"
+#include "userfolders.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -17,6 +18,10 @@
 void Startup::run(SingleApplication& app)
 {
     settleLanguage(app);
+    if (!userFoldersUsable()) {
+        manager::release();
+        return;
+    }
     // The slots are built after the language is settled: their texts are translated.
     manager::instance()->initProfiles();
     QDir::setCurrent(QCoreApplication::applicationDirPath());
@@ -36,19 +41,45 @@ void Startup::settleLanguage(SingleApplication& app)
     manager* data = manager::instance();
     if (!data->loadLanguageMap())
         return;
-    if (data->language() == -1) {
-        LanguageDialog dialog;
-        dialog.setWindowTitle(tr("Korvane"));
-        dialog.setLanguages(data->languageNames());
-        // A cancelled choice stores nothing, so the question comes again next time.
-        if (dialog.exec() == QDialog::Accepted && dialog.selectedLanguage() >= 0)
-            data->setLanguage(dialog.selectedLanguage());
-    }
     if (data->language() != -1) {
-        // Installed even when the file does not load: it then translates nothing.
-        data->translator()->load(data->languageFile(data->language()));
-        app.installTranslator(data->translator());
+        installLanguage(app, data->language());
+        return;
     }
+    // Asked only where the answer can be kept: with no usable folder the start-up
+    // stops right after, and the question comes again next time.
+    if (!UserFolders::unusableFolder().isEmpty())
+        return;
+    LanguageDialog dialog;
+    dialog.setWindowTitle(tr("Korvane"));
+    dialog.setLanguages(data->languageNames());
+    // A cancelled choice stores nothing, so the question comes again next time.
+    if (dialog.exec() == QDialog::Accepted && dialog.selectedLanguage() >= 0) {
+        data->setLanguage(dialog.selectedLanguage());
+        installLanguage(app, dialog.selectedLanguage());
+    }
+}
+
+void Startup::installLanguage(SingleApplication& app, int index)
+{
+    manager* data = manager::instance();
+    if (!data->loadLanguage(index))
+        return;
+    app.installTranslator(data->qtTranslator());
+    app.installTranslator(data->translator());
+}
+
+bool Startup::userFoldersUsable()
+{
+    const QString folder = UserFolders::unusableFolder();
+    if (folder.isEmpty())
+        return true;
+    // Writing the profiles or scans anywhere else would hide them from the user.
+    QMessageBox::critical(nullptr, tr("Korvane"),
+        tr("Korvane cannot create or write to the folder %1, where it keeps your profiles and scans. "
+           "Check that your Documents folder exists and that you may write to it, then start Korvane again.")
+            .arg(QDir::toNativeSeparators(folder)),
+        QMessageBox::Ok);
+    return false;
 }
 
 void Startup::reportAnotherInstance(SingleApplication& app)

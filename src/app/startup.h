@@ -20,6 +20,8 @@ public:
 
 private:
     static void settleLanguage(SingleApplication& app);
+    static void installLanguage(SingleApplication& app, int index);
+    static bool userFoldersUsable();
     static void reportAnotherInstance(SingleApplication& app);
     static void runFirstInstance(SingleApplication& app);
 };

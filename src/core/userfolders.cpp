@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace
 {
@@ -48,6 +49,24 @@ QString debugFolder()
 QString rawImageFolder()
 {
     return korvaneFolder() + QStringLiteral("/RAW image");
+}
+
+QString unusableFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return QStringLiteral("Documents");
+    const QString korvane = documents + QStringLiteral("/Korvane");
+    const QStringList folders { korvane, korvane + QStringLiteral("/Pictures"),
+        korvane + QStringLiteral("/Data") };
+    for (const QString& folder : folders) {
+        // Only a file really made there proves the folder writable: permission bits
+        // say nothing on a read-only mount or for root.
+        QTemporaryFile probe(folder + QStringLiteral("/.korvane-probe-XXXXXX"));
+        if (!QDir().mkpath(folder) || !probe.open())
+            return folder;
+    }
+    return QString();
 }
 
 } // namespace UserFolders

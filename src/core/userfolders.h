@@ -14,4 +14,9 @@ QString dataFolder(); // userFolder("Korvane") + "/Data": the profile files
 QString debugFolder(); // userFolder("Korvane") + "/Debug/" + local "yyyy-M-dd_hh"
 QString rawImageFolder(); // userFolder("Korvane") + "/RAW image", not created
 
+// The first of the Korvane, Pictures and Data folders that cannot be created or
+// written to, or an empty string when all can. Start-up asks once and stops on an
+// answer, so that nothing is written anywhere else.
+QString unusableFolder();
+
 } // namespace UserFolders

@@ -30,6 +30,10 @@ bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, 
 bool writeTiffFromRawWithTemplate(const QString& sourcePath, const QString& targetPath, std::uint32_t width,
     std::uint32_t height, int resolution, const QString& dataFolder);
 
+// Whether dataFolder's tifstart.dat and tifend.dat are there whole, so that the
+// template path can write.
+bool tiffTemplatesUsable(const QString& dataFolder);
+
 // Whether writeTiffFromRaw takes the template path: 16 bits and more than about
 // 1900 million bytes of pixel data, estimated in single precision.
 bool usesTiffTemplate(std::uint32_t bits, std::uint32_t width, std::uint32_t height);

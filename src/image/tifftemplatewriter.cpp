@@ -48,6 +48,12 @@ void putBig16(QByteArray& bytes, std::size_t at, std::uint16_t value)
 
 } // namespace
 
+bool tiffTemplatesUsable(const QString& dataFolder)
+{
+    return !readTemplate(dataFolder + QStringLiteral("/tifstart.dat"), kHeaderBytes, true).isEmpty()
+        && !readTemplate(dataFolder + QStringLiteral("/tifend.dat"), kTrailerBytes, false).isEmpty();
+}
+
 bool writeTiffFromRawWithTemplate(const QString& sourcePath, const QString& targetPath, std::uint32_t width,
     std::uint32_t height, int resolution, const QString& dataFolder)
 {

@@ -1,6 +1,7 @@
 #include "manager.h"
 
 #include "cip_filmterms.h"
+#include "installcheck.h"
 #include "processingsteps.h"
 #include "scannersdk.h"
 #include "servicemodes.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSettings>
@@ -101,7 +103,7 @@ QStringList manager::startupProblems() const
             tr("The film-term file %1 is missing or damaged. Scans that need it are not corrected.")
                 .arg(QDir::toNativeSeparators(applicationFolder() + file)));
     }
-    return problems + m_profileProblems;
+    return m_languageProblems + problems + InstallCheck::problems(applicationFolder()) + m_profileProblems;
 }
 
 QString manager::applicationFolder()
@@ -148,15 +150,26 @@ QVector<QPair<QString, QString>> manager::parseLanguageMap(
 bool manager::loadLanguageMap()
 {
     const QString translatorFolder = applicationFolder() + QStringLiteral("/translator/");
-    QFile file(translatorFolder + QStringLiteral("LanguageMap.txt"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const QString mapPath = translatorFolder + QStringLiteral("LanguageMap.txt");
+    QFile file(mapPath);
+    m_languages.clear();
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream in(&file);
+        in.setCodec("UTF-8");
+        m_languages = parseLanguageMap(in.readAll(), translatorFolder);
+    }
+    if (m_languages.isEmpty()) {
+        m_languageProblems.append(tr("The language list %1 is missing or empty. Korvane is shown in English; "
+                                     "install Korvane again to choose another language.")
+                                      .arg(QDir::toNativeSeparators(mapPath)));
         return false;
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
-    m_languages = parseLanguageMap(in.readAll(), translatorFolder);
+    }
     for (const auto& entry : qAsConst(m_languages)) {
         if (!QFileInfo(entry.second).isFile()) {
             qCWarning(lcManager) << "translation file missing:" << entry.second;
+            m_languageProblems.append(tr("The translation file %1 is missing. Korvane is shown in English; "
+                                         "install Korvane again to restore it.")
+                                          .arg(QDir::toNativeSeparators(entry.second)));
             return false;
         }
     }
@@ -193,6 +206,25 @@ int manager::language() const
         return -1;
     const QSettings settings(path, QSettings::IniFormat);
     return settings.value(QStringLiteral("Lang"), 0).toInt();
+}
+
+bool manager::loadLanguage(int index)
+{
+    const QString file = languageFile(index);
+    if (!m_translator.load(file)) {
+        m_languageProblems.append(
+            tr("The translation file %1 is missing or damaged. Korvane is shown in English; "
+               "install Korvane again to restore it.")
+                .arg(QDir::toNativeSeparators(file)));
+        return false;
+    }
+    // Qt's file of the same language ("korvane_de.qm" -> "qtbase_de.qm") ships beside
+    // ours; Qt's own folder is the fall-back. English needs none.
+    const QFileInfo info(file);
+    const QString qtFile = QStringLiteral("qtbase_") + info.completeBaseName().section(QLatin1Char('_'), 1);
+    if (!m_qtTranslator.load(qtFile, info.path()))
+        m_qtTranslator.load(qtFile, QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    return true;
 }
 
 bool manager::setLanguage(int index)

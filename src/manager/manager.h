@@ -67,6 +67,11 @@ public:
     int language() const; // -1 without lang.ini, 0 when it lacks the key
     bool setLanguage(int index);
     QTranslator* translator() { return &m_translator; }
+    // Loads language index's translation into translator() and Qt's own texts (the
+    // standard buttons, the file dialogs) in that language into qtTranslator(). False,
+    // with a start-up problem recorded, when the program's own file does not load.
+    bool loadLanguage(int index);
+    QTranslator* qtTranslator() { return &m_qtTranslator; }
 
     // Profile slots 0-4 hold the defaults, 5-9 the custom profiles.
     void initProfiles();
@@ -126,6 +131,8 @@ private:
     std::unique_ptr<ScannerSDK> m_scanner;
     std::unique_ptr<ProcessingSteps> m_processing;
     QTranslator m_translator;
+    QTranslator m_qtTranslator;
+    QStringList m_languageProblems;
     QVector<QPair<QString, QString>> m_languages;
     QByteArray m_deviceInfo; // always the record's full size
     QStringList m_profileProblems;

@@ -180,9 +180,9 @@ private slots:
                 QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") }));
     }
 
-    void missingFilmTermsAreReportedBeforeTheLink()
+    void missingProgramFilesAreNamedBeforeTheLink()
     {
-        // A program folder with the device library but no data and no translations.
+        // A program folder with the device library but no data, translations or manual.
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         const QString program = folder.filePath(QStringLiteral("korvane_probe"));
@@ -194,12 +194,82 @@ private slots:
         const Run run = start(QStringLiteral("close"), {}, program);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.lines.size(), 4);
-        QVERIFY(run.lines.at(0).startsWith(QStringLiteral("box:Korvane|The film-term file ")));
-        const QStringList problems = run.lines.at(0).split(QLatin1Char('#'));
-        QCOMPARE(problems.size(), 10);
-        QVERIFY(problems.last().contains(folder.path() + QStringLiteral("/data/TQB/Default Negative.ft")));
+        QVERIFY(run.lines.at(0).startsWith(QStringLiteral("box:Korvane|")));
+        const QStringList problems = run.lines.at(0).mid(12).split(QLatin1Char('#'));
+        // Each kind of file is named with its path, in a fixed order: the languages,
+        // the ten film terms, the six parameter files, the TIFF templates, the manual.
+        QCOMPARE(problems.size(), 19);
+        QVERIFY(problems.at(0).startsWith(QStringLiteral("The language list ")));
+        QVERIFY(problems.at(0).contains(folder.path() + QStringLiteral("/translator/LanguageMap.txt")));
+        for (int i = 1; i <= 10; ++i)
+            QVERIFY2(
+                problems.at(i).startsWith(QStringLiteral("The film-term file ")), qPrintable(problems.at(i)));
+        QVERIFY(problems.at(10).contains(folder.path() + QStringLiteral("/data/TQB/Default Negative.ft")));
+        for (int i = 11; i <= 16; ++i)
+            QVERIFY2(
+                problems.at(i).startsWith(QStringLiteral("The parameter file ")), qPrintable(problems.at(i)));
+        QVERIFY(problems.at(16).contains(folder.path() + QStringLiteral("/data/TQB/AUTOCROP_V2.INI")));
+        QVERIFY(problems.at(17).startsWith(QStringLiteral("The TIFF templates in ")));
+        QVERIFY(problems.at(18).contains(folder.path() + QStringLiteral("/manual/manual_English 002.pdf")));
         QCOMPARE(run.lines.at(1), QStringLiteral("wait:Korvane"));
         QCOMPARE(run.lines.at(2), QStringLiteral("window:Korvane|12|1"));
+    }
+
+    void unusableUserFolderStopsBeforeWriting()
+    {
+        // A file where the Documents folder should be: nothing can be made below it,
+        // not even by root.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString moved = documents + QStringLiteral(".kept");
+        QVERIFY(QDir().rename(documents, moved));
+        QFile blocker(documents);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        const Run run = start(QStringLiteral("close"));
+        QFile::remove(documents);
+        QVERIFY(QDir().rename(moved, documents));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.size(), 2);
+        QVERIFY2(run.lines.at(0).startsWith(
+                     QStringLiteral("box:Korvane|Korvane cannot create or write to the folder ") + documents
+                     + QStringLiteral("/Korvane,")),
+            qPrintable(run.lines.at(0)));
+        QCOMPARE(run.lines.at(1), QStringLiteral("done"));
+    }
+
+    void damagedTranslationIsNamedAndEnglishIsShown()
+    {
+        // A program folder whose German file is not a translation.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString here = QCoreApplication::applicationDirPath();
+        const QString program = folder.filePath(QStringLiteral("korvane_probe"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        for (const QString& name :
+            { QStringLiteral("TQ4100.dll"), QStringLiteral("data"), QStringLiteral("manual") })
+            QVERIFY(QFile::link(
+                QFileInfo(here + QLatin1Char('/') + name).canonicalFilePath(), folder.filePath(name)));
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("translator")));
+        QVERIFY(QFile::copy(here + QStringLiteral("/translator/LanguageMap.txt"),
+            folder.filePath(QStringLiteral("translator/LanguageMap.txt"))));
+        QFile damaged(folder.filePath(QStringLiteral("translator/korvane_de.qm")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a translation");
+        damaged.close();
+        QVERIFY(QFile::copy(here + QStringLiteral("/translator/korvane_en.qm"),
+            folder.filePath(QStringLiteral("translator/korvane_en.qm"))));
+
+        storeLanguage(1); // German
+        const Run run = start(QStringLiteral("wait"), { QStringLiteral("KORVANE_SIM_FAIL_LINK=1") }, program);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.size(), 4);
+        QCOMPARE(run.lines.at(0),
+            QStringLiteral("box:Korvane|The translation file ") + folder.path()
+                + QStringLiteral(
+                    "/translator/korvane_de.qm is missing or damaged. Korvane is shown in English; "
+                    "install Korvane again to restore it."));
+        QCOMPARE(run.lines.at(2), QStringLiteral("box:Korvane|Connect with Kor scanner fail !"));
     }
 
     void storedLanguageIsInstalled()
