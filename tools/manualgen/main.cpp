@@ -8,7 +8,6 @@
 // would show an empty space where the text points at it.
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -35,7 +34,6 @@ constexpr int kBodyPointSize = 10;
 constexpr qreal kScreenDpi = 96;
 // Pictures are stored at most this wide; more pixels would not print sharper at the text width.
 constexpr int kMaxPictureWidth = 1100;
-constexpr int kPictureQuality = 85;
 
 struct Heading {
     QString text;
@@ -43,47 +41,89 @@ struct Heading {
     QTextBlock block;
 };
 
-// Each picture is resampled once, stored as JPEG-quality pixels and sized to the text
-// width in the document's 96-dpi units; false when a picture is missing.
+struct Picture {
+    int position;
+    int length;
+    QTextImageFormat format;
+    bool standalone; // the only thing in its paragraph
+};
+
+// Pictures are stored at most kMaxPictureWidth wide and shown at most as wide as the
+// text, never enlarged; a picture on a line of its own stands in the middle with its
+// description below it. False when a picture is missing.
 bool placePictures(QTextDocument& document, const QString& folder, qreal textWidthPixels)
 {
-    bool complete = true;
+    QVector<Picture> pictures;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const bool standalone = block.text().trimmed() == QString(QChar::ObjectReplacementCharacter);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            QTextImageFormat format = fragment.charFormat().toImageFormat();
-            if (!format.isValid())
-                continue;
-            const QString name = format.name();
-            QImage picture(QFileInfo(folder + QLatin1Char('/') + name).filePath());
-            if (picture.isNull()) {
-                std::fprintf(stderr, "korvane_manualgen: missing picture %s\n", qPrintable(name));
-                complete = false;
-                continue;
-            }
-            if (picture.width() > kMaxPictureWidth)
-                picture = picture.scaledToWidth(kMaxPictureWidth, Qt::SmoothTransformation);
-            // Through JPEG: the PDF then stores a compact photograph-like image.
-            QByteArray encoded;
-            {
-                QImage flat = picture.convertToFormat(QImage::Format_RGB888);
-                QBuffer buffer(&encoded);
-                buffer.open(QIODevice::WriteOnly);
-                flat.save(&buffer, "JPEG", kPictureQuality);
-            }
-            picture.loadFromData(encoded, "JPEG");
-            document.addResource(QTextDocument::ImageResource, QUrl(name), picture);
-            const QImage original(QFileInfo(folder + QLatin1Char('/') + name).filePath());
-            const qreal width = qMin<qreal>(original.width(), textWidthPixels);
-            format.setWidth(width);
-            format.setHeight(width * original.height() / original.width());
-            QTextCursor cursor(&document);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(format);
+            const QTextImageFormat format = fragment.charFormat().toImageFormat();
+            if (format.isValid())
+                pictures.append({ fragment.position(), fragment.length(), format, standalone });
         }
     }
+    bool complete = true;
+    // From the end, so that an inserted description moves no picture still to come.
+    for (auto it = pictures.crbegin(); it != pictures.crend(); ++it) {
+        QTextImageFormat format = it->format;
+        const QString name = format.name();
+        QImage picture(QFileInfo(folder + QLatin1Char('/') + name).filePath());
+        if (picture.isNull()) {
+            std::fprintf(stderr, "korvane_manualgen: missing picture %s\n", qPrintable(name));
+            complete = false;
+            continue;
+        }
+        const qreal width = qMin<qreal>(picture.width(), textWidthPixels);
+        format.setWidth(width);
+        format.setHeight(width * picture.height() / picture.width());
+        if (picture.width() > kMaxPictureWidth)
+            picture = picture.scaledToWidth(kMaxPictureWidth, Qt::SmoothTransformation);
+        document.addResource(QTextDocument::ImageResource, QUrl(name), picture);
+
+        QTextCursor cursor(&document);
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+        if (!it->standalone)
+            continue;
+        QTextBlockFormat centred = cursor.blockFormat();
+        centred.setAlignment(Qt::AlignHCenter);
+        cursor.setBlockFormat(centred);
+        const QString description = format.stringProperty(QTextFormat::ImageAltText);
+        if (description.isEmpty())
+            continue;
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        QTextBlockFormat caption = centred;
+        caption.setTopMargin(2);
+        caption.setBottomMargin(10);
+        QTextCharFormat captionText;
+        captionText.setFontItalic(true);
+        captionText.setFontPointSize(kBodyPointSize - 1);
+        cursor.insertBlock(caption, captionText);
+        cursor.insertText(description);
+    }
     return complete;
+}
+
+// Thin grey rules instead of the heavy double borders of plain tables.
+void styleTables(QTextDocument& document)
+{
+    const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
+    for (QTextFrame* frame : frames) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table)
+            continue;
+        QTextTableFormat format = table->format();
+        format.setBorder(0.5);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(Qt::gray);
+        format.setCellSpacing(0);
+        format.setCellPadding(3);
+        format.setTopMargin(4);
+        format.setBottomMargin(8);
+        table->setFormat(format);
+    }
 }
 
 QVector<Heading> headings(const QTextDocument& document)
@@ -237,6 +277,7 @@ int main(int argc, char* argv[])
 
     const qreal textWidthPixels = (paint.width() - 2 * document.documentMargin()) * kScreenDpi / kResolution;
     bool ok = placePictures(document, arguments.at(2), textWidthPixels);
+    styleTables(document);
     breakBeforeChapters(document);
     QVector<Heading> entries = headings(document);
     if (!entries.isEmpty())
