@@ -38,6 +38,13 @@ QStringList ModalWatcher::takeMissing()
     return missing;
 }
 
+QStringList ModalWatcher::takeUnexpected()
+{
+    QStringList texts;
+    texts.swap(m_unexpected);
+    return texts;
+}
+
 bool ModalWatcher::save(QWidget* window, const QDir& folder, const QString& name)
 {
     const QString path = folder.filePath(name + QStringLiteral(".png"));

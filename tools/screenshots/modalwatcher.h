@@ -23,7 +23,8 @@ public:
     // The names still expected, cleared; empty when every picture was taken.
     QStringList takeMissing();
     bool allSeen() const { return m_boxes.isEmpty() && m_waits.isEmpty(); }
-    QStringList unexpected() const { return m_unexpected; }
+    // The texts of the boxes nobody expected, cleared.
+    QStringList takeUnexpected();
 
     // Draws window into the folder as name.png; false when it could not be written.
     static bool save(QWidget* window, const QDir& folder, const QString& name);
@@ -39,5 +40,4 @@ private:
     QStringList m_cancelledWaits;
     QStringList m_unexpected;
     QPointer<QWidget> m_lastWait;
-    bool m_failed = false;
 };
