@@ -3,16 +3,16 @@
 //
 //   korvane_screenshots [--language de] <folder>
 //
-// The main window is driven through its slots as a user would drive it: the negative
-// mode, a prescan, a crop frame dragged over the preview, the final scan. Message boxes
-// are the ones the program itself raises on that road, answered by a watcher.
+// The main window is driven through its buttons and the mouse as a user would drive it:
+// the negative mode, a prescan, a crop frame dragged over the preview and adjusted by a
+// handle, the final scan. Message boxes are the ones the program itself raises on that
+// road, answered by a watcher; only start-up's link failure is built from its text.
 // With --language the German translation is loaded and only the pictures the README
 // shows in both languages are drawn, named "de-<name>.png".
 //
-// Run from a folder that holds the device library, the data and the translator folder
-// (but no manual, so that Help > User Manual tells its message). The tool sets HOME to a
-// temporary folder of its own, where the profiles, the scans and the scanner's memory go,
-// so a build never touches the builder's files.
+// Run from a folder that holds the device library, the data and the translator folder.
+// The tool sets HOME to a temporary folder of its own, where the profiles, the scans and
+// the scanner's memory go, so a build never touches the builder's files.
 
 #include "modalwatcher.h"
 
@@ -316,10 +316,6 @@ void Session::messages(MainWindow& window)
     // The question that guards a prescan from closing; answered No.
     expectBox(QStringLiteral("message-exit"));
     modal([&window] { window.close(); });
-
-    // This tool's folder holds no manual.
-    expectBox(QStringLiteral("message-manual"));
-    modal([&window] { window.on_actionUserManual_triggered(); });
 
     // A prescan cancelled in its wait dialog.
     expectWait(QStringLiteral("wait-prescan-cancelled"), true);
