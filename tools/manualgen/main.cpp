@@ -106,6 +106,31 @@ bool placePictures(QTextDocument& document, const QString& folder, qreal textWid
     return complete;
 }
 
+// Code spans (file names, variables) in a monospaced face. The importer gives them the
+// platform's fixed font, which the offscreen platform answers with a proportional one; no
+// other span of the Markdown gets a family of its own.
+void monospaceCode(QTextDocument& document)
+{
+    QVector<QPair<int, int>> spans;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.isImageFormat()
+                && (format.fontFixedPitch() || format.hasProperty(QTextFormat::FontFamily)))
+                spans.append({ fragment.position(), fragment.length() });
+        }
+    }
+    QTextCharFormat code;
+    code.setFontFamily(QStringLiteral("DejaVu Sans Mono"));
+    for (const auto& span : qAsConst(spans)) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(span.first);
+        cursor.setPosition(span.first + span.second, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(code);
+    }
+}
+
 // Thin grey rules instead of the heavy double borders of plain tables.
 void styleTables(QTextDocument& document)
 {
@@ -278,6 +303,7 @@ int main(int argc, char* argv[])
     const qreal textWidthPixels = (paint.width() - 2 * document.documentMargin()) * kScreenDpi / kResolution;
     bool ok = placePictures(document, arguments.at(2), textWidthPixels);
     styleTables(document);
+    monospaceCode(document);
     breakBeforeChapters(document);
     QVector<Heading> entries = headings(document);
     if (!entries.isEmpty())
