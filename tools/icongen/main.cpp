@@ -1,8 +1,11 @@
 // Draws the application's pictures into a folder for the resource library:
 //   korvane_icongen [--sheet <contact sheet.png>] <output folder> <name.png | name.ico>...
+//   korvane_icongen --theme <theme folder> <design> <icon name>
 // A name.png is written at 32 pixels with a name@2x.png at 64 for high-density screens;
 // a name.ico holds the picture at several sizes, largest first, so that a plain
-// picture read of the file gives the detailed one. The contact sheet shows every
+// picture read of the file gives the detailed one. The --theme form writes one design
+// into a freedesktop icon theme folder, <size>x<size>/apps/<icon name>.png, at the
+// sizes desktops look for. The contact sheet shows every
 // picture at every size on the preview's grey, with the 32-pixel ones enlarged.
 #include "icofile.h"
 #include "icondesigns.h"
@@ -21,6 +24,7 @@ namespace
 {
 
 const QVector<int> kIcoSizes { 64, 48, 32, 24, 16 };
+const QVector<int> kThemeSizes { 16, 24, 32, 48, 64, 128, 256 };
 constexpr int kButtonSize = 32;
 constexpr int kSheetEnlargement = 4;
 
@@ -66,6 +70,22 @@ bool writePicture(const QDir& folder, const QString& fileName)
     return fail(QStringLiteral("cannot write a picture as ") + fileName);
 }
 
+bool writeThemeIcons(const QDir& theme, const QString& designName, const QString& iconName)
+{
+    const IconDesign* design = findIconDesign(designName);
+    if (!design)
+        return fail(QStringLiteral("no picture is drawn for ") + designName);
+    for (int size : kThemeSizes) {
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        if (!theme.mkpath(folder))
+            return fail(QStringLiteral("cannot create ") + theme.filePath(folder));
+        if (!writePng(
+                renderIcon(*design, size), theme.filePath(folder + QLatin1Char('/') + iconName + ".png")))
+            return false;
+    }
+    return true;
+}
+
 // One row per design: each size of the icon file, then the 32-pixel picture enlarged
 // without smoothing, to judge where its edges fall on the pixel grid.
 QImage contactSheet()
@@ -106,14 +126,17 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
+    if (arguments.size() == 4 && arguments.first() == QLatin1String("--theme"))
+        return writeThemeIcons(QDir(arguments.at(1)), arguments.at(2), arguments.at(3)) ? 0 : 1;
     QString sheetPath;
     if (arguments.size() >= 2 && arguments.first() == QLatin1String("--sheet")) {
         sheetPath = arguments.at(1);
         arguments = arguments.mid(2);
     }
     if (arguments.isEmpty()) {
-        std::fprintf(
-            stderr, "usage: korvane_icongen [--sheet <file.png>] <output folder> <name.png|name.ico>...\n");
+        std::fprintf(stderr,
+            "usage: korvane_icongen [--sheet <file.png>] <output folder> <name.png|name.ico>...\n"
+            "       korvane_icongen --theme <theme folder> <design> <icon name>\n");
         return 2;
     }
 
