@@ -81,7 +81,13 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
 struct Run {
     int exitCode = -1;
     QStringList lines;
+    QString text() const { return lines.join(QLatin1Char('\n')); }
 };
+
+QString text(const QStringList& lines)
+{
+    return lines.join(QLatin1Char('\n'));
+}
 
 Run start(const QString& answer, const QStringList& environment = {},
     const QString& program = QCoreApplication::applicationFilePath())
@@ -135,9 +141,9 @@ private slots:
     {
         const Run first = start(QStringLiteral("close"));
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.lines,
-            QStringList({ QStringLiteral("language"), QStringLiteral("wait:Korvane"),
-                QStringLiteral("window:Korvane|12|1"), QStringLiteral("done") }));
+        QCOMPARE(first.text(),
+            text(QStringList({ QStringLiteral("language"), QStringLiteral("wait:Korvane"),
+                QStringLiteral("window:Korvane|12|1"), QStringLiteral("done") })));
         // OK on the first row stored English.
         QCOMPARE(QSettings(langIni(), QSettings::IniFormat).value(QStringLiteral("Lang")).toInt(), 0);
         const QString data = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
@@ -165,9 +171,9 @@ private slots:
         storeLanguage(0);
         const Run run = start(answer, environment);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines,
-            QStringList({ QStringLiteral("wait:Korvane"),
-                QStringLiteral("box:Korvane|Connect with Kor scanner fail !"), QStringLiteral("done") }));
+        QCOMPARE(run.text(),
+            text(QStringList({ QStringLiteral("wait:Korvane"),
+                QStringLiteral("box:Korvane|Connect with Kor scanner fail !"), QStringLiteral("done") })));
     }
 
     void unpluggedScannerEndsTheProgram()
@@ -175,9 +181,9 @@ private slots:
         storeLanguage(0);
         const Run run = start(QStringLiteral("wait"), { QStringLiteral("KORVANE_SIM_UNPLUG_AFTER_POLL=4") });
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.lines,
-            QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
-                QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") }));
+        QCOMPARE(run.text(),
+            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
+                QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") })));
     }
 
     void missingProgramFilesAreNamedBeforeTheLink()
