@@ -8,6 +8,12 @@ if(KORVANE_SANITIZE)
   add_link_options(${_san})
 endif()
 
+if(KORVANE_TSAN)
+  set(_tsan -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${_tsan})
+  add_link_options(${_tsan})
+endif()
+
 # The fuzz preset: clang's libFuzzer instrumentation everywhere, the fuzzer's own main
 # linked only into the fuzz targets (tests/fuzz).
 if(KORVANE_FUZZ)

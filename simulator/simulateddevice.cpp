@@ -94,6 +94,7 @@ int SimulatedDevice::initialise()
     m_initialised = true;
     m_sessionOpen = false;
     m_polls = 0;
+    m_unplugged = false;
     m_sessionToken.fill(0);
     m_baseMeasured = false;
     return 1;
@@ -161,7 +162,7 @@ int SimulatedDevice::status(device::StatusRecord* record)
     std::lock_guard<std::mutex> lock(m_mutex);
     const int poll = ++m_polls;
     std::uint8_t bits = 0;
-    if (m_settings.presentAt(poll)) {
+    if (!m_unplugged && m_settings.presentAt(poll)) {
         bits |= device::kStatusPresent;
         if (m_settings.keyDownAt(poll))
             bits |= device::kStatusScanKey;
@@ -213,11 +214,14 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
     std::shared_ptr<const Scene> scene;
     std::uint16_t modelCode = 0;
     int blockDelayMs = 0;
+    int unplugAfterBlocks = 0;
     DeviceMemory::ParameterBytes memory;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_settings.failScan)
+        if (m_settings.failScan || m_unplugged)
             return 0;
+        if (info.bPrescan == 0 && option != device::kOptionFilmBase)
+            unplugAfterBlocks = m_settings.unplugAfterBlocks;
         scene = sceneFor(FilmModel::mediaFromCode(info.bFilmMediaType));
         modelCode = m_settings.modelCode;
         blockDelayMs = m_settings.blockDelayMs;
@@ -232,7 +236,15 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
     std::vector<std::uint16_t> block(rowSamples * std::size_t(blockLines));
 
     device::LineRecord line {};
+    int blocks = 0;
     for (int first = 0; first < height; first += blockLines) {
+        if (unplugAfterBlocks > 0 && blocks == unplugAfterBlocks) {
+            // Gone in the middle of the image: no end record, and no answer from now on.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_unplugged = true;
+            return 0;
+        }
+        ++blocks;
         const int lines = std::min(blockLines, height - first);
         renderer.render(first, lines, block.data());
         if (blockDelayMs > 0)

@@ -51,6 +51,7 @@ private:
     bool m_initialised = false;
     bool m_sessionOpen = false;
     int m_polls = 0; // status polls since the last command 1
+    bool m_unplugged = false; // pulled out during a final scan, until the next command 1
     std::array<std::uint8_t, device::kSessionBufferSize> m_sessionToken {};
     bool m_baseMeasured = false;
     std::array<std::uint16_t, 3> m_measuredBalance {};

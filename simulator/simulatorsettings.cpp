@@ -101,6 +101,7 @@ SimulatorSettings SimulatorSettings::fromEnvironment()
     settings.failScan = readFlag("KORVANE_SIM_FAIL_SCAN");
     settings.presentFromPoll = std::max(1, readCount("KORVANE_SIM_PRESENT_FROM_POLL", 1, 1 << 30));
     settings.unplugAfterPoll = readCount("KORVANE_SIM_UNPLUG_AFTER_POLL", 0, 1 << 30);
+    settings.unplugAfterBlocks = readCount("KORVANE_SIM_UNPLUG_AFTER_BLOCKS", 0, 1 << 30);
     // Long enough to cancel by hand, short enough that a typo does not hang a test for hours.
     settings.blockDelayMs = readCount("KORVANE_SIM_BLOCK_DELAY_MS", 0, 60000);
     settings.stateDir = environment("KORVANE_SIM_STATE_DIR");

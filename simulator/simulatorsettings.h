@@ -21,6 +21,9 @@ struct SimulatorSettings {
     bool failScan = false;
     int presentFromPoll = 1; // first status poll (counted from 1) that sees the device
     int unplugAfterPoll = 0; // 0: never unplugged
+    // A final scan (not a prescan or film-base scan) longer than this many blocks of
+    // lines stops after them with the scanner unplugged; 0: never.
+    int unplugAfterBlocks = 0;
     std::vector<int> keyPolls; // sorted polls on which the scan key is down
     int blockDelayMs = 0;
     QString stateDir; // empty: the user's data folder

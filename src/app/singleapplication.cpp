@@ -44,6 +44,7 @@ SingleApplication::SingleApplication(int& argc, char** argv, const QString& key)
         m_pollTimer->start(kPollMilliseconds);
     } else if (m_sharedMemory.attach(QSharedMemory::ReadWrite)) {
         m_isRunning = true;
+        qCDebug(lcSingleApplication) << "another instance owns the block" << key;
     } else {
         // Neither created nor found: run as a lone instance without the channel.
         qCWarning(lcSingleApplication)

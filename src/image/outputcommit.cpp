@@ -24,6 +24,13 @@ namespace
 
 enum class Placed { Done, Taken, Failed };
 
+// ".<target name>.<pid>.XXXXXX.part", as createTemporaryBeside names them.
+const QRegularExpression& temporaryPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.(\\d+)\\.[^.]{6}\\.part$"));
+    return pattern;
+}
+
 // rename without replacing: renameat2 where the file system has it, else a hard
 // link, which fails on an existing name just the same.
 Placed placeWithoutReplacing(const QString& from, const QString& to)
@@ -71,14 +78,18 @@ bool processGone(qint64 pid)
     return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
+bool isTemporary(const QString& fileName)
+{
+    return temporaryPattern().match(fileName).hasMatch();
+}
+
 int removeAbandoned(const QString& folder)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.(\\d+)\\.[^.]{6}\\.part$"));
     int removed = 0;
     const QDir dir(folder);
     const QStringList names = dir.entryList({ QStringLiteral(".*.part") }, QDir::Files | QDir::Hidden);
     for (const QString& name : names) {
-        const QRegularExpressionMatch match = pattern.match(name);
+        const QRegularExpressionMatch match = temporaryPattern().match(name);
         if (match.hasMatch() && processGone(match.captured(1).toLongLong())
             && QFile::remove(dir.filePath(name)))
             ++removed;
@@ -95,6 +106,34 @@ bool commitReplacing(const QString& temporary, const QString& target)
     qCWarning(lcImage) << "cannot rename" << temporary << "to" << target;
     QFile::remove(temporary);
     return false;
+}
+
+bool writeReplacing(const QString& target, const QByteArray& bytes)
+{
+    const QFileInfo info(target);
+    removeAbandoned(info.absolutePath());
+    const QString temporary = createTemporaryBeside(target);
+    if (temporary.isEmpty())
+        return false;
+    QFile file(temporary);
+    // Synced before the rename: after a power cut the new name must not point at a file
+    // whose blocks never reached the disk.
+    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+        && ::fsync(file.handle()) == 0;
+    file.close();
+    written = written && file.error() == QFileDevice::NoError;
+    if (!written) {
+        qCWarning(lcImage) << "cannot write" << temporary << file.errorString();
+        QFile::remove(temporary);
+        return false;
+    }
+    // The temporary file is created readable by its owner only.
+    const QFileDevice::Permissions permissions = info.exists()
+        ? QFile::permissions(target)
+        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
+            | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(temporary, permissions);
+    return commitReplacing(temporary, target);
 }
 
 QString commitWithoutReplacing(const QString& temporary, const QString& target)

@@ -22,6 +22,16 @@ bool processGone(qint64 pid);
 // Returns how many were removed.
 int removeAbandoned(const QString& folder);
 
+// Whether fileName (without folder) is the name of such a temporary file, so that a
+// reader of the folder can pass over it.
+bool isTemporary(const QString& fileName);
+
+// Writes bytes to target through a temporary file beside it, synced to the disk before
+// it replaces target; the target's permissions are kept (a new file gets rw-r--r--).
+// What earlier writers killed in that folder left is removed first. False, with target
+// as it was and no temporary file, when any step fails.
+bool writeReplacing(const QString& target, const QByteArray& bytes);
+
 // Renames temporary over target, replacing a file there. On failure the temporary
 // file is removed and the result is false.
 bool commitReplacing(const QString& temporary, const QString& target);

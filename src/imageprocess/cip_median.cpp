@@ -108,6 +108,14 @@ inline __attribute__((always_inline)) void medianRow(const T* above, const T* ro
     }
 }
 
+// An AVX2 copy beside the plain one, chosen when the program loads. Not under
+// ThreadSanitizer: it instruments the chooser, which runs before its runtime is set up.
+#if defined(__SANITIZE_THREAD__)
+#define KORVANE_AVX2_CLONES
+#else
+#define KORVANE_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 template <typename V, typename T>
 inline __attribute__((always_inline)) void medianRows(
     const T* src, T* dst, std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
@@ -124,14 +132,14 @@ inline __attribute__((always_inline)) void medianRows(
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRows16(const uint16_t* src, uint16_t* dst,
-    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
+KORVANE_AVX2_CLONES void medianRows16(const uint16_t* src, uint16_t* dst, std::size_t rowSamples,
+    std::size_t step, std::size_t firstRow, std::size_t endRow)
 {
     medianRows<Vec16>(src, dst, rowSamples, step, firstRow, endRow);
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRows8(const uint8_t* src, uint8_t* dst,
-    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow)
+KORVANE_AVX2_CLONES void medianRows8(const uint8_t* src, uint8_t* dst, std::size_t rowSamples,
+    std::size_t step, std::size_t firstRow, std::size_t endRow)
 {
     medianRows<Vec8>(src, dst, rowSamples, step, firstRow, endRow);
 }
@@ -157,17 +165,17 @@ inline __attribute__((always_inline)) void medianRowsInPlace(T* pixels, std::siz
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace16(uint16_t* pixels,
-    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
-    const uint16_t* aboveOriginal, const uint16_t* belowOriginal, uint16_t* previous, uint16_t* current)
+KORVANE_AVX2_CLONES void medianRowsInPlace16(uint16_t* pixels, std::size_t rowSamples, std::size_t step,
+    std::size_t firstRow, std::size_t endRow, const uint16_t* aboveOriginal, const uint16_t* belowOriginal,
+    uint16_t* previous, uint16_t* current)
 {
     medianRowsInPlace<Vec16>(
         pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous, current);
 }
 
-__attribute__((target_clones("avx2", "default"))) void medianRowsInPlace8(uint8_t* pixels,
-    std::size_t rowSamples, std::size_t step, std::size_t firstRow, std::size_t endRow,
-    const uint8_t* aboveOriginal, const uint8_t* belowOriginal, uint8_t* previous, uint8_t* current)
+KORVANE_AVX2_CLONES void medianRowsInPlace8(uint8_t* pixels, std::size_t rowSamples, std::size_t step,
+    std::size_t firstRow, std::size_t endRow, const uint8_t* aboveOriginal, const uint8_t* belowOriginal,
+    uint8_t* previous, uint8_t* current)
 {
     medianRowsInPlace<Vec8>(
         pixels, rowSamples, step, firstRow, endRow, aboveOriginal, belowOriginal, previous, current);

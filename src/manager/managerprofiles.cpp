@@ -1,6 +1,8 @@
 // The ten profile slots: their built-in contents and their files in the data folder.
 #include "manager.h"
 
+#include <outputcommit.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -115,8 +117,13 @@ void manager::buildSlots()
 
 void manager::loadCustomFiles()
 {
+    // A save killed before its rename leaves a temporary file whose name contains the
+    // profile's: it is removed here, and one a live writer still holds is passed over.
+    OutputCommit::removeAbandoned(dataFolder());
     const QFileInfoList files = QDir(dataFolder()).entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort);
     for (const QFileInfo& info : files) {
+        if (OutputCommit::isTemporary(info.fileName()))
+            continue;
         const QString path = info.absoluteFilePath();
         for (int slot = kFirstCustomSlot; slot < kSlotCount; ++slot) {
             if (path.contains(customFileName(slot)))

@@ -3,9 +3,10 @@
 // settings as they were and a missing element or attribute reads as empty, 0 or off.
 #include "scanprofile.h"
 
+#include <outputcommit.h>
+
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
 #include <pugixml.hpp>
 
@@ -144,16 +145,11 @@ bool ScanProfile::save(const QString& path)
     m_path = path;
 
     // Written beside the old file and renamed over it, so a failed write (full disk,
-    // no permission) never leaves a half-written profile where a good one stood.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(lcProfileFile) << "cannot create" << path << file.errorString();
-        return false;
-    }
-    const QByteArray bytes = toXml();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcProfileFile) << "cannot write" << path << file.errorString();
-        file.cancelWriting();
+    // no permission) or a killed program never leaves a half-written profile where a
+    // good one stood; the temporary name carries the process id, so the next save or
+    // start removes what a killed one left.
+    if (!OutputCommit::writeReplacing(path, toXml())) {
+        qCWarning(lcProfileFile) << "cannot write" << path;
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 // own (one application object per process). The helper reports every window the
 // start-up raises and answers it as the test asks.
 #include "languagedialog.h"
+#include "mainform.h"
 #include "mainwindow.h"
 #include "notifydialog.h"
 #include "singleapplication.h"
@@ -33,7 +34,8 @@ void say(const QString& line)
 }
 
 // answer: "close" closes the main window once shown; "cancel" presses Cancel in the
-// wait dialog; "wait" leaves the wait dialog alone.
+// wait dialog; "wait" leaves the wait dialog alone; "scan" presses Scan once the main
+// window shows.
 int runStartup(int argc, char** argv, const QString& key, const QString& answer)
 {
     SingleApplication app(argc, argv, key);
@@ -70,6 +72,9 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
                     .arg(window->pos() == expected));
             if (answer == QLatin1String("close"))
                 QTimer::singleShot(100, window, &QWidget::close);
+            if (answer == QLatin1String("scan"))
+                QTimer::singleShot(
+                    100, window, [window] { window->findChild<MainForm*>()->on_Scan_clicked(); });
         }
     });
     watcher.start(10);
@@ -184,6 +189,26 @@ private slots:
         QCOMPARE(run.text(),
             text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
                 QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") })));
+    }
+
+    // Unplugged in the middle of the final scan: the failed scan is told, then the
+    // disconnect, and the program ends; no file is left in the output folder.
+    void unpluggedDuringTheScanEndsTheProgram()
+    {
+        storeLanguage(0);
+        const Run run
+            = start(QStringLiteral("scan"), { QStringLiteral("KORVANE_SIM_UNPLUG_AFTER_BLOCKS=2") });
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.text(),
+            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
+                QStringLiteral("wait:Scan"),
+                QStringLiteral(
+                    "box:Korvane|The scanner did not deliver the scan. Check the scanner and try again."),
+                QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") })));
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            + QStringLiteral("/Korvane/Pictures");
+        QCOMPARE(
+            QDir(pictures).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
     void missingProgramFilesAreNamedBeforeTheLink()

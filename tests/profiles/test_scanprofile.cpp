@@ -429,9 +429,21 @@ private slots:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("over.kor"));
         QVERIFY(writeAll(path, QByteArray(20000, 'x')));
+        const QFile::Permissions kept
+            = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, kept));
         ScanProfile profile;
         QVERIFY(profile.save(path));
         QCOMPARE(readAll(path), profile.toXml());
+        // The file keeps its permissions, a new one is readable by all, and the
+        // temporary files are gone.
+        QCOMPARE(QFile::permissions(path), kept);
+        const QString fresh = dir.filePath(QStringLiteral("new.kor"));
+        QVERIFY(profile.save(fresh));
+        QCOMPARE(QFile::permissions(fresh) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+            QFile::ReadGroup | QFile::ReadOther);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({ QStringLiteral("new.kor"), QStringLiteral("over.kor") }));
     }
 
     void failedSaveReportsAndKeepsOldFile()
@@ -448,6 +460,8 @@ private slots:
         QVERIFY(QDir().mkpath(taken + QStringLiteral("/inside")));
         QVERIFY(!profile.save(taken));
         QVERIFY(QFileInfo(taken + QStringLiteral("/inside")).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList { QStringLiteral("taken.kor") });
 
         // A folder that cannot take the temporary file: the old profile stays whole.
         const QString folder = dir.filePath(QStringLiteral("locked"));

@@ -17,9 +17,10 @@ private:
 
     static void clearSettings()
     {
-        for (const char* name : { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_LINK",
-                 "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_PRESENT_FROM_POLL", "KORVANE_SIM_KEY_POLLS",
-                 "KORVANE_SIM_UNPLUG_AFTER_POLL", "KORVANE_SIM_BLOCK_DELAY_MS", "KORVANE_SIM_STATE_DIR" })
+        for (const char* name :
+            { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_LINK", "KORVANE_SIM_FAIL_SCAN",
+                "KORVANE_SIM_PRESENT_FROM_POLL", "KORVANE_SIM_KEY_POLLS", "KORVANE_SIM_UNPLUG_AFTER_POLL",
+                "KORVANE_SIM_UNPLUG_AFTER_BLOCKS", "KORVANE_SIM_BLOCK_DELAY_MS", "KORVANE_SIM_STATE_DIR" })
             qunsetenv(name);
     }
 

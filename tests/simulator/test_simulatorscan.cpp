@@ -53,7 +53,7 @@ private slots:
     void initTestCase()
     {
         for (const char* name : { "KORVANE_SIM_MODEL", "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN",
-                 "KORVANE_SIM_BLOCK_DELAY_MS" })
+                 "KORVANE_SIM_BLOCK_DELAY_MS", "KORVANE_SIM_UNPLUG_AFTER_BLOCKS" })
             qunsetenv(name);
         QVERIFY2(m_driver.load(), qPrintable(m_driver.errorString()));
         QCOMPARE(m_driver.link(), 1);
@@ -62,7 +62,7 @@ private slots:
     void cleanup()
     {
         for (const char* name : { "KORVANE_SIM_IMAGE", "KORVANE_SIM_FAIL_SCAN", "KORVANE_SIM_BLOCK_DELAY_MS",
-                 "KORVANE_SIM_HOLDER" })
+                 "KORVANE_SIM_HOLDER", "KORVANE_SIM_UNPLUG_AFTER_BLOCKS" })
             qunsetenv(name);
         QCOMPARE(m_driver.link(), 1);
     }
@@ -468,6 +468,45 @@ private slots:
         QCOMPARE(result.result, 1);
         QCOMPARE(result.calls, 4);
         QVERIFY(timer.elapsed() >= 3 * 40);
+    }
+
+    // Unplugged in the middle of a final scan: prescans and film-base scans are not
+    // affected, a final scan stops after the set number of blocks without its end
+    // record, and the scanner stays away until the next link.
+    void unplugDuringFinalScanSetting()
+    {
+        qputenv("KORVANE_SIM_UNPLUG_AFTER_BLOCKS", "2");
+        QCOMPARE(m_driver.link(), 1);
+        device::ScanOptionRecord prescan = scanRecord(kPositive, 300, 0, 0, 1.437, 0.3);
+        prescan.ScanInfoArray[0].nMaxScanLine = 30; // 90 lines: three blocks
+        device::ScanOptionRecord filmBase = prescan;
+        filmBase.dwOptionType = device::kOptionFilmBase;
+        filmBase.ScanInfoArray[0].bPrescan = 0; // the option alone marks it
+        device::ScanOptionRecord finalScan = prescan;
+        finalScan.ScanInfoArray[0].bPrescan = 0;
+        device::ScanOptionRecord shortFinal = finalScan;
+        shortFinal.ScanInfoArray[0].fScanAreaBottom = 0.2f; // 60 lines: two blocks
+
+        for (const device::ScanOptionRecord& whole : { prescan, filmBase, shortFinal }) {
+            const ScanResult result = scan(whole);
+            QCOMPARE(result.result, 1);
+            QCOMPARE(result.calls, whole.ScanInfoArray[0].fScanAreaBottom < 0.25f ? 3 : 4);
+        }
+        QVERIFY(m_driver.poll() & device::kStatusPresent);
+
+        const ScanResult cut = scan(finalScan);
+        QCOMPARE(cut.result, 0);
+        QCOMPARE(cut.calls, 2);
+        QCOMPARE(cut.linesReceived, 60);
+        QVERIFY(!cut.endCall);
+        QVERIFY(!(m_driver.poll() & device::kStatusPresent));
+        QCOMPARE(scan(prescan).calls, 0);
+        QVERIFY(!(m_driver.poll() & device::kStatusPresent));
+
+        qunsetenv("KORVANE_SIM_UNPLUG_AFTER_BLOCKS");
+        QCOMPARE(m_driver.link(), 1);
+        QVERIFY(m_driver.poll() & device::kStatusPresent);
+        QCOMPARE(scan(finalScan).result, 1);
     }
 
     void imageSetting_data()

@@ -15,6 +15,7 @@ void reset(const char* stateFolder)
         "KORVANE_SIM_PRESENT_FROM_POLL",
         "KORVANE_SIM_KEY_POLLS",
         "KORVANE_SIM_UNPLUG_AFTER_POLL",
+        "KORVANE_SIM_UNPLUG_AFTER_BLOCKS",
         "KORVANE_SIM_BLOCK_DELAY_MS",
         "KORVANE_SIM_IMAGE",
     };

@@ -192,6 +192,7 @@ private slots:
     void scanKeyScansAndTheResultIsShown();
     void resultFromTheFileHeader();
     void unsavedScanIsToldAsAFailure();
+    void folderGoneAfterThePrescan();
     void deviceRecord_data();
     void deviceRecord();
     void openFileLocation();
@@ -674,6 +675,50 @@ void TestMainForm::unsavedScanIsToldAsAFailure()
     QVERIFY2(box.text.contains(QDir::toNativeSeparators(output)), qPrintable(box.text));
     QVERIFY(!box.formWaiting);
     QCOMPARE(m_form->savedFile(), lastFile);
+    QVERIFY(data->setProfile(0, original));
+}
+
+// The output folder removed between prescan and scan: the user is told what happened
+// and what to do, the prescan stays, and once the folder is back the next scan saves.
+void TestMainForm::folderGoneAfterThePrescan()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    QTemporaryDir parent;
+    QVERIFY(parent.isValid());
+    const QString output = parent.filePath(QStringLiteral("scans"));
+    QVERIFY(QDir().mkpath(output));
+    ScanProfile profile = original;
+    SlideSettings slide = profile.slideSettings();
+    slide.directory = output;
+    profile.setSlideSettings(slide);
+    QVERIFY(data->setProfile(0, profile));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QVERIFY(prescan());
+    const STImage prescanned = m_form->prescanImage();
+    QVERIFY(QDir(output).removeRecursively());
+
+    QSignalSpy saved(m_results.get(), &WorkerSignals::scanImage);
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
+    QTRY_COMPARE(m_watcher->boxTexts().size(), 1);
+    QCOMPARE(m_watcher->boxTexts().first(),
+        QStringLiteral("The scan could not be saved in %1: the folder does not exist or cannot be written. "
+                       "Choose another folder in Preference...")
+            .arg(QDir::toNativeSeparators(output)));
+    QVERIFY(!m_form->isWaiting());
+    QVERIFY(sameImage(m_form->prescanImage(), prescanned));
+    QVERIFY(!QFileInfo::exists(output));
+
+    QVERIFY(QDir().mkpath(output));
+    m_watcher->seen.clear();
+    saved.clear();
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(saved.count() == 1 || saved.wait(kWaitMs));
+    QVERIFY(m_watcher->boxTexts().isEmpty());
+    QCOMPARE(m_form->savedFile(), output + QStringLiteral("/Image0001.tif"));
+    QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList { QStringLiteral("Image0001.tif") });
     QVERIFY(data->setProfile(0, original));
 }
 
