@@ -1157,7 +1157,7 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     </message>
     <message>
         <source>Exposure factor</source>
-        <translation>Belichtungsfaktor</translation>
+        <translation>Belichtung</translation>
     </message>
     <message>
         <source>*max=2500</source>
@@ -1165,7 +1165,7 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     </message>
     <message>
         <source>Gain factor</source>
-        <translation>Verstärkungsfaktor</translation>
+        <translation>Verstärkung</translation>
     </message>
     <message>
         <source>*max=600</source>

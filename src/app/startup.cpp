@@ -95,6 +95,10 @@ void Startup::runFirstInstance(SingleApplication& app)
     MainWindow window;
     QFont font = window.font();
     font.setPixelSize(12);
+    // The forms place their texts at fixed positions made for this size. Dialogs are
+    // windows of their own and would take the desktop's font instead, which may be
+    // larger and clip them, so the whole application gets it.
+    QApplication::setFont(font);
     window.setFont(font);
     window.setWindowTitle(tr("Korvane"));
 

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -135,6 +136,37 @@ QStringList shownTexts(QWidget* window)
 
 } // namespace
 
+// Labels and buttons whose German text needs more room than the form gives them: the
+// forms place most widgets at fixed positions, sized for the English texts.
+QStringList clippedTexts(QWidget* window)
+{
+    QStringList clipped;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window))
+            continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->wordWrap() || !label->pixmap(Qt::ReturnByValue).isNull())
+                continue;
+            text = label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+        } else {
+            continue;
+        }
+        if (plain(text).isEmpty())
+            continue;
+        // A push button's size hint has a style minimum; its text only needs a margin.
+        const int needed = qobject_cast<QPushButton*>(widget)
+            ? widget->fontMetrics().horizontalAdvance(plain(text)) + 8
+            : widget->sizeHint().width();
+        if (needed > widget->width())
+            clipped.append(
+                QStringLiteral("%1 (%2 of %3 px)").arg(plain(text)).arg(needed).arg(widget->width()));
+    }
+    return clipped;
+}
+
 class TestGerman : public QObject
 {
     Q_OBJECT
@@ -201,8 +233,16 @@ private slots:
         else if (window == QLatin1String("adjust"))
             shown = std::make_unique<adjustdialog>();
         QVERIFY(shown);
+        // The program's 12-pixel font, as start-up gives every window.
+        QFont font = QApplication::font();
+        font.setPixelSize(12);
+        QApplication::setFont(font);
         const QStringList english = untranslated(shown.get());
         QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
+        shown->show();
+        QApplication::processEvents();
+        const QStringList clipped = clippedTexts(shown.get());
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(" | "))));
     }
 
     // Qt's own parts of the windows: the standard buttons of every message box and

@@ -1,6 +1,7 @@
 // The whole start-up against the simulated scanner, each run in a process of its
 // own (one application object per process). The helper reports every window the
 // start-up raises and answers it as the test asks.
+#include "adjustdialog.h"
 #include "languagedialog.h"
 #include "mainform.h"
 #include "mainwindow.h"
@@ -66,9 +67,13 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
             reported.insert(window);
             const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
             const QPoint expected = MainWindow::centredPosition(desktop, window->frameGeometry());
-            say(QStringLiteral("window:%1|%2|%3")
+            // The service windows are windows of their own: they must get the 12-pixel
+            // font too, or their fixed-position texts are clipped on a desktop with a
+            // larger default.
+            say(QStringLiteral("window:%1|%2|%3|%4")
                     .arg(window->windowTitle())
                     .arg(window->font().pixelSize())
+                    .arg(window->adjustDialog()->font().pixelSize())
                     .arg(window->pos() == expected));
             if (answer == QLatin1String("close"))
                 QTimer::singleShot(100, window, &QWidget::close);
@@ -148,7 +153,7 @@ private slots:
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(first.text(),
             text(QStringList({ QStringLiteral("language"), QStringLiteral("wait:Korvane"),
-                QStringLiteral("window:Korvane|12|1"), QStringLiteral("done") })));
+                QStringLiteral("window:Korvane|12|12|1"), QStringLiteral("done") })));
         // OK on the first row stored English.
         QCOMPARE(QSettings(langIni(), QSettings::IniFormat).value(QStringLiteral("Lang")).toInt(), 0);
         const QString data = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
@@ -187,7 +192,7 @@ private slots:
         const Run run = start(QStringLiteral("wait"), { QStringLiteral("KORVANE_SIM_UNPLUG_AFTER_POLL=4") });
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.text(),
-            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
+            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|12|1"),
                 QStringLiteral("box:Korvane|Scanner disconnect"), QStringLiteral("done") })));
     }
 
@@ -200,7 +205,7 @@ private slots:
             = start(QStringLiteral("scan"), { QStringLiteral("KORVANE_SIM_UNPLUG_AFTER_BLOCKS=2") });
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.text(),
-            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|1"),
+            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|12|1"),
                 QStringLiteral("wait:Scan"),
                 QStringLiteral(
                     "box:Korvane|The scanner did not deliver the scan. Check the scanner and try again."),
@@ -243,7 +248,7 @@ private slots:
         QVERIFY(problems.at(17).startsWith(QStringLiteral("The TIFF templates in ")));
         QVERIFY(problems.at(18).contains(folder.path() + QStringLiteral("/manual/manual_English 002.pdf")));
         QCOMPARE(run.lines.at(1), QStringLiteral("wait:Korvane"));
-        QCOMPARE(run.lines.at(2), QStringLiteral("window:Korvane|12|1"));
+        QCOMPARE(run.lines.at(2), QStringLiteral("window:Korvane|12|12|1"));
     }
 
     void unusableUserFolderStopsBeforeWriting()

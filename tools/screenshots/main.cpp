@@ -362,6 +362,10 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // As the program's start-up does: every window in the forms' 12-pixel font.
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    QApplication::setFont(font);
     QStringList arguments = application.arguments().mid(1);
     const bool german = arguments.size() == 3 && arguments.at(0) == QLatin1String("--language")
         && arguments.at(1) == QLatin1String("de");
