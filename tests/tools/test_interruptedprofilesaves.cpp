@@ -5,6 +5,8 @@
 // profiles (pugixml parses it, the program's own load gives every value back), and what
 // a killed save left behind must be gone after the next start.
 
+#include "hiddenentries.h"
+
 #include <manager.h>
 #include <outputcommit.h>
 #include <scanprofile.h>
@@ -80,13 +82,6 @@ int runSaveLoop(int argc, char** argv)
             return 1;
         (void)!::write(STDOUT_FILENO, "e", 1);
     }
-}
-
-QStringList hiddenEntries(const QString& folder)
-{
-    return QDir(folder)
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-        .filter(QRegularExpression(QStringLiteral("^\\.")));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 // On a full disk (a file-size limit): the failure is reported, no partial file is left and
 // the files already in the folder are unchanged.
 
+#include "hiddenentries.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -79,13 +81,6 @@ bool complete(const QString& path)
         ok = TIFFReadScanline(tiff, row.data(), y) >= 0;
     TIFFClose(tiff);
     return ok;
-}
-
-QStringList hiddenEntries(const QString& folder)
-{
-    return QDir(folder)
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-        .filter(QRegularExpression(QStringLiteral("^\\.")));
 }
 
 } // namespace

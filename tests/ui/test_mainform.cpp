@@ -148,6 +148,15 @@ QString plainText(const QString& html)
     return document.toPlainText();
 }
 
+// The profile with its slide scans going to folder.
+ScanProfile withSlideFolder(ScanProfile profile, const QString& folder)
+{
+    SlideSettings slide = profile.slideSettings();
+    slide.directory = folder;
+    profile.setSlideSettings(slide);
+    return profile;
+}
+
 } // namespace
 
 // Records the URLs the desktop is asked to open.
@@ -658,11 +667,7 @@ void TestMainForm::unsavedScanIsToldAsAFailure()
     blocker.close();
     // Beneath a plain file no folder can be made, not even by an administrator.
     const QString output = blocker.fileName() + QStringLiteral("/scans");
-    ScanProfile profile = original;
-    SlideSettings slide = profile.slideSettings();
-    slide.directory = output;
-    profile.setSlideSettings(slide);
-    QVERIFY(data->setProfile(0, profile));
+    QVERIFY(data->setProfile(0, withSlideFolder(original, output)));
     QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
     const QString lastFile = m_form->savedFile();
 
@@ -688,11 +693,7 @@ void TestMainForm::folderGoneAfterThePrescan()
     QVERIFY(parent.isValid());
     const QString output = parent.filePath(QStringLiteral("scans"));
     QVERIFY(QDir().mkpath(output));
-    ScanProfile profile = original;
-    SlideSettings slide = profile.slideSettings();
-    slide.directory = output;
-    profile.setSlideSettings(slide);
-    QVERIFY(data->setProfile(0, profile));
+    QVERIFY(data->setProfile(0, withSlideFolder(original, output)));
     QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
     QVERIFY(prescan());
     const STImage prescanned = m_form->prescanImage();
