@@ -1251,10 +1251,6 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
         <translation>Die Sprachenliste %1 fehlt oder ist leer. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um eine andere Sprache wählen zu können.</translation>
     </message>
     <message>
-        <source>The translation file %1 is missing. Korvane is shown in English; install Korvane again to restore it.</source>
-        <translation>Die Übersetzungsdatei %1 fehlt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
-    </message>
-    <message>
         <source>The translation file %1 is missing or damaged. Korvane is shown in English; install Korvane again to restore it.</source>
         <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
     </message>

@@ -17,8 +17,12 @@
 
 void Startup::run(SingleApplication& app)
 {
-    settleLanguage(app);
-    if (!userFoldersUsable()) {
+    const QString unusable = UserFolders::unusableFolder();
+    // The language is asked only where the answer can be kept; without a usable folder
+    // the start-up stops right after, and the question comes again next time.
+    settleLanguage(app, unusable.isEmpty());
+    if (!unusable.isEmpty()) {
+        reportUnusableFolder(unusable);
         manager::release();
         return;
     }
@@ -36,7 +40,7 @@ void Startup::run(SingleApplication& app)
     manager::release();
 }
 
-void Startup::settleLanguage(SingleApplication& app)
+void Startup::settleLanguage(SingleApplication& app, bool mayAsk)
 {
     manager* data = manager::instance();
     if (!data->loadLanguageMap())
@@ -45,9 +49,7 @@ void Startup::settleLanguage(SingleApplication& app)
         installLanguage(app, data->language());
         return;
     }
-    // Asked only where the answer can be kept: with no usable folder the start-up
-    // stops right after, and the question comes again next time.
-    if (!UserFolders::unusableFolder().isEmpty())
+    if (!mayAsk)
         return;
     LanguageDialog dialog;
     dialog.setWindowTitle(tr("Korvane"));
@@ -68,18 +70,14 @@ void Startup::installLanguage(SingleApplication& app, int index)
     app.installTranslator(data->translator());
 }
 
-bool Startup::userFoldersUsable()
+void Startup::reportUnusableFolder(const QString& folder)
 {
-    const QString folder = UserFolders::unusableFolder();
-    if (folder.isEmpty())
-        return true;
     // Writing the profiles or scans anywhere else would hide them from the user.
     QMessageBox::critical(nullptr, tr("Korvane"),
         tr("Korvane cannot create or write to the folder %1, where it keeps your profiles and scans. "
            "Check that your Documents folder exists and that you may write to it, then start Korvane again.")
             .arg(QDir::toNativeSeparators(folder)),
         QMessageBox::Ok);
-    return false;
 }
 
 void Startup::reportAnotherInstance(SingleApplication& app)

@@ -19,9 +19,9 @@ public:
     static void run(SingleApplication& app);
 
 private:
-    static void settleLanguage(SingleApplication& app);
+    static void settleLanguage(SingleApplication& app, bool mayAsk);
     static void installLanguage(SingleApplication& app, int index);
-    static bool userFoldersUsable();
+    static void reportUnusableFolder(const QString& folder);
     static void reportAnotherInstance(SingleApplication& app);
     static void runFirstInstance(SingleApplication& app);
 };

@@ -167,9 +167,7 @@ bool manager::loadLanguageMap()
     for (const auto& entry : qAsConst(m_languages)) {
         if (!QFileInfo(entry.second).isFile()) {
             qCWarning(lcManager) << "translation file missing:" << entry.second;
-            m_languageProblems.append(tr("The translation file %1 is missing. Korvane is shown in English; "
-                                         "install Korvane again to restore it.")
-                                          .arg(QDir::toNativeSeparators(entry.second)));
+            m_languageProblems.append(translationProblem(entry.second));
             return false;
         }
     }
@@ -208,14 +206,18 @@ int manager::language() const
     return settings.value(QStringLiteral("Lang"), 0).toInt();
 }
 
+QString manager::translationProblem(const QString& file)
+{
+    return tr("The translation file %1 is missing or damaged. Korvane is shown in English; "
+              "install Korvane again to restore it.")
+        .arg(QDir::toNativeSeparators(file));
+}
+
 bool manager::loadLanguage(int index)
 {
     const QString file = languageFile(index);
     if (!m_translator.load(file)) {
-        m_languageProblems.append(
-            tr("The translation file %1 is missing or damaged. Korvane is shown in English; "
-               "install Korvane again to restore it.")
-                .arg(QDir::toNativeSeparators(file)));
+        m_languageProblems.append(translationProblem(file));
         return false;
     }
     // Qt's file of the same language ("korvane_de.qm" -> "qtbase_de.qm") ships beside

@@ -132,6 +132,8 @@ private:
     std::unique_ptr<ProcessingSteps> m_processing;
     QTranslator m_translator;
     QTranslator m_qtTranslator;
+    // The start-up problem of a language file that is missing or does not load.
+    static QString translationProblem(const QString& file);
     QStringList m_languageProblems;
     QVector<QPair<QString, QString>> m_languages;
     QByteArray m_deviceInfo; // always the record's full size

@@ -357,6 +357,9 @@ int main(int argc, char* argv[])
         return 1;
     }
     useScratchHome(home);
+    // Each block of scanned lines takes a moment, so that the cancel of the cancelled
+    // prescan always lands inside it; without it a fast prescan could end first.
+    qputenv("KORVANE_SIM_BLOCK_DELAY_MS", "300");
     qInstallMessageHandler(quietOffscreenWarnings);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
