@@ -41,11 +41,7 @@ NVAScanner::~NVAScanner()
 {
     // The worker has been joined before this runs, so nothing calls the library any
     // more once command 2 has been sent.
-    if (m_entry.load())
-        call(device::CmdRelease, nullptr);
-    m_entry.store(nullptr);
-    if (m_library.isLoaded())
-        m_library.unload();
+    unlink();
     NVAScanner* self = this;
     s_instance.compare_exchange_strong(self, nullptr);
 }
@@ -64,7 +60,28 @@ QString NVAScanner::libraryPath() const
 {
     const QString folder
         = m_libraryFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_libraryFolder;
-    return folder + QStringLiteral("/TQ4100.dll");
+    return folder + QLatin1Char('/')
+        + QLatin1String(isSimulator() ? device::kSimulatorLibraryFile : device::kSaneLibraryFile);
+}
+
+void NVAScanner::setScannerName(const QString& name)
+{
+    m_scannerName = name;
+}
+
+bool NVAScanner::isSimulator() const
+{
+    return m_scannerName.isEmpty() || m_scannerName == QLatin1String(kSimulatorName);
+}
+
+void NVAScanner::unlink()
+{
+    if (m_entry.load())
+        call(device::CmdRelease, nullptr);
+    m_entry.store(nullptr);
+    m_deviceInfoFilled = false;
+    if (m_library.isLoaded())
+        m_library.unload();
 }
 
 bool NVAScanner::isLinked() const
@@ -96,6 +113,13 @@ int NVAScanner::link()
     }
     m_entry.store(entry);
 
+    if (!isSimulator()) {
+        const QByteArray name = m_scannerName.toUtf8();
+        if (!device::succeeded(call(device::CmdSelectDevice, const_cast<char*>(name.constData())))) {
+            qCWarning(lcDevice) << "the device library does not know the scanner" << m_scannerName;
+            return 0;
+        }
+    }
     call(device::CmdInitialise, nullptr);
 
     m_sessionBuffer.fill(0);

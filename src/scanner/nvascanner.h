@@ -50,6 +50,18 @@ public:
     // Exists so that a test can point the wrapper at a folder without a library.
     void setLibraryFolder(const QString& folder);
     QString libraryPath() const;
+
+    // The scanner the next link() reaches: kSimulatorName (or empty) is the simulated
+    // device library; any other name is a SANE device name ("test:0") reached through
+    // the SANE device library. Set while not linked.
+    static constexpr const char* kSimulatorName = "simulator";
+    void setScannerName(const QString& name);
+    QString scannerName() const { return m_scannerName; }
+    bool isSimulator() const;
+
+    // Releases the device (command 2) and unloads the library, so that a later link()
+    // can reach another scanner. Worker thread, while no scan runs.
+    void unlink();
     bool isLinked() const; // the entry point is resolved
 
     // The link sequence (load, resolve, commands 1, 24, 3, 5, 22); the success byte
@@ -132,6 +144,7 @@ private:
     void beginImage(const device::LineRecord& record);
 
     QString m_libraryFolder;
+    QString m_scannerName;
     QLibrary m_library;
     std::atomic<int (*)(int, void*)> m_entry { nullptr };
     std::array<std::uint8_t, kDeviceInfoSize> m_deviceInfo {};

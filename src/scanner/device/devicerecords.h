@@ -29,6 +29,20 @@ enum Command : int {
     CmdServiceRecord = 47,
     CmdGetScanParameter = 1008,
     CmdSetScanParameter = 1009,
+    // Answered by the SANE device library only; the simulated library fails them.
+    CmdSelectDevice = 200, // data: const char*, a SANE device name in UTF-8, sent before CmdInitialise
+    CmdListDevices = 201, // data: DeviceListRecord*
+};
+
+// The device libraries in the program folder: the simulated scanner (the default)
+// and the one that reaches real scanners through SANE.
+constexpr const char* kSimulatorLibraryFile = "TQ4100.dll";
+constexpr const char* kSaneLibraryFile = "korvane-sane.so";
+
+// CmdListDevices fills text with one line per device, "name\tvendor\tmodel\ttype\n"
+// in UTF-8, NUL-terminated; lines that do not fit are left out whole.
+struct DeviceListRecord {
+    char text[16384];
 };
 
 // Only the low byte of the 32-bit result is meaningful.
