@@ -813,6 +813,10 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
         <source>Korvane could not save the language in %1, so it is shown in this language only until Korvane is closed.</source>
         <translation>Korvane konnte die Sprache nicht in %1 speichern; sie gilt daher nur, bis Korvane geschlossen wird.</translation>
     </message>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
 </context>
 <context>
     <name>MicroSides</name>
