@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """Makes the Debian package of a build with cpack and checks what a user's apt would see.
 
-check_package.py --build BUILDDIR --source SRCDIR --version X.Y.Z --out DIR
+check_package.py --build BUILDDIR --source SRCDIR --version X.Y.Z --out DIR --appdir APPDIR
 
 The package must be named and versioned as the project, owned by root throughout, hold
 the installed layout under /usr, name the libraries it needs as dpkg-shlibdeps found them
 (the build lists none by hand), carry no path of the build or source tree in any file,
-hold its copyright file, changelog and a manual page for every docs/man/*.1, and pass
+hold its copyright file, changelog and a manual page for every docs/man/*.1, have no
+maintainer script, and pass
 lintian without an error or a warning (its informational tags are allowed).
 Exits 77 when dpkg-shlibdeps, file (which cpack needs for that) or lintian is missing.
 """
@@ -19,13 +20,11 @@ import subprocess
 import sys
 import tempfile
 
+# Those of the application folder are named relative to it.
+APP_FILES = ("korvane", "korvane-process", "TQ4100.dll", "translator/LanguageMap.txt")
 EXPECTED_FILES = (
     "./usr/bin/korvane",
     "./usr/bin/korvane-process",
-    "./usr/lib/korvane/korvane",
-    "./usr/lib/korvane/korvane-process",
-    "./usr/lib/korvane/TQ4100.dll",
-    "./usr/lib/korvane/translator/LanguageMap.txt",
     "./usr/share/applications/org.korvane.Korvane.desktop",
     "./usr/share/metainfo/org.korvane.Korvane.metainfo.xml",
     "./usr/share/icons/hicolor/256x256/apps/org.korvane.Korvane.png",
@@ -50,7 +49,7 @@ def lintian_findings(deb):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--build", "--source", "--version", "--out"):
+    for option in ("--build", "--source", "--version", "--out", "--appdir"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     for tool, package in (("dpkg-shlibdeps", "dpkg-dev"), ("file", "file"), ("dpkg-deb", "dpkg"),
@@ -97,9 +96,18 @@ def main():
             failures.append("%s is owned by %s" % (path, owner))
     pages = ["./usr/share/man/man1/%s.gz" % name for name in os.listdir(os.path.join(args.source, "docs", "man"))
              if name.endswith(".1")]
-    for path in list(EXPECTED_FILES) + pages:
+    app_files = ["./usr/%s/%s" % (args.appdir, name) for name in APP_FILES]
+    for path in list(EXPECTED_FILES) + app_files + pages:
         if path not in paths:
             failures.append("%s is not in the package" % path)
+
+    # The program installs nothing that dpkg must be told about (the device library is
+    # private to it, so not even ldconfig).
+    with tempfile.TemporaryDirectory() as control:
+        subprocess.run(["dpkg-deb", "-e", deb, control], check=True)
+        for script in ("preinst", "postinst", "prerm", "postrm", "triggers"):
+            if os.path.exists(os.path.join(control, script)):
+                failures.append("the package has a %s" % script)
 
     forbidden = {os.path.realpath(folder).encode() for folder in (args.build, args.source)}
     with tempfile.TemporaryDirectory() as unpacked:
