@@ -99,13 +99,6 @@ void adjustdialog::timeArrival()
 void adjustdialog::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::LanguageChange)
-        return;
-    // The title is the main window's to set, and a status line changes language with
-    // the next status.
-    const QString title = windowTitle();
-    const QString message = m_ui->label_message->text();
-    m_ui->retranslateUi(this);
-    setWindowTitle(title);
-    m_ui->label_message->setText(message);
+    if (event->type() == QEvent::LanguageChange)
+        ServiceTitles::retranslateServiceForm(this, *m_ui);
 }

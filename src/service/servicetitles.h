@@ -23,4 +23,15 @@ public:
     // Gives window the title last set for it again, in the language now installed (the
     // plain one when none was set), since the window's own form knows only its default.
     static void retranslate(QWidget* window);
+
+    // Retranslates a service window's form but keeps the window's title, which its main
+    // window sets, and the status line, which changes language with the next status.
+    template <typename Window, typename Form> static void retranslateServiceForm(Window* window, Form& form)
+    {
+        const QString title = window->windowTitle();
+        const QString message = form.label_message->text();
+        form.retranslateUi(window);
+        window->setWindowTitle(title);
+        form.label_message->setText(message);
+    }
 };
