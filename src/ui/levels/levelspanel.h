@@ -2,6 +2,7 @@
 
 #include "levelspreview.h"
 
+#include <QMetaType>
 #include <QWidget>
 
 class HistogramView;
@@ -71,3 +72,7 @@ private:
     LevelsPreview::Clipping m_clipping = LevelsPreview::NoClipping;
     bool m_filling = false; // the controls are being set from the levels
 };
+
+// Both travel in the panel's signals and in a spy's or a queued connection's variants.
+Q_DECLARE_METATYPE(LevelsSettings)
+Q_DECLARE_METATYPE(LevelsPreview::Clipping)
