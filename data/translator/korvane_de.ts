@@ -482,12 +482,12 @@ belichtung</translation>
         <translation>Beschnitt:</translation>
     </message>
     <message>
-        <source>Clipped at black: red %1 %, green %2 %, blue %3 %</source>
-        <translation>Beschnitten bei Schwarz: Rot %1 %, Grün %2 %, Blau %3 %</translation>
+        <source>Clipped at black: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Schwarz: R %1 %  G %2 %  B %3 %</translation>
     </message>
     <message>
-        <source>Clipped at white: red %1 %, green %2 %, blue %3 %</source>
-        <translation>Beschnitten bei Weiß: Rot %1 %, Grün %2 %, Blau %3 %</translation>
+        <source>Clipped at white: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Weiß: R %1 %  G %2 %  B %3 %</translation>
     </message>
 </context>
 <context>

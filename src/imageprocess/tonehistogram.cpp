@@ -88,17 +88,23 @@ double ToneHistogram::clippedWhite(Channel channel) const
 std::array<double, ToneHistogram::kBins> ToneHistogram::heights(Channel channel, Scale scale) const
 {
     std::array<double, kBins> result {};
+    // The end bins hold the clipped pixels, often a spike that would flatten every other
+    // bar; the marks and numbers show those, so the scale ignores them unless they are all.
     quint32 tallest = 0;
     for (const Counts& counts : m_counts)
-        tallest = std::max(tallest, *std::max_element(counts.begin(), counts.end()));
+        tallest = std::max(tallest, *std::max_element(counts.begin() + 1, counts.end() - 1));
+    if (tallest == 0) {
+        for (const Counts& counts : m_counts)
+            tallest = std::max({ tallest, counts.front(), counts.back() });
+    }
     if (tallest == 0)
         return result;
     const Counts& counts = m_counts[channel];
     const double top = scale == Logarithmic ? std::log1p(double(tallest)) : double(tallest);
     for (int i = 0; i < kBins; ++i) {
-        const double value
-            = scale == Logarithmic ? std::log1p(double(counts[std::size_t(i)])) : counts[std::size_t(i)];
-        result[std::size_t(i)] = value / top;
+        const double count = counts[std::size_t(i)];
+        const double value = scale == Logarithmic ? std::log1p(count) : count;
+        result[std::size_t(i)] = std::min(1.0, value / top);
     }
     return result;
 }

@@ -35,7 +35,8 @@ public:
     double clippedBlack(Channel channel) const;
     double clippedWhite(Channel channel) const;
 
-    // Bar heights 0-1 for drawing, relative to the tallest bin of all four curves.
+    // Bar heights 0-1 for drawing, relative to the tallest bin of all four curves that is
+    // not an end bin (an end bin taller than that is drawn full height).
     std::array<double, kBins> heights(Channel channel, Scale scale) const;
 
     // The darkest and lightest levels that leave at most `share` (0-1) of the pixels of

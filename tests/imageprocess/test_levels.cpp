@@ -344,6 +344,21 @@ void TestLevels::histogramOfRamp()
     QCOMPARE(logarithmic[100], std::log1p(4.0) / std::log1p(1024.0));
     QVERIFY(logarithmic[100] > linear[100]);
 
+    // A spike of clipped pixels does not flatten the rest: three quarters of a picture
+    // at white, the rest at 128.
+    STImage spike = solid(8, 8, 8, 255, 255, 255);
+    for (std::uint32_t x = 0; x < 8; ++x) {
+        for (std::uint32_t y = 0; y < 2; ++y) {
+            spike.setRed(x, y, 128);
+            spike.setGreen(x, y, 128);
+            spike.setBlue(x, y, 128);
+        }
+    }
+    const ToneHistogram spiked = ToneHistogram::of(spike);
+    QCOMPARE(spiked.heights(ToneHistogram::Red, ToneHistogram::Linear)[128], 1.0);
+    QCOMPARE(spiked.heights(ToneHistogram::Red, ToneHistogram::Linear)[255], 1.0);
+    QCOMPARE(spiked.clippedWhite(ToneHistogram::Red), 0.75);
+
     // A format other than 24-bit RGB is read the same.
     const ToneHistogram converted = ToneHistogram::of(ramp.convertToFormat(QImage::Format_ARGB32));
     QCOMPARE(converted.counts(ToneHistogram::Luminance), histogram.counts(ToneHistogram::Luminance));

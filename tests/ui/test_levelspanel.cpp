@@ -225,7 +225,10 @@ void TestLevelsPanel::typingChangesTheSelectedChannel()
     QCOMPARE(
         panel.preview().shown().green(60, 20) == 0 || panel.preview().shown().green(60, 20) == 65535, true);
     QVERIFY(panel.preview().histogram().clippedBlack(ToneHistogram::Green) > 0.5);
-    QVERIFY(child<QLabel>(&panel, "label_clippedBlack")->text().contains(QStringLiteral("green")));
+    const double share = panel.preview().histogram().clippedBlack(ToneHistogram::Green) * 100;
+    QVERIFY(child<QLabel>(&panel, "label_clippedBlack")
+                ->text()
+                .contains(QStringLiteral("G %1 %").arg(QLocale().toString(share, 'f', 2))));
 }
 
 void TestLevelsPanel::setLevelsDoesNotEmit()

@@ -112,7 +112,7 @@ void HistogramView::paintEvent(QPaintEvent*)
         for (int c = 0; c < 3; ++c) {
             // The selected channel's curve is drawn strongest.
             const bool selected = m_channel == LevelsSettings::All || int(m_channel) == c + 1;
-            painter.setBrush(curveColour(c, selected ? 110 : 40));
+            painter.setBrush(curveColour(c, selected ? 130 : 40));
             painter.drawPath(pathOf(ToneHistogram::Channel(c), true));
         }
         painter.setBrush(Qt::NoBrush);

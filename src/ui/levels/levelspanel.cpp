@@ -157,11 +157,11 @@ void LevelsPanel::showHistogram()
     const auto percent = [&](double share) { return locale.toString(share * 100.0, 'f', 2); };
     using H = ToneHistogram;
     m_clippedBlack->setText(
-        tr("Clipped at black: red %1 %, green %2 %, blue %3 %")
+        tr("Clipped at black: R %1 %  G %2 %  B %3 %")
             .arg(percent(histogram.clippedBlack(H::Red)), percent(histogram.clippedBlack(H::Green)),
                 percent(histogram.clippedBlack(H::Blue))));
     m_clippedWhite->setText(
-        tr("Clipped at white: red %1 %, green %2 %, blue %3 %")
+        tr("Clipped at white: R %1 %  G %2 %  B %3 %")
             .arg(percent(histogram.clippedWhite(H::Red)), percent(histogram.clippedWhite(H::Green)),
                 percent(histogram.clippedWhite(H::Blue))));
 }
