@@ -18,19 +18,11 @@
 namespace
 {
 
-constexpr int kWidth = 431;
-constexpr int kHeight = 287;
 constexpr double kZoom = 3.0;
 
 const STImage& prescan()
 {
-    static const STImage image = [] {
-        const bench::Image16 source = bench::makeTestImage(kWidth, kHeight, 7);
-        STImage result;
-        result.setData(kWidth, kHeight, 16, 3, source.samples.data(), source.bytes());
-        return result;
-    }();
-    return image;
+    return bench::standardPrescan();
 }
 
 // A drag step: the levels differ from one iteration to the next, so the tables are

@@ -1,3 +1,5 @@
+#include "pipelinefixtures.h"
+
 #include <cip_filmterms.h>
 #include <levelstables.h>
 #include <processingsteps.h>
@@ -12,15 +14,6 @@
 
 namespace
 {
-
-LevelsChannel channel(int black, int white, double gamma)
-{
-    LevelsChannel result;
-    result.black = black;
-    result.white = white;
-    result.gamma = gamma;
-    return result;
-}
 
 LevelsSettings levels(const LevelsChannel& all, const LevelsChannel& red = LevelsChannel(),
     const LevelsChannel& green = LevelsChannel(), const LevelsChannel& blue = LevelsChannel())
@@ -45,30 +38,6 @@ STImage texture(std::uint32_t width, std::uint32_t height, std::uint32_t bits)
     return image;
 }
 
-// A film frame with texture inside a dark holder, for the analyses of the pipelines.
-STImage filmFrame(std::uint32_t width, std::uint32_t height)
-{
-    STImage image = STImage::zeroed(width, height, 16, 3);
-    const std::uint32_t border = width / 12;
-    for (std::uint32_t y = 0; y < height; ++y) {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            const bool holder = x < border || y < border || x >= width - border || y >= height - border;
-            double r = 0.02, g = 0.02, b = 0.02;
-            if (!holder) {
-                const double u = double(x) / width, v = double(y) / height;
-                const double t = 0.05 * std::sin(double(x * 7 + y * 3));
-                r = 0.25 + 0.45 * u + t;
-                g = 0.30 + 0.35 * v + t;
-                b = 0.20 + 0.30 * (1.0 - u) + t;
-            }
-            image.setRed(x, y, std::uint32_t(r * 65535));
-            image.setGreen(x, y, std::uint32_t(g * 65535));
-            image.setBlue(x, y, std::uint32_t(b * 65535));
-        }
-    }
-    return image;
-}
-
 STImage solid(std::uint32_t width, std::uint32_t height, std::uint32_t bits, std::uint32_t r, std::uint32_t g,
     std::uint32_t b)
 {
@@ -88,31 +57,6 @@ bool sameSamples(const STImage& a, const STImage& b)
     return a.width() == b.width() && a.height() == b.height() && a.bitsPerSample() == b.bitsPerSample()
         && a.byteCount() == b.byteCount() && std::memcmp(a.data(), b.data(), a.byteCount()) == 0;
 }
-
-// Film-term tables that change every sample, so that the table steps before the levels
-// are not the identity.
-struct FilmTerms {
-    std::array<CIP_FilmTermTable, ProcessingSteps::kFilmTermTables> tables;
-    FilmTerms()
-    {
-        std::vector<std::uint16_t> red(65536), green(65536), blue(65536);
-        for (int t = 0; t < ProcessingSteps::kFilmTermTables; ++t) {
-            for (int i = 0; i < 65536; ++i) {
-                red[std::size_t(i)] = std::uint16_t(std::min(65535, i * 9 / 8));
-                green[std::size_t(i)] = std::uint16_t(i / 2 + 16000);
-                blue[std::size_t(i)] = std::uint16_t(65535 - i);
-            }
-            tables[std::size_t(t)].setTables(red.data(), green.data(), blue.data());
-        }
-    }
-    std::array<const CIP_FilmTermTable*, ProcessingSteps::kFilmTermTables> pointers() const
-    {
-        std::array<const CIP_FilmTermTable*, ProcessingSteps::kFilmTermTables> result {};
-        for (std::size_t t = 0; t < result.size(); ++t)
-            result[t] = &tables[t];
-        return result;
-    }
-};
 
 } // namespace
 
@@ -156,19 +100,21 @@ void TestLevels::normalised_data()
     QTest::addColumn<LevelsChannel>("given");
     QTest::addColumn<LevelsChannel>("expected");
 
-    QTest::newRow("in range stays") << channel(10, 240, 1.5) << channel(10, 240, 1.5);
-    QTest::newRow("points beyond the scale") << channel(-20, 300, 1.0) << LevelsChannel();
-    QTest::newRow("black pulled to 0") << channel(-20, 200, 1.0) << channel(0, 200, 1.0);
-    QTest::newRow("white pulled to 255") << channel(30, 999, 2.0) << channel(30, 255, 2.0);
-    QTest::newRow("black above white is neutral") << channel(200, 100, 0.5) << LevelsChannel();
-    QTest::newRow("narrower than the minimum range") << channel(100, 101, 0.5) << LevelsChannel();
-    QTest::newRow("smallest range") << channel(100, 102, 0.5) << channel(100, 102, 0.5);
-    QTest::newRow("gamma to two decimals") << channel(0, 255, 1.23456) << channel(0, 255, 1.23);
+    QTest::newRow("in range stays") << LevelsChannel { 10, 240, 1.5 } << LevelsChannel { 10, 240, 1.5 };
+    QTest::newRow("points beyond the scale") << LevelsChannel { -20, 300, 1.0 } << LevelsChannel();
+    QTest::newRow("black pulled to 0") << LevelsChannel { -20, 200, 1.0 } << LevelsChannel { 0, 200, 1.0 };
+    QTest::newRow("white pulled to 255") << LevelsChannel { 30, 999, 2.0 } << LevelsChannel { 30, 255, 2.0 };
+    QTest::newRow("black above white is neutral") << LevelsChannel { 200, 100, 0.5 } << LevelsChannel();
+    QTest::newRow("narrower than the minimum range") << LevelsChannel { 100, 101, 0.5 } << LevelsChannel();
+    QTest::newRow("smallest range") << LevelsChannel { 100, 102, 0.5 } << LevelsChannel { 100, 102, 0.5 };
+    QTest::newRow("gamma to two decimals")
+        << LevelsChannel { 0, 255, 1.23456 } << LevelsChannel { 0, 255, 1.23 };
     QTest::newRow("gamma below the limit")
-        << channel(0, 255, 0.0) << channel(0, 255, LevelsChannel::kMinGamma);
+        << LevelsChannel { 0, 255, 0.0 } << LevelsChannel { 0, 255, LevelsChannel::kMinGamma };
     QTest::newRow("gamma above the limit")
-        << channel(0, 255, 50.0) << channel(0, 255, LevelsChannel::kMaxGamma);
-    QTest::newRow("gamma not a number") << channel(5, 250, std::nan("")) << channel(5, 250, 1.0);
+        << LevelsChannel { 0, 255, 50.0 } << LevelsChannel { 0, 255, LevelsChannel::kMaxGamma };
+    QTest::newRow("gamma not a number")
+        << LevelsChannel { 5, 250, std::nan("") } << LevelsChannel { 5, 250, 1.0 };
 }
 
 void TestLevels::normalised()
@@ -186,16 +132,16 @@ void TestLevels::mapping_data()
     QTest::addColumn<double>("input");
     QTest::addColumn<double>("expected");
 
-    const LevelsSettings stretch = levels(channel(51, 204, 1.0));
+    const LevelsSettings stretch = levels(LevelsChannel { 51, 204, 1.0 });
     QTest::newRow("at the black point") << stretch << 0 << 0.2 << 0.0;
     QTest::newRow("below the black point") << stretch << 1 << 0.1 << 0.0;
     QTest::newRow("middle of the range") << stretch << 2 << 0.5 << 0.5;
     QTest::newRow("at the white point") << stretch << 0 << 0.8 << 1.0;
-    const LevelsSettings lighter = levels(channel(0, 255, 2.0));
+    const LevelsSettings lighter = levels(LevelsChannel { 0, 255, 2.0 });
     QTest::newRow("gamma 2 lightens the middle") << lighter << 0 << 0.25 << 0.5;
     QTest::newRow("gamma keeps the ends") << lighter << 1 << 1.0 << 1.0;
     // The channel's own levels come first, those of all channels after them.
-    const LevelsSettings both = levels(channel(0, 128, 1.0), channel(0, 255, 0.5));
+    const LevelsSettings both = levels(LevelsChannel { 0, 128, 1.0 }, LevelsChannel { 0, 255, 0.5 });
     QTest::newRow("channel first, then all") << both << 0 << 0.5 << std::min(1.0, 0.25 * 255.0 / 128.0);
     QTest::newRow("other channels only through all") << both << 1 << 0.25 << 0.25 * 255.0 / 128.0;
 }
@@ -215,13 +161,14 @@ void TestLevels::tablesMatchReference_data()
     QTest::addColumn<LevelsSettings>("settings");
     QTest::addColumn<int>("bits");
 
-    const LevelsSettings perChannel
-        = levels(channel(8, 250, 1.1), channel(20, 230, 0.7), channel(0, 200, 1.0), channel(40, 255, 2.5));
+    const LevelsSettings perChannel = levels(LevelsChannel { 8, 250, 1.1 }, LevelsChannel { 20, 230, 0.7 },
+        LevelsChannel { 0, 200, 1.0 }, LevelsChannel { 40, 255, 2.5 });
     QTest::newRow("every channel, 16 bits") << perChannel << 16;
     QTest::newRow("every channel, 8 bits") << perChannel << 8;
-    QTest::newRow("all channels alike, 16 bits") << levels(channel(30, 220, 0.8)) << 16;
-    QTest::newRow("two channels share their levels")
-        << levels(LevelsChannel(), channel(10, 200, 1.4), channel(10, 200, 1.4), channel(0, 180, 1.0)) << 16;
+    QTest::newRow("all channels alike, 16 bits") << levels(LevelsChannel { 30, 220, 0.8 }) << 16;
+    QTest::newRow("two channels share their levels") << levels(LevelsChannel(),
+        LevelsChannel { 10, 200, 1.4 }, LevelsChannel { 10, 200, 1.4 }, LevelsChannel { 0, 180, 1.0 })
+                                                     << 16;
 }
 
 // The tables against the entry-by-entry oracle, and the image mapped through them
@@ -402,7 +349,7 @@ void TestLevels::autoLevelsClipAtMostTheShare()
             ramp.setPixel(x, y, qRgb(x, x, x));
     }
     const ToneHistogram histogram = ToneHistogram::of(ramp);
-    const LevelsSettings current = levels(channel(5, 250, 1.7), channel(0, 255, 0.8));
+    const LevelsSettings current = levels(LevelsChannel { 5, 250, 1.7 }, LevelsChannel { 0, 255, 0.8 });
     const LevelsSettings found = histogram.autoLevels(share, current);
     QVERIFY(found[LevelsSettings::All].isNeutral());
     for (LevelsSettings::Channel c : { LevelsSettings::Red, LevelsSettings::Green, LevelsSettings::Blue }) {
@@ -471,14 +418,14 @@ void TestLevels::levelsComeLastInEveryPipeline()
     QFETCH(bool, tableStepLast);
 
     ProcessingOptions levelled = options;
-    levelled.levels
-        = levels(channel(12, 240, 1.3), channel(0, 230, 1.0), LevelsChannel(), channel(20, 255, 0.8));
+    levelled.levels = levels(LevelsChannel { 12, 240, 1.3 }, LevelsChannel { 0, 230, 1.0 }, LevelsChannel(),
+        LevelsChannel { 20, 255, 0.8 });
     const LevelsTables tables(levelled.levels, 16);
 
     const auto prescan = [&](const ProcessingOptions& with, const PipelineHooks& hooks) {
         ProcessingSteps steps;
         steps.setFilmTermTables(m_terms.pointers());
-        STImage image = filmFrame(431, 287);
+        STImage image = filmFrame(431, 287, 16);
         steps.runPrescan(image, with, hooks);
         return image;
     };
@@ -500,9 +447,9 @@ void TestLevels::levelsComeLastInEveryPipeline()
     const auto finalScan = [&](const ProcessingOptions& with, bool dumps) {
         ProcessingSteps steps;
         steps.setFilmTermTables(m_terms.pointers());
-        STImage first = filmFrame(431, 287);
+        STImage first = filmFrame(431, 287, 16);
         steps.runPrescan(first, options);
-        Run run { filmFrame(900, 600), {}, {} };
+        Run run { filmFrame(900, 600, 16), {}, {} };
         PipelineHooks hooks;
         hooks.stepTimed = [&run](const QString& step, qint64) { run.passes << step; };
         if (dumps)

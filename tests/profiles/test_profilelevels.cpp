@@ -19,28 +19,19 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-LevelsChannel channel(int black, int white, double gamma)
-{
-    LevelsChannel result;
-    result.black = black;
-    result.white = white;
-    result.gamma = gamma;
-    return result;
-}
-
 LevelsSettings slideLevels()
 {
     LevelsSettings levels;
-    levels[LevelsSettings::All] = channel(3, 251, 1.25);
-    levels[LevelsSettings::Blue] = channel(0, 240, 0.9);
+    levels[LevelsSettings::All] = LevelsChannel { 3, 251, 1.25 };
+    levels[LevelsSettings::Blue] = LevelsChannel { 0, 240, 0.9 };
     return levels;
 }
 
 LevelsSettings filmLevels()
 {
     LevelsSettings levels;
-    levels[LevelsSettings::Red] = channel(12, 255, 1.0);
-    levels[LevelsSettings::Green] = channel(7, 233, 2.05);
+    levels[LevelsSettings::Red] = LevelsChannel { 12, 255, 1.0 };
+    levels[LevelsSettings::Green] = LevelsChannel { 7, 233, 2.05 };
     return levels;
 }
 
@@ -157,13 +148,14 @@ void TestProfileLevels::damagedLevelsLoadInRange_data()
     QTest::addColumn<LevelsChannel>("expected"); // of all channels
 
     QTest::newRow("whole") << QByteArray("<LevelsAll black=\"4\" white=\"200\" gamma=\"0.75\"/>")
-                           << channel(4, 200, 0.75);
-    QTest::newRow("only a white point") << QByteArray("<LevelsAll white=\"128\"/>") << channel(0, 128, 1.0);
+                           << LevelsChannel { 4, 200, 0.75 };
+    QTest::newRow("only a white point")
+        << QByteArray("<LevelsAll white=\"128\"/>") << LevelsChannel { 0, 128, 1.0 };
     QTest::newRow("gamma with a comma")
-        << QByteArray("<LevelsAll black=\"4\" gamma=\"1,5\"/>") << channel(4, 255, 1.0);
+        << QByteArray("<LevelsAll black=\"4\" gamma=\"1,5\"/>") << LevelsChannel { 4, 255, 1.0 };
     QTest::newRow("gamma not a number") << QByteArray("<LevelsAll gamma=\"bright\"/>") << LevelsChannel();
     QTest::newRow("gamma far too large")
-        << QByteArray("<LevelsAll gamma=\"1e300\"/>") << channel(0, 255, LevelsChannel::kMaxGamma);
+        << QByteArray("<LevelsAll gamma=\"1e300\"/>") << LevelsChannel { 0, 255, LevelsChannel::kMaxGamma };
     QTest::newRow("points beyond the scale")
         << QByteArray("<LevelsAll black=\"-40\" white=\"70000\"/>") << LevelsChannel();
     QTest::newRow("black above white")
@@ -204,9 +196,9 @@ void TestProfileLevels::levelsBelongToTheCurrentMode()
 
     // Out-of-range levels are kept in range, so the pipelines never see them.
     LevelsSettings wild;
-    wild[LevelsSettings::Red] = channel(-5, 400, 0.01);
+    wild[LevelsSettings::Red] = LevelsChannel { -5, 400, 0.01 };
     profile.setLevels(wild);
-    QCOMPARE(profile.levels()[LevelsSettings::Red], channel(0, 255, LevelsChannel::kMinGamma));
+    QCOMPARE(profile.levels()[LevelsSettings::Red], (LevelsChannel { 0, 255, LevelsChannel::kMinGamma }));
 
     // The pipelines take the current mode's levels; the uncorrected start of a filter
     // preview takes none.

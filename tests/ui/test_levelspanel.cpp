@@ -22,15 +22,6 @@
 namespace
 {
 
-LevelsChannel channel(int black, int white, double gamma)
-{
-    LevelsChannel result;
-    result.black = black;
-    result.white = white;
-    result.gamma = gamma;
-    return result;
-}
-
 // A 16-bit picture whose red rises across it to full scale and whose blue falls to
 // 0, with texture, framed by a dark border; every pixel row the same.
 STImage rampPicture(std::uint32_t width, std::uint32_t height)
@@ -108,20 +99,24 @@ void TestLevelsPanel::handleMoves_data()
     QTest::addColumn<double>("level");
     QTest::addColumn<LevelsChannel>("expected");
 
-    const LevelsChannel start = channel(20, 200, 1.0);
-    QTest::newRow("black to a level") << start << LevelsHandles::Black << 50.4 << channel(50, 200, 1.0);
+    const LevelsChannel start = LevelsChannel { 20, 200, 1.0 };
+    QTest::newRow("black to a level")
+        << start << LevelsHandles::Black << 50.4 << LevelsChannel { 50, 200, 1.0 };
     QTest::newRow("black stops short of white")
-        << start << LevelsHandles::Black << 240.0 << channel(198, 200, 1.0);
-    QTest::newRow("black below the scale") << start << LevelsHandles::Black << -30.0 << channel(0, 200, 1.0);
+        << start << LevelsHandles::Black << 240.0 << LevelsChannel { 198, 200, 1.0 };
+    QTest::newRow("black below the scale")
+        << start << LevelsHandles::Black << -30.0 << LevelsChannel { 0, 200, 1.0 };
     QTest::newRow("white stops short of black")
-        << start << LevelsHandles::White << 3.0 << channel(20, 22, 1.0);
+        << start << LevelsHandles::White << 3.0 << LevelsChannel { 20, 22, 1.0 };
     QTest::newRow("white beyond the scale")
-        << start << LevelsHandles::White << 300.0 << channel(20, 255, 1.0);
+        << start << LevelsHandles::White << 300.0 << LevelsChannel { 20, 255, 1.0 };
     // The gamma handle's input goes to half scale: at a quarter of the range, 0.25^(1/g) = 0.5.
-    QTest::newRow("gamma at a quarter") << start << LevelsHandles::Gamma << 65.0 << channel(20, 200, 2.0);
-    QTest::newRow("gamma at the middle") << start << LevelsHandles::Gamma << 110.0 << channel(20, 200, 1.0);
+    QTest::newRow("gamma at a quarter")
+        << start << LevelsHandles::Gamma << 65.0 << LevelsChannel { 20, 200, 2.0 };
+    QTest::newRow("gamma at the middle")
+        << start << LevelsHandles::Gamma << 110.0 << LevelsChannel { 20, 200, 1.0 };
     QTest::newRow("gamma past white stays inside")
-        << start << LevelsHandles::Gamma << 250.0 << channel(20, 200, LevelsChannel::kMinGamma);
+        << start << LevelsHandles::Gamma << 250.0 << LevelsChannel { 20, 200, LevelsChannel::kMinGamma };
 }
 
 void TestLevelsPanel::handleMoves()
@@ -155,7 +150,7 @@ void TestLevelsPanel::handleUnderTheMouse()
 {
     QFETCH(double, level);
     QFETCH(LevelsHandles::Handle, expected);
-    QCOMPARE(LevelsHandles::handleAt(channel(20, 200, 2.0), level, 25.0), expected);
+    QCOMPARE(LevelsHandles::handleAt(LevelsChannel { 20, 200, 2.0 }, level, 25.0), expected);
 }
 
 void TestLevelsPanel::clippingPictures()
@@ -189,7 +184,7 @@ void TestLevelsPanel::clippingPictures()
 
     // A white point below the blue of the first pixel makes it clip too.
     LevelsSettings levels;
-    levels[LevelsSettings::Blue] = channel(0, 100, 1.0);
+    levels[LevelsSettings::Blue] = LevelsChannel { 0, 100, 1.0 };
     preview.setLevels(levels);
     QCOMPARE(preview.clippingImage(LevelsPreview::WhiteClipping).blue(0, 0), 255u);
     QCOMPARE(preview.histogram().clippedWhite(ToneHistogram::Blue), 1.0 / 3);
@@ -207,14 +202,14 @@ void TestLevelsPanel::typingChangesTheSelectedChannel()
     child<QDoubleSpinBox>(&panel, "doubleSpinBox_gamma")->setValue(1.4);
     QCOMPARE(changed.count(), 2);
     const LevelsSettings last = changed.last().at(0).value<LevelsSettings>();
-    QCOMPARE(last[LevelsSettings::Green], channel(0, 180, 1.4));
+    QCOMPARE(last[LevelsSettings::Green], (LevelsChannel { 0, 180, 1.4 }));
     QVERIFY(last[LevelsSettings::All].isNeutral());
     QVERIFY(last[LevelsSettings::Red].isNeutral());
     QCOMPARE(panel.levels(), last);
 
     // A black point typed past the white one pushes the white along.
     child<QSpinBox>(&panel, "spinBox_black")->setValue(200);
-    QCOMPARE(panel.levels()[LevelsSettings::Green], channel(200, 202, 1.4));
+    QCOMPARE(panel.levels()[LevelsSettings::Green], (LevelsChannel { 200, 202, 1.4 }));
 
     // Another channel shows its own values; switching emits nothing.
     channels->setCurrentIndex(LevelsSettings::All);
@@ -237,8 +232,8 @@ void TestLevelsPanel::setLevelsDoesNotEmit()
     panel.setImage(rampPicture(64, 16));
     QSignalSpy changed(&panel, &LevelsPanel::levelsChanged);
     LevelsSettings levels;
-    levels[LevelsSettings::All] = channel(10, 240, 0.8);
-    levels[LevelsSettings::Red] = channel(30, 220, 1.0);
+    levels[LevelsSettings::All] = LevelsChannel { 10, 240, 0.8 };
+    levels[LevelsSettings::Red] = LevelsChannel { 30, 220, 1.0 };
     panel.setLevels(levels);
     QCOMPARE(changed.count(), 0);
     QCOMPARE(panel.levels(), levels);
@@ -336,8 +331,8 @@ void TestLevelsPanel::previewAgreesWithTheFinalScan()
     profile.setFilmSettings(film);
     profile.setBrightness(brightness);
     LevelsSettings levels;
-    levels[LevelsSettings::All] = channel(15, 235, 1.35);
-    levels[LevelsSettings::Blue] = channel(30, 200, 0.7);
+    levels[LevelsSettings::All] = LevelsChannel { 15, 235, 1.35 };
+    levels[LevelsSettings::Blue] = LevelsChannel { 30, 200, 0.7 };
     profile.setLevels(levels);
 
     const STImage raw = rampPicture(144, 96);

@@ -170,9 +170,14 @@ void LevelsPanel::changeChannel(const LevelsChannel& levels)
 {
     LevelsSettings all = m_preview.levels();
     all[channel()] = levels;
-    if (all.normalised() == m_preview.levels())
+    change(all);
+}
+
+void LevelsPanel::change(const LevelsSettings& levels)
+{
+    if (levels.normalised() == m_preview.levels())
         return;
-    m_preview.setLevels(all);
+    m_preview.setLevels(levels);
     showChannel();
     showHistogram();
     emit levelsChanged(m_preview.levels());
@@ -198,24 +203,12 @@ void LevelsPanel::typed()
 
 void LevelsPanel::autoLevels()
 {
-    const LevelsSettings found
-        = m_preview.sourceHistogram().autoLevels(m_autoClip->value() / 100.0, m_preview.levels());
-    if (found.normalised() == m_preview.levels())
-        return;
-    m_preview.setLevels(found);
-    showChannel();
-    showHistogram();
-    emit levelsChanged(m_preview.levels());
+    change(m_preview.sourceHistogram().autoLevels(m_autoClip->value() / 100.0, m_preview.levels()));
 }
 
 void LevelsPanel::reset()
 {
-    if (m_preview.levels().isNeutral())
-        return;
-    m_preview.setLevels(LevelsSettings());
-    showChannel();
-    showHistogram();
-    emit levelsChanged(m_preview.levels());
+    change(LevelsSettings());
 }
 
 void LevelsPanel::dragStarted(int handle)

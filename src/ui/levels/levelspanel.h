@@ -50,6 +50,8 @@ private:
     void showChannel();
     void showHistogram();
     void changeChannel(const LevelsChannel& levels);
+    // The user's change: shown, and emitted when it changes anything.
+    void change(const LevelsSettings& levels);
     void typed();
     void autoLevels();
     void reset();
