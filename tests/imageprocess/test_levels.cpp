@@ -180,6 +180,7 @@ void TestLevels::tablesMatchReference()
 
     const LevelsTables tables(settings, bits);
     QVERIFY(!tables.isNeutral());
+    const LevelsTables tablesOfOtherDepth(settings, bits == 8 ? 16 : 8);
     const int max = bits == 8 ? 255 : 65535;
     for (int c = 0; c < 3; ++c) {
         for (int v = 0; v <= max; ++v) {
@@ -213,6 +214,18 @@ void TestLevels::tablesMatchReference()
     STImage untouched(other);
     tables.apply(untouched);
     QVERIFY(sameSamples(untouched, other));
+    // Tables that take over the unchanged steps of others are the same as new ones.
+    LevelsSettings before = settings;
+    before[LevelsSettings::All].gamma = 2.5; // a different step of all channels
+    before[LevelsSettings::Green] = LevelsChannel { 1, 254, 1.0 };
+    const LevelsTables previous(before, bits);
+    const LevelsTables reused(settings, bits, &previous);
+    const LevelsTables otherDepth(settings, bits, &tablesOfOtherDepth);
+    for (int c = 0; c < 3; ++c) {
+        QVERIFY(std::equal(tables.table(c), tables.table(c) + max + 1, reused.table(c)));
+        QVERIFY(std::equal(tables.table(c), tables.table(c) + max + 1, otherDepth.table(c)));
+    }
+
     // Neutral tables hold nothing and change nothing.
     QVERIFY(LevelsTables(LevelsSettings(), bits).isNeutral());
 }

@@ -8,7 +8,7 @@ void LevelsPreview::setSource(const STImage& beforeLevels)
     m_sourceHistogram = ToneHistogram::of(m_source);
     const int bits = m_source.bitsPerSample() == 8 ? 8 : 16;
     if (m_tables.bitsPerSample() != bits)
-        m_tables = LevelsTables(m_tables.settings(), bits);
+        m_tables = LevelsTables(m_tables.settings(), bits, &m_tables);
     refresh();
 }
 
@@ -17,7 +17,7 @@ void LevelsPreview::setLevels(const LevelsSettings& levels)
     const LevelsSettings wanted = levels.normalised();
     if (wanted == m_tables.settings())
         return;
-    m_tables = LevelsTables(wanted, m_source.bitsPerSample() == 8 ? 8 : 16);
+    m_tables = LevelsTables(wanted, m_source.bitsPerSample() == 8 ? 8 : 16, &m_tables);
     refresh();
 }
 
