@@ -196,11 +196,13 @@ void TestLevelsPanel::typingChangesTheSelectedChannel()
     LevelsPanel panel;
     panel.setImage(rampPicture(120, 40));
     QSignalSpy changed(&panel, &LevelsPanel::levelsChanged);
+    QSignalSpy settled(&panel, &LevelsPanel::levelsSettled);
     auto* channels = child<QComboBox>(&panel, "comboBox_channel");
     channels->setCurrentIndex(LevelsSettings::Green);
     child<QSpinBox>(&panel, "spinBox_white")->setValue(180);
     child<QDoubleSpinBox>(&panel, "doubleSpinBox_gamma")->setValue(1.4);
     QCOMPARE(changed.count(), 2);
+    QCOMPARE(settled.count(), 2);
     const LevelsSettings last = changed.last().at(0).value<LevelsSettings>();
     QCOMPARE(last[LevelsSettings::Green], (LevelsChannel { 0, 180, 1.4 }));
     QVERIFY(last[LevelsSettings::All].isNeutral());
@@ -284,17 +286,24 @@ void TestLevelsPanel::draggingTheWhitePointShowsClipping()
     auto* view = child<HistogramView>(&panel, "histogramView");
     QSignalSpy changed(&panel, &LevelsPanel::levelsChanged);
     QSignalSpy clipping(&panel, &LevelsPanel::clippingChanged);
+    QSignalSpy settled(&panel, &LevelsPanel::levelsSettled);
 
     const int handleY = view->height() - 5;
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(view->xOf(255), handleY));
     QCOMPARE(clipping.count(), 1);
     QCOMPARE(clipping.last().at(0).value<LevelsPreview::Clipping>(), LevelsPreview::WhiteClipping);
-    QMouseEvent move(QEvent::MouseMove, QPointF(view->xOf(200), handleY), Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(view, &move);
+    for (int level : { 230, 200 }) {
+        QMouseEvent move(
+            QEvent::MouseMove, QPointF(view->xOf(level), handleY), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(view, &move);
+    }
+    QCOMPARE(settled.count(), 0); // not while the handle is held
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->xOf(200), handleY));
     QCOMPARE(clipping.count(), 2);
     QCOMPARE(clipping.last().at(0).value<LevelsPreview::Clipping>(), LevelsPreview::NoClipping);
-    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(settled.count(), 1);
+    QCOMPARE(settled.last().at(0).value<LevelsSettings>(), panel.levels());
     QCOMPARE(panel.levels()[LevelsSettings::All].white, 200);
     QCOMPARE(child<QSpinBox>(&panel, "spinBox_white")->value(), 200);
     QVERIFY(panel.preview().histogram().clippedWhite(ToneHistogram::Red) > 0.15);
@@ -304,6 +313,7 @@ void TestLevelsPanel::draggingTheWhitePointShowsClipping()
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(view->xOf(0), handleY));
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->xOf(0), handleY));
     QCOMPARE(clipping.count(), 2);
+    QCOMPARE(settled.count(), 1); // a click that moved nothing settles nothing
 }
 
 void TestLevelsPanel::previewAgreesWithTheFinalScan_data()

@@ -181,6 +181,8 @@ void LevelsPanel::change(const LevelsSettings& levels)
     showChannel();
     showHistogram();
     emit levelsChanged(m_preview.levels());
+    if (!m_dragging)
+        emit levelsSettled(m_preview.levels());
 }
 
 void LevelsPanel::typed()
@@ -213,6 +215,8 @@ void LevelsPanel::reset()
 
 void LevelsPanel::dragStarted(int handle)
 {
+    m_dragStart = m_preview.levels();
+    m_dragging = true;
     if (!m_showClipping->isChecked() || handle == LevelsHandles::Gamma)
         return;
     m_clipping = handle == LevelsHandles::Black ? LevelsPreview::BlackClipping : LevelsPreview::WhiteClipping;
@@ -221,8 +225,11 @@ void LevelsPanel::dragStarted(int handle)
 
 void LevelsPanel::dragFinished()
 {
-    if (m_clipping == LevelsPreview::NoClipping)
-        return;
-    m_clipping = LevelsPreview::NoClipping;
-    emit clippingChanged(m_clipping);
+    m_dragging = false;
+    if (m_clipping != LevelsPreview::NoClipping) {
+        m_clipping = LevelsPreview::NoClipping;
+        emit clippingChanged(m_clipping);
+    }
+    if (m_preview.levels() != m_dragStart)
+        emit levelsSettled(m_preview.levels());
 }

@@ -40,8 +40,12 @@ public:
     LevelsSettings::Channel channel() const;
 
 signals:
-    // Every change by the user (drag, typing, Auto, Reset); preview() already shows it.
+    // Every change by the user (each step of a drag, typing, Auto, Reset); preview()
+    // already shows it.
     void levelsChanged(const LevelsSettings& levels);
+    // A change that is complete: after the last levelsChanged() of a drag, at once for the
+    // others. What is worth keeping in the profile.
+    void levelsSettled(const LevelsSettings& levels);
     // With "show clipping" on, BlackClipping or WhiteClipping while a black or white
     // handle is dragged, NoClipping when it is let go.
     void clippingChanged(LevelsPreview::Clipping clipping);
@@ -72,6 +76,8 @@ private:
     QPushButton* m_reset = nullptr;
     QCheckBox* m_showClipping = nullptr;
     LevelsPreview::Clipping m_clipping = LevelsPreview::NoClipping;
+    bool m_dragging = false;
+    LevelsSettings m_dragStart;
     bool m_filling = false; // the controls are being set from the levels
 };
 
