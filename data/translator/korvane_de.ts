@@ -367,6 +367,17 @@ belichtung</translation>
     </message>
 </context>
 <context>
+    <name>HistogramView</name>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Drag the black, gamma and white handles below the curves</source>
+        <translation>Ziehen Sie die Schwarz-, Gamma- und Weißregler unter den Kurven</translation>
+    </message>
+</context>
+<context>
     <name>InstallCheck</name>
     <message>
         <source>The parameter file %1 is missing. Scans use the built-in values instead, so their crop and colours may differ. Install Korvane again to restore it.</source>
@@ -386,6 +397,97 @@ belichtung</translation>
     <message>
         <source>Dialog</source>
         <translation>Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>LevelsPanel</name>
+    <message>
+        <source>Logarithmic</source>
+        <translation>Logarithmisch</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Show clipping while dragging</source>
+        <translation>Beschnitt beim Ziehen zeigen</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>Black point</source>
+        <translation>Schwarzpunkt</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>White point</source>
+        <translation>Weißpunkt</translation>
+    </message>
+    <message>
+        <source>Share clipped by Auto</source>
+        <translation>Von Auto beschnittener Anteil</translation>
+    </message>
+    <message>
+        <source>Set black and white points from the histogram</source>
+        <translation>Schwarz- und Weißpunkt aus dem Histogramm setzen</translation>
+    </message>
+    <message>
+        <source>Set every channel back to neutral levels</source>
+        <translation>Alle Kanäle auf neutrale Tonwerte zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Channel:</source>
+        <translation>Kanal:</translation>
+    </message>
+    <message>
+        <source>Black:</source>
+        <translation>Schwarz:</translation>
+    </message>
+    <message>
+        <source>Gamma:</source>
+        <translation>Gamma:</translation>
+    </message>
+    <message>
+        <source>White:</source>
+        <translation>Weiß:</translation>
+    </message>
+    <message>
+        <source>Clip:</source>
+        <translation>Beschnitt:</translation>
+    </message>
+    <message>
+        <source>Clipped at black: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Schwarz: R %1 %  G %2 %  B %3 %</translation>
+    </message>
+    <message>
+        <source>Clipped at white: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Weiß: R %1 %  G %2 %  B %3 %</translation>
     </message>
 </context>
 <context>

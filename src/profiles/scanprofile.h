@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filmtype.h>
+#include <levelssettings.h>
 
 #include <QString>
 #include <QtGlobal>
@@ -31,6 +32,7 @@ struct SlideSettings {
     EnableValue saturation { true, 0 };
     EnableValue brightness { true, 0 };
     QString suggestedText;
+    LevelsSettings levels;
 
     bool operator==(const SlideSettings& other) const;
     bool operator!=(const SlideSettings& other) const { return !(*this == other); }
@@ -53,6 +55,7 @@ struct FilmSettings {
     EnableValue autoBalance;
     EnableValue brightness;
     QString suggestedText;
+    LevelsSettings levels;
 
     bool operator==(const FilmSettings& other) const;
     bool operator!=(const FilmSettings& other) const { return !(*this == other); }
@@ -112,6 +115,9 @@ public:
     int brightness() const;
     void setBrightness(int value); // both settings; switches both brightness enables off
     int saturation() const; // slide mode with saturation on: its value, else 0
+    // The levels of the current mode, always in range (normalised).
+    LevelsSettings levels() const;
+    void setLevels(const LevelsSettings& levels); // the current mode's only
     // Film mode: the film scanning target (a value outside 0-3 reads as positive colour);
     // slide mode: positive colour.
     FilmType filmType() const;
