@@ -16,6 +16,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     auto fail = [&line](const QString& reason) {
         line.m_action = Action::Error;
         line.m_error = reason;
+        line.m_scanner.clear();
         return line;
     };
     bool help = false;
