@@ -6,7 +6,6 @@
 #include <QLibrary>
 #include <QLoggingCategory>
 
-#include <cstring>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcScannerList, "korvane.scanner.list", QtInfoMsg)
@@ -95,8 +94,7 @@ QVector<ScannerEntry> ScannerList::saneDevices(const QString& folder)
         qCWarning(lcScannerList) << "the SANE device library has no ScannerDeviceIO";
         return {};
     }
-    auto record = std::make_unique<device::DeviceListRecord>();
-    std::memset(record.get(), 0, sizeof(device::DeviceListRecord));
+    auto record = std::make_unique<device::DeviceListRecord>(); // zeroed
     if (!device::succeeded(entry(device::CmdListDevices, record.get()))) {
         qCWarning(lcScannerList) << "the SANE device library did not list its devices";
         return {};
