@@ -54,6 +54,9 @@ struct ScanOptionRecord;
 //    sets it) does not revive them. keep-running is guarded by m_loopLock (which
 //    also wakes the worker's pauses). No code path holds two of the three locks.
 //  - linked is atomic: the request operations read it on the interface thread.
+//  - The scanner name is the interface thread's; the wrapper gets it from
+//    setScannerName() before the thread starts, or from the relink request's
+//    snapshot on the worker thread, which lets go of the old device first.
 //  - The service command is a flag of its own (atomic), not a queued request: the
 //    worker sends it before it takes the next request, so it never waits behind a
 //    queue of scans and never meets another device call.

@@ -149,6 +149,22 @@ private slots:
         QVERIFY(prescan.at(0).at(0).value<STImage>().width() > 0);
     }
 
+    // When the simulated scanner itself does not link there is nothing to fall back
+    // on: no choice is offered, and the caller ends the program.
+    void failingSimulatorEndsTheRelink()
+    {
+        MainWindow window;
+        manager::instance(&window);
+        ModalAnswers answers(true);
+        qputenv("KORVANE_SIM_FAIL_LINK", "1");
+        const bool linked
+            = ScannerLinking::relink(manager::instance()->scanner(), QStringLiteral("simulator"), &window);
+        qunsetenv("KORVANE_SIM_FAIL_LINK");
+        QVERIFY(!linked);
+        QCOMPARE(answers.seen, QStringList({ QStringLiteral("wait") }));
+        QVERIFY(!manager::instance()->scanner()->isLinked());
+    }
+
     void aboutNamesTheLinkedScanner()
     {
         MainWindow window;
