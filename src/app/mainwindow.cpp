@@ -9,8 +9,12 @@
 #include "languagedialog.h"
 #include "mainform.h"
 #include "manager.h"
+#include "scannerlinking.h"
 #include "servicetitles.h"
 #include "ui_mainwindow.h"
+
+#include <scannerlist.h>
+#include <scannersdk.h>
 
 #include <QCloseEvent>
 #include <QDir>
@@ -98,6 +102,8 @@ void MainWindow::on_actionAbout_triggered()
     manager* data = manager::instance();
     AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), this);
     connect(&dialog, &AboutDialog::openAdjust_s, this, &MainWindow::openAdjust);
+    const QString scanner = data->scanner()->scannerName();
+    dialog.setScanner(ScannerList::isSimulatorName(scanner) ? ScannerList::simulator().label() : scanner);
     dialog.exec();
 }
 
@@ -142,6 +148,22 @@ void MainWindow::on_actionExit_triggered()
 {
     // The close event asks, so the question comes once whichever way the user closes.
     close();
+}
+
+void MainWindow::on_actionScanner_triggered()
+{
+    ScannerSDK* worker = manager::instance()->scanner();
+    const QString current = worker->scannerName();
+    const QString chosen = ScannerLinking::choose(ScannerList(), current, this);
+    const bool same = chosen == current
+        || (ScannerList::isSimulatorName(chosen) && ScannerList::isSimulatorName(current));
+    if (chosen.isEmpty() || (same && worker->isLinked()))
+        return;
+    if (!ScannerLinking::relink(worker, chosen, this)) {
+        // Not even the simulated scanner linked: nothing is left to scan with.
+        QMessageBox::critical(this, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
+        quitWithoutQuestion();
+    }
 }
 
 void MainWindow::on_actionLanguage_triggered()

@@ -43,6 +43,8 @@ public slots:
     void on_actionFirmwareUpdate_triggered();
     void on_actionAbout_triggered();
     void on_actionExit_triggered();
+    // The choice of the scanner; a new one is linked at once.
+    void on_actionScanner_triggered();
     // Asks the language question again and shows the choice at once.
     void on_actionLanguage_triggered();
     void Scanner_disconnect();

@@ -3,19 +3,19 @@
 #include "languagedialog.h"
 #include "mainwindow.h"
 #include "manager.h"
-#include "notifydialog.h"
+#include "scannerlinking.h"
 #include "scannersdk.h"
 #include "singleapplication.h"
 #include "userfolders.h"
 
+#include <scannerchoice.h>
+#include <scannerlist.h>
+
 #include <QDir>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 
-#include <memory>
-
-void Startup::run(SingleApplication& app)
+void Startup::run(SingleApplication& app, const QString& scanner)
 {
     const QString unusable = UserFolders::unusableFolder();
     // The language is asked only where the answer can be kept; without a usable folder
@@ -34,7 +34,7 @@ void Startup::run(SingleApplication& app)
     if (app.isRunning())
         reportAnotherInstance(app);
     else
-        runFirstInstance(app);
+        runFirstInstance(app, scanner);
     // Also after a second instance: the worker was never started, and destroying the
     // manager here keeps the order manager, then windows, then application.
     manager::release();
@@ -86,7 +86,23 @@ void Startup::reportAnotherInstance(SingleApplication& app)
         tr("Another program instance is already running, aborting."), QMessageBox::Ok);
 }
 
-void Startup::runFirstInstance(SingleApplication& app)
+QString Startup::scannerToLink(const QString& given)
+{
+    if (!given.isEmpty())
+        return given;
+    if (ScannerChoice::isStored())
+        return ScannerChoice::stored();
+    const ScannerList list;
+    // With the simulator alone there is nothing to choose; the question waits for
+    // the first start that finds a real scanner.
+    if (!list.hasSaneDevices())
+        return ScannerList::simulator().name;
+    const QString chosen = ScannerLinking::choose(list, ScannerList::simulator().name, nullptr);
+    // A cancelled choice stores nothing, so the question comes again next time.
+    return chosen.isEmpty() ? ScannerList::simulator().name : chosen;
+}
+
+void Startup::runFirstInstance(SingleApplication& app, const QString& scanner)
 {
     MainWindow window;
     QFont font = window.font();
@@ -105,20 +121,7 @@ void Startup::runFirstInstance(SingleApplication& app)
     if (!problems.isEmpty())
         QMessageBox::warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')), QMessageBox::Ok);
 
-    // The wait dialog lives only for the link: left hidden behind the main window it
-    // would still be offered to screen readers as an open "Korvane" dialog.
-    auto dialog = std::make_unique<NotifyDialog>();
-    dialog->setWindowTitle(tr("Korvane"));
-    QTimer::singleShot(kLinkTimeoutMilliseconds, dialog.get(), &NotifyDialog::linkFailure);
-    dialog->setMessage(tr("Initialize scanner. Please wait"));
-    QObject::connect(worker, &ScannerSDK::scannerLinkReady_s, dialog.get(), &NotifyDialog::linkSuccess,
-        Qt::QueuedConnection);
-    QObject::connect(worker, &ScannerSDK::scannerLinkFailure_s, dialog.get(), &NotifyDialog::linkFailure,
-        Qt::QueuedConnection);
-    worker->startLink();
-
-    const bool linked = dialog->exec() == QDialog::Accepted;
-    dialog.reset();
+    const bool linked = ScannerLinking::linkFirst(worker, scannerToLink(scanner), nullptr);
     if (linked) {
         const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
         const QPoint position = MainWindow::centredPosition(desktop, window.frameGeometry());

@@ -12,16 +12,19 @@ class Startup
     Q_DECLARE_TR_FUNCTIONS(Startup)
 
 public:
-    static constexpr int kLinkTimeoutMilliseconds = 60000;
-
     // Runs the application on app; returns when it is over. The event loop's result
-    // is not passed on: the program exits with 0 in every case.
-    static void run(SingleApplication& app);
+    // is not passed on: the program exits with 0 in every case. scanner, when given
+    // (the command line's --scanner), is linked for this run without asking and
+    // without changing the remembered choice.
+    static void run(SingleApplication& app, const QString& scanner = QString());
 
 private:
     static void settleLanguage(bool mayAsk);
     static void installLanguage(int index);
     static void reportUnusableFolder(const QString& folder);
     static void reportAnotherInstance(SingleApplication& app);
-    static void runFirstInstance(SingleApplication& app);
+    static void runFirstInstance(SingleApplication& app, const QString& scanner);
+    // The scanner to link: the one given, else the remembered one, else on a start
+    // that never chose one and finds SANE devices, the user's answer.
+    static QString scannerToLink(const QString& given);
 };

@@ -63,6 +63,30 @@ void ScannerSDK::forgetDeviceSeenForTests()
     s_deviceSeen.store(false);
 }
 
+void ScannerSDK::setScannerName(const QString& name)
+{
+    m_scannerName = name;
+    // The thread has not started, or has ended and been joined: nothing else
+    // touches the wrapper.
+    if (!isRunning())
+        m_device->setScannerName(name);
+}
+
+void ScannerSDK::relink(const QString& name)
+{
+    m_scannerName = name;
+    if (isRunning() && keepRunning()) {
+        queueRequest(RequestRelink, name.toUtf8());
+        return;
+    }
+    // A failed link ends the loop on its own; join it before starting again.
+    wait();
+    setScanRunning(true);
+    queueRequest(RequestRelink, name.toUtf8());
+    setKeepRunning(true);
+    start(QThread::InheritPriority);
+}
+
 void ScannerSDK::startLink()
 {
     setScanRunning(true);
@@ -288,6 +312,9 @@ void ScannerSDK::run()
             case RequestLink:
                 handleLink();
                 break;
+            case RequestRelink:
+                handleRelink(request);
+                break;
             case RequestFirmware:
                 handleFirmware(request);
                 break;
@@ -320,6 +347,18 @@ void ScannerSDK::handleLink()
         setKeepRunning(false);
     }
     m_linked.store(linked);
+}
+
+void ScannerSDK::handleRelink(const RequestSnapshot& request)
+{
+    m_linked.store(false);
+    m_device->unlink();
+    m_device->setScannerName(QString::fromUtf8(request.bytes));
+    // The new scanner is announced by the first poll that finds it, as at start-up,
+    // and its absence before that is no disconnect.
+    s_deviceSeen.store(false);
+    m_scannedOnce = false;
+    handleLink();
 }
 
 void ScannerSDK::handlePoll()

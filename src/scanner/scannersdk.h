@@ -54,6 +54,9 @@ struct ScanOptionRecord;
 //    sets it) does not revive them. keep-running is guarded by m_loopLock (which
 //    also wakes the worker's pauses). No code path holds two of the three locks.
 //  - linked is atomic: the request operations read it on the interface thread.
+//  - The scanner name is the interface thread's; the wrapper gets it from
+//    setScannerName() before the thread starts, or from the relink request's
+//    snapshot on the worker thread, which lets go of the old device first.
 //  - The service command is a flag of its own (atomic), not a queued request: the
 //    worker sends it before it takes the next request, so it never waits behind a
 //    queue of scans and never meets another device call.
@@ -74,6 +77,7 @@ public:
         RequestFirmware = 4,
         RequestGetScanParameter = 5,
         RequestSetScanParameter = 6,
+        RequestRelink = 7,
     };
 
     // Left, top, width and height in inches on the scanner's coordinates.
@@ -91,7 +95,16 @@ public:
     // prescan and scan.
     ScanProfile settings;
 
+    // The scanner the next link reaches, as ScannerList names it (the simulated one by
+    // default). Set before startLink(); relink() changes it later.
+    void setScannerName(const QString& name);
+    QString scannerName() const { return m_scannerName; }
+
     void startLink();
+    // Lets go of the linked scanner and links the one called name, announced as the
+    // first link is (scannerInquiry_s and scannerLinkReady_s, or scannerLinkFailure_s).
+    // Also after a failed link, whose loop has ended: the thread is started again.
+    void relink(const QString& name);
     void setKeepRunning(bool keepRunning);
     bool keepRunning() const;
     void setScanRunning(bool running);
@@ -183,6 +196,7 @@ private:
     static QString notLinkedReason();
 
     void handleLink();
+    void handleRelink(const RequestSnapshot& request);
     void handlePoll();
     void handleFirmware(const RequestSnapshot& request);
     void handleGetScanParameter(const RequestSnapshot& request);
@@ -200,6 +214,7 @@ private:
     void runParameterScan(const RequestSnapshot& request);
 
     // Written and read on the user-interface thread only; requests copy them.
+    QString m_scannerName;
     ScanArea m_scanArea;
     ImageTransform m_transform;
 

@@ -163,6 +163,7 @@ private slots:
         QCOMPARE(help.at(3)->objectName(), QStringLiteral("actionAbout"));
         // Close ends the File menu, below the entries that change settings.
         const QList<QAction*> file = menus.at(0)->menu()->actions();
+        QCOMPARE(file.value(0)->objectName(), QStringLiteral("actionScanner"));
         QCOMPARE(file.last()->objectName(), QStringLiteral("actionExit"));
         QVERIFY(file.contains(window.findChild<QAction*>(QStringLiteral("actionLanguage"))));
     }

@@ -28,6 +28,9 @@
 #include <notifydialog.h>
 #include <preferencesdialog.h>
 #include <profileediting.h>
+#include <scannerdialog.h>
+#include <scannerlinking.h>
+#include <scannerlist.h>
 #include <scannersdk.h>
 #include <scannerview.h>
 #include <startup.h>
@@ -221,9 +224,19 @@ void Session::startUp(manager* data)
     language.show();
     save(&language, QStringLiteral("language"));
 
+    ScannerDialog scanners;
+    scanners.setWindowTitle(Startup::tr("Korvane"));
+    // As it looks with SANE's test device found beside the simulated scanner.
+    scanners.setScanners({ ScannerList::simulator(),
+                             ScannerEntry { QStringLiteral("test:0"), QStringLiteral("Noname"),
+                                 QStringLiteral("frontend-tester"), QStringLiteral("virtual device") } },
+        ScannerList::simulator().name);
+    scanners.show();
+    save(&scanners, QStringLiteral("scanner-choice"));
+
     NotifyDialog wait;
     wait.setWindowTitle(Startup::tr("Korvane"));
-    wait.setMessage(Startup::tr("Initialize scanner. Please wait"));
+    wait.setMessage(ScannerLinking::tr("Initialize scanner. Please wait"));
     for (int tick = 0; tick < 4; ++tick)
         wait.timeArrival();
     wait.show();
@@ -293,6 +306,7 @@ void Session::serviceWindows(MainWindow& window, manager* data)
     }
     {
         AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), &window);
+        dialog.setScanner(ScannerList::simulator().label());
         dialog.show();
         save(&dialog, QStringLiteral("about"));
     }
