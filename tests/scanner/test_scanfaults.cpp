@@ -257,7 +257,9 @@ void TestScanFaults::defaultFolderNamedInFailure()
 
     QSignalSpy failed(m_results.get(), &WorkerSignals::requestFailed);
     QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
-    QVERIFY(manager::instance()->scanner()->requestScan());
+    ScannerSDK* sdk = manager::instance()->scanner();
+    sdk->setScanArea({ 0.2, 0.1, 0.12, 0.09 });
+    QVERIFY(sdk->requestScan());
     QVERIFY(done.wait(kWaitMs));
     QVERIFY(blocker.remove());
     QCOMPARE(failed.count(), 1);
