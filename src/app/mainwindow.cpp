@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include <formlook.h>
+
 #include "aboutdialog.h"
 #include "adjustdialog.h"
 #include "desktop.h"
@@ -80,9 +82,7 @@ void MainWindow::on_actionFirmwareUpdate_triggered()
 {
     manager* data = manager::instance();
     FWUpdateDialog dialog(data->scanner(), data->firmwareVersion(), this);
-    QFont font = dialog.font();
-    font.setPixelSize(12);
-    dialog.setFont(font);
+    dialog.setFont(FormLook::formFont(dialog.font()));
     if (dialog.exec() == QDialog::Accepted) {
         QMessageBox::information(this, tr("Update firmware"),
             tr("Update firmware success.\nIt will close Korvane softwrae now."), QMessageBox::Ok);

@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include <formlook.h>
+
 #include "languagedialog.h"
 #include "mainwindow.h"
 #include "manager.h"
@@ -105,8 +107,7 @@ QString Startup::scannerToLink(const QString& given)
 void Startup::runFirstInstance(SingleApplication& app, const QString& scanner)
 {
     MainWindow window;
-    QFont font = window.font();
-    font.setPixelSize(12);
+    const QFont font = FormLook::formFont(window.font());
     // The forms place their texts at fixed positions made for this size. Dialogs are
     // windows of their own and would take the desktop's font instead, which may be
     // larger and clip them, so the whole application gets it.

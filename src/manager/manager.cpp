@@ -1,6 +1,7 @@
 #include "manager.h"
 
 #include "cip_filmterms.h"
+#include "devicerecord.h"
 #include "installcheck.h"
 #include "processingsteps.h"
 #include "scannersdk.h"
@@ -65,7 +66,7 @@ void manager::release()
 manager::manager()
     : m_scanner(std::make_unique<ScannerSDK>())
     , m_processing(std::make_unique<ProcessingSteps>())
-    , m_deviceInfo(NVAScanner::kDeviceInfoSize, '\0')
+    , m_deviceInfo(DeviceRecord::fittedInfo(QByteArray()))
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
@@ -311,8 +312,7 @@ void manager::setRawMode(bool on)
 void manager::setScannerInfo(const QByteArray& record)
 {
     // A short record leaves the rest zero rather than reading past its end.
-    m_deviceInfo = record.left(NVAScanner::kDeviceInfoSize);
-    m_deviceInfo.append(NVAScanner::kDeviceInfoSize - m_deviceInfo.size(), '\0');
+    m_deviceInfo = DeviceRecord::fittedInfo(record);
 }
 
 QByteArray manager::scannerInfo() const
@@ -324,14 +324,14 @@ QString manager::firmwareVersion() const
 {
     if (m_deviceInfo.at(0) == 0)
         return QString();
-    return NVAScanner::firmwareVersion(scannerInfo());
+    return DeviceRecord::firmwareVersion(scannerInfo());
 }
 
 QString manager::hardwareVersion() const
 {
     if (m_deviceInfo.at(0) == 0)
         return QString();
-    return QString::number(NVAScanner::modelCode(scannerInfo()));
+    return QString::number(DeviceRecord::modelCode(scannerInfo()));
 }
 
 void manager::dumpStage(const STImage& image, const QString& name) const

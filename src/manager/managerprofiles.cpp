@@ -2,6 +2,7 @@
 #include "manager.h"
 
 #include <outputcommit.h>
+#include <slidepresets.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -64,30 +65,30 @@ void manager::buildSlots()
     // One working copy per settings kind is carried from slot to slot, so a value
     // set for one slot stays for the next unless that slot sets it again.
     SlideSettings slide;
-    slide.resolution = 1;
-    slide.colourDepth = 1;
+    slide.resolution = int(ScanProfile::Resolution::Normal);
+    slide.colourDepth = int(ScanProfile::ColourDepth::EightBit);
     slide.directory = pictures;
     slide.prefix = ScanProfile::defaultPrefix(ScanProfile::SlideMode);
     FilmSettings film;
-    film.resolution = 1;
-    film.colourDepth = 1;
+    film.resolution = int(ScanProfile::Resolution::Normal);
+    film.colourDepth = int(ScanProfile::ColourDepth::EightBit);
     film.directory = pictures;
     film.prefix = ScanProfile::defaultPrefix(ScanProfile::FilmMode);
 
-    auto slideSlot = [this, &slide](int slot, const char* description, int target) {
+    // The slide slots are the targets with a preset, slot n for target n.
+    auto slideSlot = [this, &slide](int slot, const char* description) {
+        const SlidePresets::Preset& preset = SlidePresets::kPresets.at(std::size_t(slot));
         slide.description = QString::fromLatin1(description);
-        slide.scanningTarget = target;
+        slide.scanningTarget = slot;
+        slide.saturation = { true, preset.slotSaturation };
+        slide.brightness = { true, preset.slotBrightness };
         slide.suggestedText = tr(kDefaultSuggestions[slot]);
         m_slots[slot].setMode(ScanProfile::SlideMode);
         m_slots[slot].setSlideSettings(slide);
     };
-    slideSlot(0, "Default 1", 0);
-    slide.saturation = { true, -38 };
-    slide.brightness = { true, 0 };
-    slideSlot(1, "Default 2", 1);
-    slide.saturation = { true, 49 };
-    slide.brightness = { true, 10 };
-    slideSlot(2, "Default 3", 2);
+    slideSlot(0, "Default 1");
+    slideSlot(1, "Default 2");
+    slideSlot(2, "Default 3");
 
     auto filmSlot = [this, &film](int slot, const char* description, int target) {
         film.description = QString::fromLatin1(description);

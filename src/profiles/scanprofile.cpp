@@ -92,7 +92,7 @@ int ScanProfile::fileFormat() const
 
 QString ScanProfile::extension() const
 {
-    return fileFormat() == 1 ? QStringLiteral(".jpg") : QStringLiteral(".tif");
+    return savesJpeg() ? QStringLiteral(".jpg") : QStringLiteral(".tif");
 }
 
 EnableValue ScanProfile::multipass() const
@@ -179,11 +179,15 @@ ExposureTriple ScanProfile::exposureTriple(int modelCode, const ServiceModeState
     return { balance[0], balance[1], balance[2] };
 }
 
+QString ScanProfile::outputFolder() const
+{
+    return directory().isEmpty() ? UserFolders::picturesFolder() : directory();
+}
+
 QString ScanProfile::nextOutputPath() const
 {
-    const QString folder = directory().isEmpty() ? UserFolders::picturesFolder() : directory();
     const QString name = isValidPrefix(prefix()) ? prefix() : defaultPrefix(m_mode);
-    return OutputName::nextFree(folder, name, extension());
+    return OutputName::nextFree(outputFolder(), name, extension());
 }
 
 QString ScanProfile::prefixPattern()

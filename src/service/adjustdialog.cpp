@@ -1,5 +1,7 @@
 #include "adjustdialog.h"
 
+#include <formlook.h>
+
 #include "servicetitles.h"
 #include "ui_adjustdialog.h"
 
@@ -18,7 +20,7 @@ adjustdialog::adjustdialog(QWidget* parent)
     connect(this, &adjustdialog::scannerSetScanParameter_s, this, &adjustdialog::scannerSetScanParameter,
         Qt::DirectConnection);
     m_timer = new QTimer(this);
-    m_timer->setInterval(kTickMilliseconds);
+    m_timer->setInterval(FormLook::kTickMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &adjustdialog::timeArrival);
     m_statusText = tr("Getting");
 }

@@ -27,8 +27,6 @@ class EngineerDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kTickMilliseconds = 500;
-
     // parent is the main window, whose title tells the mode.
     explicit EngineerDialog(ScannerSDK* worker, QWidget* parent = nullptr);
     ~EngineerDialog() override;

@@ -9,8 +9,8 @@
 #include "scannerview.h"
 #include "ui_mainform.h"
 
+#include <devicerecord.h>
 #include <manager.h>
-#include <nvascanner.h>
 #include <profileediting.h>
 #include <scannersdk.h>
 
@@ -40,7 +40,7 @@ MainForm::MainForm(QWidget* parent)
     connect(m_worker, &ScannerSDK::scannerRequestFailed_s, this, &MainForm::scannerRequestFailed);
 
     viewTransform.reset();
-    deviceInfoRecord = QByteArray(kDeviceInfoSize, '\0');
+    deviceInfoRecord = QByteArray(DeviceRecord::infoSize(), '\0');
 
     // One group, its ids the mode numbers, so keyboard users move between all ten
     // modes with the arrow keys.
@@ -237,11 +237,10 @@ void MainForm::editCustomSlot(int slot)
 
 void MainForm::on_toolButton_OpenFileLocation_clicked()
 {
-    const QString folder = manager::instance()->profile(modeIndex).directory();
+    const QString folder = manager::instance()->profile(modeIndex).outputFolder();
     // The folder of a mode that has not scanned yet may not exist; it is where the
     // scans will go, so it is made rather than refused.
-    if (!folder.isEmpty())
-        QDir().mkpath(folder);
+    QDir().mkpath(folder);
     if (!Desktop::openFolder(folder, this))
         warn(tr("The folder %1 could not be opened.").arg(QDir::toNativeSeparators(folder)));
 }
@@ -446,15 +445,15 @@ void MainForm::scanerScanKey()
 void MainForm::scanerInquiry(QByteArray dataArray)
 {
     // A short record is not a device record: keep the one we have.
-    if (dataArray.size() < kDeviceInfoSize)
+    if (dataArray.size() < DeviceRecord::infoSize())
         return;
-    deviceInfoRecord = dataArray.left(kDeviceInfoSize);
+    deviceInfoRecord = DeviceRecord::fittedInfo(dataArray);
     manager::instance()->setScannerInfo(deviceInfoRecord);
 }
 
 int MainForm::modelCode() const
 {
-    return NVAScanner::modelCode(deviceInfoRecord);
+    return DeviceRecord::modelCode(deviceInfoRecord);
 }
 
 void MainForm::updateInformationPanel()
@@ -480,7 +479,7 @@ void MainForm::updateElidedTexts()
     const InformationPanel panel(manager::instance()->profile(modeIndex));
     QLabel* directory = m_ui->label_Directory;
     directory->setText(panel.directoryText(directory->fontMetrics(), directory->width() / 2));
-    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(modeIndex).directory()));
+    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(modeIndex).outputFolder()));
     QLabel* suggested = m_ui->label_suggested;
     suggested->setText(panel.suggestedText(suggested->fontMetrics(), suggested->width()));
 }

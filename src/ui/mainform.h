@@ -35,7 +35,6 @@ class MainForm : public QWidget
 public:
     // The profile slot of each mode, 0 to 9.
     static constexpr int kModeCount = 10;
-    static constexpr int kDeviceInfoSize = 173;
 
     explicit MainForm(QWidget* parent = nullptr);
     ~MainForm() override;

@@ -16,6 +16,8 @@
 
 #include "modalwatcher.h"
 
+#include <formlook.h>
+
 #include <aboutdialog.h>
 #include <adjustdialog.h>
 #include <customdialog.h>
@@ -86,9 +88,7 @@ void settle()
 // The dialogs of the program get the main window's 12-pixel font, as it gives them.
 void useProgramFont(QWidget* widget)
 {
-    QFont font = widget->font();
-    font.setPixelSize(12);
-    widget->setFont(font);
+    widget->setFont(FormLook::formFont(widget->font()));
 }
 
 template <typename T> T* child(QWidget* parent, const char* name)
@@ -380,9 +380,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // As the program's start-up does: every window in the forms' 12-pixel font.
-    QFont font = QApplication::font();
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    QApplication::setFont(FormLook::formFont(QApplication::font()));
     QStringList arguments = application.arguments().mid(1);
     const bool german = arguments.size() == 3 && arguments.at(0) == QLatin1String("--language")
         && arguments.at(1) == QLatin1String("de");
