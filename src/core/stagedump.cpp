@@ -1,6 +1,7 @@
 #include "stagedump.h"
 
 #include "servicemodes.h"
+#include "imagemetadata.h"
 #include "stimage.h"
 #include "userfolders.h"
 
@@ -24,6 +25,16 @@ bool dumpStage(const STImage& image, const QString& name)
     // of its own; the copy is made only in RAW mode.
     STImage copy(image);
     return copy.saveTiff(stagePath(name, ".tif"));
+}
+
+bool dumpStage(const STImage& image, const QString& name, const ImageMetadata& metadata)
+{
+    if (!ServiceModes::instance().isRawMode())
+        return false;
+    ImageMetadata raw = metadata;
+    raw.srgb = false;
+    STImage copy(image);
+    return copy.saveTiff(stagePath(name, ".tif"), QString(), &raw);
 }
 
 bool dumpStage(const QImage& image, const QString& name)

@@ -2,6 +2,7 @@
 
 #include "imagefiles.h"
 #include "imagelog.h"
+#include "imagemetadata.h"
 #include "outputcommit.h"
 #include "rawenlarge.h"
 
@@ -80,7 +81,7 @@ Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QStr
 namespace
 {
 
-bool writeQtJpeg(const STImage& image, const QString& path)
+bool writeQtJpeg(const STImage& image, const QString& path, const ImageMetadata& metadata)
 {
     QImage picture = image.toQImage();
     if (picture.isNull())
@@ -100,6 +101,12 @@ bool writeQtJpeg(const STImage& image, const QString& path)
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
+    encoded = ImageMetadataFiles::insertJpegSegments(
+        encoded, ImageMetadataFiles::jpegSegments(metadata, image.resolution()));
+    if (encoded.isEmpty()) {
+        qCWarning(lcImage) << "writing" << path << "failed: the encoder gave no JPEG";
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded) != encoded.size()
         || !file.flush()) {
@@ -110,31 +117,31 @@ bool writeQtJpeg(const STImage& image, const QString& path)
     return file.error() == QFileDevice::NoError;
 }
 
-bool writeFile(
-    const STImage& image, const Prepared& prepared, bool jpeg, const QString& path, const QString& workFolder)
+bool writeFile(const STImage& image, const Prepared& prepared, bool jpeg, const QString& path,
+    const QString& workFolder, const ImageMetadata& metadata)
 {
     if (!prepared.enlarged) {
         if (jpeg)
-            return writeQtJpeg(image, path);
-        return ImageFiles::writeTiff(image, path, QString());
+            return writeQtJpeg(image, path, metadata);
+        return ImageFiles::writeTiff(image, path, QString(), &metadata);
     }
     const QString source = enlargedRawPath(workFolder);
     const std::uint32_t width = ImageFiles::enlargedSize(image.width());
     const std::uint32_t height = ImageFiles::enlargedSize(image.height());
     if (jpeg)
         return ImageFiles::writeJpegFromRaw(
-            prepared.bits, source, path, width, height, kEnlargedResolution, QByteArrayLiteral("jpg"));
+            prepared.bits, source, path, width, height, kEnlargedResolution, QByteArrayLiteral("jpg"), &metadata);
     if (ImageFiles::usesTiffTemplate(prepared.bits, width, height))
         return ImageFiles::writeTiffFromRawWithTemplate(
             source, path, width, height, kEnlargedResolution, ImageFiles::applicationDataFolder());
     return ImageFiles::writeTiffFromRawWithLibtiff(
-        prepared.bits, source, path, width, height, kEnlargedResolution, QStringLiteral("tif"));
+        prepared.bits, source, path, width, height, kEnlargedResolution, QStringLiteral("tif"), &metadata);
 }
 
 } // namespace
 
 QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
-    Failure* failure)
+    Failure* failure, const ImageMetadata& metadata)
 {
     QString written;
     Failure cause = prepared.ok ? Failure::None : prepared.failure;
@@ -153,7 +160,7 @@ QString write(const STImage& image, const Prepared& prepared, const QString& pat
             cause = diagnose(folder, 1);
         } else {
             const bool jpeg = path.contains(QLatin1String(".jpg"), Qt::CaseSensitive);
-            if (writeFile(image, prepared, jpeg, temporary, workFolder)) {
+            if (writeFile(image, prepared, jpeg, temporary, workFolder, metadata)) {
                 written = OutputCommit::commitWithoutReplacing(temporary, path);
                 // The chosen name exists and so did every later one it tried.
                 if (written.isEmpty())

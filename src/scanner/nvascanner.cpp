@@ -176,6 +176,31 @@ QString NVAScanner::firmwareVersion(const QByteArray& deviceInfo)
         int(sizeof(device::DeviceInfoRecord::firmwareVersion)));
 }
 
+namespace
+{
+
+// A zero-padded text field of the record; a field filled to its end has no zero.
+QString recordText(const QByteArray& deviceInfo, std::size_t offset, std::size_t size)
+{
+    if (deviceInfo.size() < static_cast<int>(device::kDeviceInfoSize))
+        return QString();
+    const char* begin = deviceInfo.constData() + offset;
+    const std::size_t length = ::strnlen(begin, size);
+    return QString::fromUtf8(begin, static_cast<int>(length)).trimmed();
+}
+
+} // namespace
+
+QString NVAScanner::deviceVendor(const QByteArray& deviceInfo)
+{
+    return recordText(deviceInfo, device::kDeviceInfoVendorOffset, device::kDeviceInfoVendorSize);
+}
+
+QString NVAScanner::deviceModel(const QByteArray& deviceInfo)
+{
+    return recordText(deviceInfo, device::kDeviceInfoProductOffset, device::kDeviceInfoProductSize);
+}
+
 int NVAScanner::startScan(device::ScanOptionRecord* record)
 {
     m_started = false;

@@ -81,6 +81,10 @@ public:
     // a record.
     static int modelCode(const QByteArray& deviceInfo);
     static QString firmwareVersion(const QByteArray& deviceInfo);
+    // The maker's and the product's names as the device reports them; empty text for a
+    // short record or a field the device left blank.
+    static QString deviceVendor(const QByteArray& deviceInfo);
+    static QString deviceModel(const QByteArray& deviceInfo);
 
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.

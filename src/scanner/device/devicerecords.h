@@ -90,6 +90,11 @@ constexpr std::size_t kFirmwareBlockSize = 131072;
 constexpr std::size_t kSessionBufferSize = 20;
 constexpr std::size_t kDeviceInfoModelOffset = 117;
 constexpr std::size_t kDeviceInfoFirmwareOffset = 33;
+// Zero-padded texts: the product (model) name, and the maker's name where the library gives one.
+constexpr std::size_t kDeviceInfoProductOffset = 1;
+constexpr std::size_t kDeviceInfoProductSize = 32;
+constexpr std::size_t kDeviceInfoVendorOffset = 85;
+constexpr std::size_t kDeviceInfoVendorSize = 32;
 constexpr std::size_t kFirmwareVersionOffset = 96; // in the firmware block
 
 #pragma pack(push, 1)
@@ -134,9 +139,10 @@ struct SessionRecord {
 // Command 22. Byte 0 is set to the record size before the call.
 struct DeviceInfoRecord {
     std::uint8_t recordSize;
-    std::uint8_t reserved0[32];
+    char product[32]; // bytes 1-32
     char firmwareVersion[4]; // bytes 33-36
-    std::uint8_t reserved1[80];
+    std::uint8_t reserved1[48];
+    char vendor[32]; // bytes 85-116
     std::uint16_t modelCode; // bytes 117-118
     std::uint8_t reserved2[54];
 };
@@ -230,6 +236,12 @@ constexpr std::size_t kPointerGrowth = kNativePointers64 ? 4 : 0;
 static_assert(sizeof(DeviceInfoRecord) == kDeviceInfoSize, "device information record");
 static_assert(offsetof(DeviceInfoRecord, firmwareVersion) == kDeviceInfoFirmwareOffset, "firmware version");
 static_assert(offsetof(DeviceInfoRecord, modelCode) == kDeviceInfoModelOffset, "model code");
+static_assert(offsetof(DeviceInfoRecord, product) == kDeviceInfoProductOffset
+        && sizeof(DeviceInfoRecord::product) == kDeviceInfoProductSize,
+    "product name");
+static_assert(offsetof(DeviceInfoRecord, vendor) == kDeviceInfoVendorOffset
+        && sizeof(DeviceInfoRecord::vendor) == kDeviceInfoVendorSize,
+    "vendor name");
 static_assert(sizeof(ScanParameterRecord) == kScanParameterSize, "scan parameter record");
 static_assert(offsetof(ScanParameterRecord, gain) == 12, "gain");
 static_assert(offsetof(ScanParameterRecord, lightness) == 15, "lightness");
