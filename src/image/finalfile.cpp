@@ -102,7 +102,7 @@ bool writeQtJpeg(const STImage& image, const QString& path, const ImageMetadata&
         return false;
     }
     encoded = ImageMetadataFiles::insertJpegSegments(
-        encoded, ImageMetadataFiles::jpegSegments(metadata, image.resolution()));
+        encoded, ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height()));
     if (encoded.isEmpty()) {
         qCWarning(lcImage) << "writing" << path << "failed: the encoder gave no JPEG";
         return false;

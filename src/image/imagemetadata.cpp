@@ -150,7 +150,7 @@ const QByteArray& srgbProfile()
     return profile;
 }
 
-QByteArray exifPayload(const ImageMetadata& metadata, int resolution)
+QByteArray exifPayload(const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height)
 {
     const QString date = metadata.dateTimeText();
     std::vector<Entry> main;
@@ -166,16 +166,23 @@ QByteArray exifPayload(const ImageMetadata& metadata, int resolution)
         main.push_back(ascii(0x0131, metadata.software));
     if (!date.isEmpty())
         main.push_back(ascii(0x0132, date));
+    main.push_back(shortValue(0x0213, 1)); // chroma sampled at the centre, as libjpeg does
     main.push_back(longValue(0x8769, 0)); // the Exif directory, placed below
 
     std::vector<Entry> exif;
+    // In tag order, as readers require; the version tags and the components are
+    // what a JPEG's Exif block must hold.
     exif.push_back({ 0x9000, Undefined, 4, QByteArrayLiteral("0230") });
     if (!date.isEmpty()) {
         exif.push_back(ascii(0x9003, date)); // taken
         exif.push_back(ascii(0x9004, date)); // digitised
     }
+    exif.push_back({ 0x9101, Undefined, 4, QByteArray("\1\2\3\0", 4) }); // Y, Cb, Cr
+    exif.push_back({ 0xA000, Undefined, 4, QByteArrayLiteral("0100") });
     // Without an embedded profile the samples are the scanner's own: uncalibrated.
     exif.push_back(shortValue(0xA001, metadata.srgb ? 1 : 0xFFFF));
+    exif.push_back(longValue(0xA002, width));
+    exif.push_back(longValue(0xA003, height));
 
     const std::uint32_t mainOffset = 8;
     const std::uint32_t exifOffset = mainOffset + directoryBytes(main);
@@ -204,9 +211,10 @@ QByteArray iccPayload()
     return payload;
 }
 
-QByteArray jpegSegments(const ImageMetadata& metadata, int resolution)
+QByteArray jpegSegments(
+    const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height)
 {
-    QByteArray segments = segment(0xE1, exifPayload(metadata, resolution));
+    QByteArray segments = segment(0xE1, exifPayload(metadata, resolution, width, height));
     if (metadata.srgb) {
         const QByteArray icc = iccPayload();
         if (!icc.isEmpty())

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
+
 // What a processed picture says about itself besides its pixels: the program that
 // wrote it, when it was scanned and on which scanner. The resolution travels with the
 // image. Empty texts and an invalid time are left out of the file.
@@ -30,15 +32,18 @@ namespace ImageMetadataFiles
 const QByteArray& srgbProfile();
 
 // The Exif block of a JPEG's APP1 marker ("Exif\0\0" and a little-endian TIFF
-// structure): Make, Model, resolution, Software, DateTime and, in the Exif
-// directory, the original date and the sRGB colour space when embedded.
-QByteArray exifPayload(const ImageMetadata& metadata, int resolution);
+// structure) of a picture of width x height pixels: Make, Model, resolution,
+// Software, DateTime and, in the Exif
+// directory, the original date and the sRGB colour space when embedded (else
+// "uncalibrated").
+QByteArray exifPayload(const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height);
 
 // The APP2 payload carrying the sRGB profile ("ICC_PROFILE\0", chunk 1 of 1).
 QByteArray iccPayload();
 
 // The APP1 and, with srgb, APP2 marker segments, markers and lengths included.
-QByteArray jpegSegments(const ImageMetadata& metadata, int resolution);
+QByteArray jpegSegments(
+    const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height);
 
 // jpeg with segments put after its SOI and JFIF APP0 markers, so that what a
 // reader looks for first stays where it was; empty when jpeg does not start with SOI.

@@ -148,7 +148,7 @@ bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QStri
     QByteArray exif;
     QByteArray icc;
     if (metadata) {
-        exif = ImageMetadataFiles::exifPayload(*metadata, resolution);
+        exif = ImageMetadataFiles::exifPayload(*metadata, resolution, width, height);
         if (metadata->srgb)
             icc = ImageMetadataFiles::iccPayload();
     }

@@ -27,6 +27,9 @@ ImageMetadata sampleMetadata()
 QString complaints(const QJsonObject& tags)
 {
     QString found;
+    const QString validation = tags.value(QStringLiteral("ExifTool:Validate")).toString();
+    if (validation != QLatin1String("0 0 0"))
+        found += QLatin1String("validation: ") + validation + QLatin1Char('\n');
     for (const QString& key : tags.keys()) {
         if (key.endsWith(QLatin1String(":Warning")) || key.endsWith(QLatin1String(":Error")))
             found += key + QLatin1String(": ") + tags.value(key).toString() + QLatin1Char('\n');
@@ -93,6 +96,8 @@ private slots:
             const JpegContents jpeg = readJpeg(path);
             QVERIFY(jpeg.ok);
             QCOMPARE(jpeg.xDensity, resolution);
+            QCOMPARE(ExifTool::value(tags, "ExifImageWidth", kExif), QString::number(jpeg.width));
+            QCOMPARE(ExifTool::value(tags, "ExifImageHeight", kExif), QString::number(jpeg.height));
             if (resolution == 10000)
                 QCOMPARE(jpeg.comments, QList<QByteArray> { QByteArray("jpg\0", 4) });
         } else {
@@ -184,7 +189,7 @@ private slots:
     {
         const QString longName(5000, QLatin1Char('x'));
         const ImageMetadata metadata = ImageMetadata::forScan(longName, longName, QDateTime::currentDateTime());
-        const QByteArray exif = ImageMetadataFiles::exifPayload(metadata, 300);
+        const QByteArray exif = ImageMetadataFiles::exifPayload(metadata, 300, 8, 8);
         QVERIFY(exif.size() < 2000);
         QTemporaryDir work;
         STImage image = randomImage(8, 8, 8, 3);

@@ -20,14 +20,15 @@ inline QString program()
     return QStandardPaths::findExecutable(QStringLiteral("exiftool"));
 }
 
-// The tags of path as "Group:Name" -> value, numbers as numbers (-n); empty when
-// exiftool is missing or fails.
+// Every tag of path as "Group:Name" -> value, numbers as numbers (-n), with exiftool's
+// structural check ("ExifTool:Validate", "errors warnings minor") and its warnings;
+// empty when exiftool is missing or fails.
 inline QJsonObject tags(const QString& path)
 {
     QProcess tool;
     tool.start(program(),
         { QStringLiteral("-json"), QStringLiteral("-n"), QStringLiteral("-G0"), QStringLiteral("-a"),
-            QStringLiteral("-validate"), QStringLiteral("-warning"), QStringLiteral("-error"), path });
+            QStringLiteral("-All"), QStringLiteral("-validate"), QStringLiteral("-warning"), QStringLiteral("-error"), path });
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return QJsonObject();
     const QJsonArray files = QJsonDocument::fromJson(tool.readAllStandardOutput()).array();
