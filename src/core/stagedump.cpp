@@ -1,7 +1,7 @@
 #include "stagedump.h"
 
-#include "servicemodes.h"
 #include "imagemetadata.h"
+#include "servicemodes.h"
 #include "stimage.h"
 #include "userfolders.h"
 

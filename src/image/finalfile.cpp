@@ -101,8 +101,8 @@ bool writeQtJpeg(const STImage& image, const QString& path, const ImageMetadata&
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
-    encoded = ImageMetadataFiles::insertJpegSegments(
-        encoded, ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height()));
+    encoded = ImageMetadataFiles::insertJpegSegments(encoded,
+        ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height()));
     if (encoded.isEmpty()) {
         qCWarning(lcImage) << "writing" << path << "failed: the encoder gave no JPEG";
         return false;
@@ -129,8 +129,8 @@ bool writeFile(const STImage& image, const Prepared& prepared, bool jpeg, const 
     const std::uint32_t width = ImageFiles::enlargedSize(image.width());
     const std::uint32_t height = ImageFiles::enlargedSize(image.height());
     if (jpeg)
-        return ImageFiles::writeJpegFromRaw(
-            prepared.bits, source, path, width, height, kEnlargedResolution, QByteArrayLiteral("jpg"), &metadata);
+        return ImageFiles::writeJpegFromRaw(prepared.bits, source, path, width, height, kEnlargedResolution,
+            QByteArrayLiteral("jpg"), &metadata);
     if (ImageFiles::usesTiffTemplate(prepared.bits, width, height))
         return ImageFiles::writeTiffFromRawWithTemplate(
             source, path, width, height, kEnlargedResolution, ImageFiles::applicationDataFolder());

@@ -150,7 +150,8 @@ const QByteArray& srgbProfile()
     return profile;
 }
 
-QByteArray exifPayload(const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height)
+QByteArray exifPayload(
+    const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height)
 {
     const QString date = metadata.dateTimeText();
     std::vector<Entry> main;

@@ -36,7 +36,8 @@ const QByteArray& srgbProfile();
 // Software, DateTime and, in the Exif
 // directory, the original date and the sRGB colour space when embedded (else
 // "uncalibrated").
-QByteArray exifPayload(const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height);
+QByteArray exifPayload(
+    const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height);
 
 // The APP2 payload carrying the sRGB profile ("ICC_PROFILE\0", chunk 1 of 1).
 QByteArray iccPayload();

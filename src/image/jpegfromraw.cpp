@@ -78,8 +78,8 @@ int compress(std::FILE* out, std::uint32_t width, std::uint32_t height, int reso
     jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment), commentBytes);
     // After the comment, so that every byte before it stays where it always was.
     if (exif)
-        jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif->constData()),
-            unsigned(exif->size()));
+        jpeg_write_marker(
+            &info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif->constData()), unsigned(exif->size()));
     if (icc && !icc->isEmpty())
         jpeg_write_marker(
             &info, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(icc->constData()), unsigned(icc->size()));

@@ -107,6 +107,23 @@ private slots:
         }
     }
 
+    // The very large TIFFs keep their prepared layout, and with it the tags it holds:
+    // the program, the resolution and the sRGB colour space (no date, scanner or profile).
+    void templatePathCarriesItsPreparedTags()
+    {
+        const STImage enlarged = randomImage(9, 7, 16, 3);
+        const QString raw = m_dir.filePath(QStringLiteral("template.raw"));
+        QVERIFY(enlarged.dumpRaw(raw));
+        const QString path = m_dir.filePath(QStringLiteral("template.tif"));
+        QVERIFY(ImageFiles::writeTiffFromRawWithTemplate(
+            raw, path, 9, 7, 10000, ImageFiles::applicationDataFolder()));
+        const QJsonObject tags = ExifTool::tags(path);
+        QVERIFY2(complaints(tags).isEmpty(), qPrintable(complaints(tags)));
+        QCOMPARE(ExifTool::value(tags, "Software", kExif), QStringLiteral("Korvane"));
+        QCOMPARE(ExifTool::value(tags, "XResolution", kExif), QStringLiteral("10000"));
+        QCOMPARE(ExifTool::value(tags, "ColorSpace", kExif), QStringLiteral("1"));
+    }
+
     // Texts the device left blank are left out, not written empty.
     void blankScannerFieldsAreLeftOut_data()
     {
@@ -161,7 +178,8 @@ private slots:
         QTest::addColumn<QByteArray>("jpeg");
         QTest::addColumn<int>("at"); // -1: refused
         const QByteArray app0 = QByteArray::fromHex("ffe000104a46494600010101006400640000");
-        QTest::newRow("after JFIF") << QByteArray::fromHex("ffd8") + app0 + QByteArray::fromHex("ffdbffd9") << 20;
+        QTest::newRow("after JFIF") << QByteArray::fromHex("ffd8") + app0 + QByteArray::fromHex("ffdbffd9")
+                                    << 20;
         QTest::newRow("no JFIF: after SOI") << QByteArray::fromHex("ffd8ffdbffd9") << 2;
         QTest::newRow("APP0 longer than the file") << QByteArray::fromHex("ffd8ffe0ff00") << 2;
         QTest::newRow("not a JPEG") << QByteArray("II*\0", 4) << -1;
@@ -188,7 +206,8 @@ private slots:
     void longTextsAreCut()
     {
         const QString longName(5000, QLatin1Char('x'));
-        const ImageMetadata metadata = ImageMetadata::forScan(longName, longName, QDateTime::currentDateTime());
+        const ImageMetadata metadata
+            = ImageMetadata::forScan(longName, longName, QDateTime::currentDateTime());
         const QByteArray exif = ImageMetadataFiles::exifPayload(metadata, 300, 8, 8);
         QVERIFY(exif.size() < 2000);
         QTemporaryDir work;

@@ -28,7 +28,8 @@ inline QJsonObject tags(const QString& path)
     QProcess tool;
     tool.start(program(),
         { QStringLiteral("-json"), QStringLiteral("-n"), QStringLiteral("-G0"), QStringLiteral("-a"),
-            QStringLiteral("-All"), QStringLiteral("-validate"), QStringLiteral("-warning"), QStringLiteral("-error"), path });
+            QStringLiteral("-All"), QStringLiteral("-validate"), QStringLiteral("-warning"),
+            QStringLiteral("-error"), path });
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
         return QJsonObject();
     const QJsonArray files = QJsonDocument::fromJson(tool.readAllStandardOutput()).array();

@@ -97,9 +97,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     parser.addHelpOption();
     const QCommandLineOption prescan(
         QStringLiteral("prescan"), tr("Run the prescan pipeline instead of the final scan's."));
-    const QCommandLineOption stages(
-        QStringLiteral("stages"), tr("Write every stage image into DIR (a folder per input for several)."),
-        tr("DIR"));
+    const QCommandLineOption stages(QStringLiteral("stages"),
+        tr("Write every stage image into DIR (a folder per input for several)."), tr("DIR"));
     const QCommandLineOption profile(QStringLiteral("profile"),
         tr("The profile file (.kor). Default: the RAW-mode profile beside each input (INPUT.kor, else "
            "Scan.kor, or preScan.kor with --prescan)."),
@@ -112,8 +111,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     const QCommandLineOption jobs({ QStringLiteral("j"), QStringLiteral("jobs") },
         tr("Process N inputs at a time. Default: one per processor core."), tr("N"));
     parser.addOptions({ prescan, stages, profile, model, outputDir, jobs });
-    parser.addPositionalArgument(QStringLiteral("INPUT.tif"), tr("The 16-bit RGB TIFFs to process."),
-        QStringLiteral("INPUT.tif..."));
+    parser.addPositionalArgument(
+        QStringLiteral("INPUT.tif"), tr("The 16-bit RGB TIFFs to process."), QStringLiteral("INPUT.tif..."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
         tr("The file to write (JPEG when its name contains .jpg, else TIFF) or the output folder."),
         QStringLiteral("OUTPUT|FOLDER"));
@@ -144,7 +143,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
         bool numeric = false;
         arguments.model = parser.value(model).toInt(&numeric);
         if (!numeric || !ScannerModels::isSupported(arguments.model)) {
-            error = tr("unsupported model code %1: use one of %2").arg(parser.value(model), supportedModels());
+            error
+                = tr("unsupported model code %1: use one of %2").arg(parser.value(model), supportedModels());
             return false;
         }
     }
@@ -159,7 +159,8 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     // Absolute now: the tool changes into its own folder, where the parameter files are.
     arguments.prescan = parser.isSet(prescan);
     arguments.stages = parser.isSet(stages) ? QFileInfo(parser.value(stages)).absoluteFilePath() : QString();
-    arguments.profile = parser.isSet(profile) ? QFileInfo(parser.value(profile)).absoluteFilePath() : QString();
+    arguments.profile
+        = parser.isSet(profile) ? QFileInfo(parser.value(profile)).absoluteFilePath() : QString();
     if (!arguments.outputFolder.isEmpty())
         arguments.outputFolder = QFileInfo(arguments.outputFolder).absoluteFilePath();
     for (const QString& input : qAsConst(positional))
@@ -227,7 +228,8 @@ private:
     {
         if (!m_terminal)
             return;
-        std::printf("\r\033[K%s", qUtf8Printable(tr("%1 of %2 done, %3 failed").arg(m_done).arg(m_total).arg(m_failed)));
+        std::printf("\r\033[K%s",
+            qUtf8Printable(tr("%1 of %2 done, %3 failed").arg(m_done).arg(m_total).arg(m_failed)));
         std::fflush(stdout);
     }
 
@@ -273,10 +275,11 @@ int main(int argc, char* argv[])
                                                   : arguments.profile;
         if (job.profile.isEmpty()) {
             ++failedBeforeStart;
-            printError(tr("%1: no profile given and no RAW-mode profile (%2.kor or %3) beside it; "
-                          "name one with --profile")
-                           .arg(input, QFileInfo(input).completeBaseName(),
-                               arguments.prescan ? QStringLiteral("preScan.kor") : QStringLiteral("Scan.kor")));
+            printError(
+                tr("%1: no profile given and no RAW-mode profile (%2.kor or %3) beside it; "
+                   "name one with --profile")
+                    .arg(input, QFileInfo(input).completeBaseName(),
+                        arguments.prescan ? QStringLiteral("preScan.kor") : QStringLiteral("Scan.kor")));
             continue;
         }
         if (single) {
@@ -300,7 +303,8 @@ int main(int argc, char* argv[])
     settings.model = arguments.model;
     if (!CIP_FilmTerms::loadAll(QFile::encodeName(QCoreApplication::applicationDirPath()).constData())) {
         for (const std::string& file : CIP_FilmTerms::failedFiles())
-            printError(tr("film term %1 did not load; its step is skipped").arg(QString::fromStdString(file)));
+            printError(
+                tr("film term %1 did not load; its step is skipped").arg(QString::fromStdString(file)));
     }
     for (int i = 0; i < ProcessingSteps::kFilmTermTables; ++i)
         settings.tables[std::size_t(i)] = CIP_FilmTerms::table(i);
@@ -313,8 +317,8 @@ int main(int argc, char* argv[])
     }
 
     removeAbandonedWorkFolders(arguments.outputFolder);
-    const int threads = std::max(1,
-        std::min(arguments.jobs > 0 ? arguments.jobs : QThread::idealThreadCount(), int(jobs.size())));
+    const int threads = std::max(
+        1, std::min(arguments.jobs > 0 ? arguments.jobs : QThread::idealThreadCount(), int(jobs.size())));
     Progress progress(int(jobs.size()));
     std::atomic<std::size_t> next { 0 };
     auto work = [&] {

@@ -64,8 +64,8 @@ ImageMetadata TiffInput::scanMetadata(const QString& path)
     if (TiffFile tiff = open(path)) {
         make = textTag(tiff.get(), TIFFTAG_MAKE);
         model = textTag(tiff.get(), TIFFTAG_MODEL);
-        const QDateTime tagged
-            = QDateTime::fromString(textTag(tiff.get(), TIFFTAG_DATETIME), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        const QDateTime tagged = QDateTime::fromString(
+            textTag(tiff.get(), TIFFTAG_DATETIME), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
         if (tagged.isValid())
             scanned = tagged;
     }
