@@ -1,10 +1,13 @@
 #include "stagedump.h"
 
+#include "imagefiles.h"
 #include "imagemetadata.h"
+#include "outputcommit.h"
 #include "servicemodes.h"
 #include "stimage.h"
 #include "userfolders.h"
 
+#include <QFile>
 #include <QImage>
 
 namespace
@@ -33,8 +36,15 @@ bool dumpStage(const STImage& image, const QString& name, const ImageMetadata& m
         return false;
     ImageMetadata raw = metadata;
     raw.srgb = false;
-    STImage copy(image);
-    return copy.saveTiff(stagePath(name, ".tif"), QString(), &raw);
+    const QString path = stagePath(name, ".tif");
+    const QString temporary = OutputCommit::createTemporaryBeside(path);
+    if (temporary.isEmpty())
+        return false;
+    if (!ImageFiles::writeTiff(image, temporary, QString(), &raw)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return OutputCommit::commitReplacing(temporary, path);
 }
 
 bool dumpStage(const QImage& image, const QString& name)

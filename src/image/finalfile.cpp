@@ -101,14 +101,19 @@ bool writeQtJpeg(const STImage& image, const QString& path, const ImageMetadata&
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
-    encoded = ImageMetadataFiles::insertJpegSegments(encoded,
-        ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height()));
-    if (encoded.isEmpty()) {
+    // Written in three pieces rather than spliced: a copy of the whole JPEG would cost
+    // more than the metadata itself.
+    const qint64 at = ImageMetadataFiles::jpegSegmentsPosition(encoded);
+    if (at < 0) {
         qCWarning(lcImage) << "writing" << path << "failed: the encoder gave no JPEG";
         return false;
     }
+    const QByteArray segments
+        = ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded) != encoded.size()
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded.constData(), at) != at
+        || file.write(segments) != segments.size()
+        || file.write(encoded.constData() + at, encoded.size() - at) != encoded.size() - at
         || !file.flush()) {
         qCWarning(lcImage) << "writing" << path << "failed:" << file.errorString();
         return false;

@@ -224,22 +224,16 @@ QByteArray jpegSegments(
     return segments;
 }
 
-QByteArray insertJpegSegments(const QByteArray& jpeg, const QByteArray& segments)
+int jpegSegmentsPosition(const QByteArray& jpeg)
 {
     if (jpeg.size() < 4 || std::uint8_t(jpeg[0]) != 0xFF || std::uint8_t(jpeg[1]) != 0xD8)
-        return QByteArray();
-    int at = 2;
+        return -1;
     if (std::uint8_t(jpeg[2]) == 0xFF && std::uint8_t(jpeg[3]) == 0xE0 && jpeg.size() >= 6) {
         const int length = (std::uint8_t(jpeg[4]) << 8) | std::uint8_t(jpeg[5]);
         if (2 + 2 + length <= jpeg.size())
-            at = 2 + 2 + length;
+            return 2 + 2 + length;
     }
-    QByteArray out;
-    out.reserve(jpeg.size() + segments.size());
-    out.append(jpeg.constData(), at);
-    out.append(segments);
-    out.append(jpeg.constData() + at, jpeg.size() - at);
-    return out;
+    return 2;
 }
 
 } // namespace ImageMetadataFiles

@@ -46,8 +46,8 @@ QByteArray iccPayload();
 QByteArray jpegSegments(
     const ImageMetadata& metadata, int resolution, std::uint32_t width, std::uint32_t height);
 
-// jpeg with segments put after its SOI and JFIF APP0 markers, so that what a
-// reader looks for first stays where it was; empty when jpeg does not start with SOI.
-QByteArray insertJpegSegments(const QByteArray& jpeg, const QByteArray& segments);
+// Where segments go in jpeg: after its SOI and JFIF APP0 markers, so that what a
+// reader looks for first stays where it was; -1 when jpeg does not start with SOI.
+int jpegSegmentsPosition(const QByteArray& jpeg);
 
 } // namespace ImageMetadataFiles

@@ -11,8 +11,6 @@
 #include <cstdint>
 #include <memory>
 
-struct ImageMetadata;
-
 // The scan image: width x height pixels of interleaved samples (8 bits, or 16-bit
 // little-endian words), rows without padding, resolution in dpi for the files.
 //
@@ -116,9 +114,8 @@ public:
     // beside the target and rename it over the target only when complete; on
     // failure the temporary file is removed, the target is left as it was and the
     // result is false. (Final scans, which must never replace a file, go through
-    // finalfile.h.) The scanner's own samples get metadata without a colour profile.
-    bool saveTiff(
-        const QString& path, const QString& description = QString(), const ImageMetadata* metadata = nullptr);
+    // finalfile.h.)
+    bool saveTiff(const QString& path, const QString& description = QString());
     // The pixel array as a headerless raw file, written in place (raw files are
     // scratch files of the 10000 dpi path); a failed write removes it.
     bool dumpRaw(const QString& path) const;

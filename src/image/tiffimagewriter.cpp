@@ -70,14 +70,14 @@ bool writeTiff(
 
 } // namespace ImageFiles
 
-bool STImage::saveTiff(const QString& path, const QString& description, const ImageMetadata* metadata)
+bool STImage::saveTiff(const QString& path, const QString& description)
 {
     // The scratch row of the writer; the rows themselves go straight from the pixels.
     growRowBuffer(bytesPerLine());
     const QString temporary = OutputCommit::createTemporaryBeside(path);
     if (temporary.isEmpty())
         return false;
-    if (!ImageFiles::writeTiff(*this, temporary, description, metadata)) {
+    if (!ImageFiles::writeTiff(*this, temporary, description)) {
         QFile::remove(temporary);
         return false;
     }
