@@ -65,7 +65,8 @@ void jpegSegments(benchmark::State& state)
 }
 BENCHMARK(jpegSegments)->Name("ours/jpeg_metadata_segments")->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The roll: eight 1800 dpi frames (2587 x 1723) with their profile beside them.
+// The roll: eight whole-window frames at 3600 dpi (5173 x 3445) of colour negative
+// film, with the steps a user switches on and the profile beside them.
 struct Roll {
     QTemporaryDir dir;
     QString out;
@@ -73,11 +74,19 @@ struct Roll {
 
     Roll()
     {
-        const bench::Image16 source = bench::makeTestImage(2587, 1723, 7);
+        const bench::Image16& source = bench::standardImage3600();
         STImage frame;
-        frame.setData(2587, 1723, 16, 3, source.samples.data(), source.bytes());
-        frame.setResolution(1800);
+        frame.setData(std::uint32_t(source.width), std::uint32_t(source.height), 16, 3, source.samples.data(),
+            source.bytes());
+        frame.setResolution(3600);
         ScanProfile profile;
+        FilmSettings film;
+        film.scanningTarget = 1;
+        film.noiseReduction = { true, 1 };
+        film.autoContrast = { true, 0 };
+        film.brightness = { true, 12 };
+        profile.setFilmSettings(film);
+        profile.setMode(ScanProfile::FilmMode);
         profile.save(dir.filePath(QStringLiteral("Scan.kor")));
         for (int i = 1; i <= 8; ++i) {
             const QString path = dir.filePath(QStringLiteral("frame%1.tif").arg(i));
