@@ -805,6 +805,18 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
         <source>Are you sure to exit Korvane?</source>
         <translation>Möchten Sie Korvane wirklich beenden?</translation>
     </message>
+    <message>
+        <source>&amp;Language...</source>
+        <translation>Sp&amp;rache...</translation>
+    </message>
+    <message>
+        <source>Korvane could not save the language in %1, so it is shown in this language only until Korvane is closed.</source>
+        <translation>Korvane konnte die Sprache nicht in %1 speichern; sie gilt daher nur, bis Korvane geschlossen wird.</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
 </context>
 <context>
     <name>MicroSides</name>
@@ -1253,6 +1265,10 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>The translation file %1 is missing or damaged. Korvane is shown in English; install Korvane again to restore it.</source>
         <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>The translation file %1 is missing or damaged, so Korvane keeps its language; install Korvane again to restore it.</source>
+        <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt, daher behält Korvane seine Sprache; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
     </message>
 </context>
 </TS>

@@ -6,8 +6,10 @@
 #include "engineerdialog.h"
 #include "fwupdatedialog.h"
 #include "installcheck.h"
+#include "languagedialog.h"
 #include "mainform.h"
 #include "manager.h"
+#include "servicetitles.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -24,13 +26,12 @@ MainWindow::MainWindow(QWidget* parent)
 
     const Qt::WindowFlags serviceFlags = Qt::Dialog | Qt::WindowCloseButtonHint;
     m_engineer = new EngineerDialog(manager::instance()->scanner(), this);
-    m_engineer->setWindowTitle(tr("Engineer Setting"));
     m_engineer->setWindowFlags(serviceFlags);
     m_engineer->hide();
     m_adjust = new adjustdialog(this);
-    m_adjust->setWindowTitle(tr("Adjust Setting"));
     m_adjust->setWindowFlags(serviceFlags);
     m_adjust->hide();
+    titleServiceWindows();
 
     auto* engineerKey = new QShortcut(engineerShortcut(), this);
     connect(engineerKey, &QShortcut::activated, this, &MainWindow::openEngineer);
@@ -141,6 +142,54 @@ void MainWindow::on_actionExit_triggered()
 {
     // The close event asks, so the question comes once whichever way the user closes.
     close();
+}
+
+void MainWindow::on_actionLanguage_triggered()
+{
+    manager* data = manager::instance();
+    const QStringList names = data->languageNames();
+    if (names.isEmpty()) {
+        QMessageBox::warning(this, tr("Korvane"), manager::languageListProblem(), QMessageBox::Ok);
+        return;
+    }
+    LanguageDialog dialog(this);
+    dialog.setWindowTitle(tr("Korvane"));
+    dialog.setLanguages(names);
+    dialog.setCurrentLanguage(data->language());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int chosen = dialog.selectedLanguage();
+    if (chosen < 0 || chosen == data->language())
+        return;
+    const QString problem = data->switchLanguage(chosen);
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, tr("Korvane"), problem, QMessageBox::Ok);
+        return;
+    }
+    if (!data->setLanguage(chosen)) {
+        QMessageBox::warning(this, tr("Korvane"),
+            tr("Korvane could not save the language in %1, so it is shown in this language only until "
+               "Korvane is closed.")
+                .arg(QDir::toNativeSeparators(manager::languageChoiceFile())),
+            QMessageBox::Ok);
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    m_ui->retranslateUi(this);
+    // The form's own title is a placeholder; the shown one says the service mode.
+    ServiceTitles::retranslate(this);
+    titleServiceWindows();
+}
+
+void MainWindow::titleServiceWindows()
+{
+    m_engineer->setWindowTitle(tr("Engineer Setting"));
+    m_adjust->setWindowTitle(tr("Adjust Setting"));
 }
 
 void MainWindow::Scanner_disconnect()

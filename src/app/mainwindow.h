@@ -43,18 +43,22 @@ public slots:
     void on_actionFirmwareUpdate_triggered();
     void on_actionAbout_triggered();
     void on_actionExit_triggered();
+    // Asks the language question again and shows the choice at once.
+    void on_actionLanguage_triggered();
     void Scanner_disconnect();
     void openEngineer();
     void openAdjust();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     // Where the service windows open: the main window the manager knows, else this.
     QPoint serviceWindowPosition() const;
     void quitWithoutQuestion();
+    void titleServiceWindows();
 
     // Set once the scanner is gone: the application ends without asking.
     bool m_quitting = false;

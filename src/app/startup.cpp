@@ -20,7 +20,7 @@ void Startup::run(SingleApplication& app)
     const QString unusable = UserFolders::unusableFolder();
     // The language is asked only where the answer can be kept; without a usable folder
     // the start-up stops right after, and the question comes again next time.
-    settleLanguage(app, unusable.isEmpty());
+    settleLanguage(unusable.isEmpty());
     if (!unusable.isEmpty()) {
         reportUnusableFolder(unusable);
         manager::release();
@@ -40,13 +40,13 @@ void Startup::run(SingleApplication& app)
     manager::release();
 }
 
-void Startup::settleLanguage(SingleApplication& app, bool mayAsk)
+void Startup::settleLanguage(bool mayAsk)
 {
     manager* data = manager::instance();
     if (!data->loadLanguageMap())
         return;
     if (data->language() != -1) {
-        installLanguage(app, data->language());
+        installLanguage(data->language());
         return;
     }
     if (!mayAsk)
@@ -57,17 +57,15 @@ void Startup::settleLanguage(SingleApplication& app, bool mayAsk)
     // A cancelled choice stores nothing, so the question comes again next time.
     if (dialog.exec() == QDialog::Accepted && dialog.selectedLanguage() >= 0) {
         data->setLanguage(dialog.selectedLanguage());
-        installLanguage(app, dialog.selectedLanguage());
+        installLanguage(dialog.selectedLanguage());
     }
 }
 
-void Startup::installLanguage(SingleApplication& app, int index)
+void Startup::installLanguage(int index)
 {
     manager* data = manager::instance();
-    if (!data->loadLanguage(index))
-        return;
-    app.installTranslator(data->qtTranslator());
-    app.installTranslator(data->translator());
+    if (data->loadLanguage(index))
+        data->installTranslators();
 }
 
 void Startup::reportUnusableFolder(const QString& folder)

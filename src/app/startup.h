@@ -19,8 +19,8 @@ public:
     static void run(SingleApplication& app);
 
 private:
-    static void settleLanguage(SingleApplication& app, bool mayAsk);
-    static void installLanguage(SingleApplication& app, int index);
+    static void settleLanguage(bool mayAsk);
+    static void installLanguage(int index);
     static void reportUnusableFolder(const QString& folder);
     static void reportAnotherInstance(SingleApplication& app);
     static void runFirstInstance(SingleApplication& app);

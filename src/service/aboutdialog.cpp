@@ -60,5 +60,5 @@ void AboutDialog::toggleRawMode()
     manager* data = manager::instance();
     const bool on = !data->isRawMode();
     data->setRawMode(on);
-    ServiceTitles::setFor(parentWidget(), on ? ServiceTitles::rawMode() : ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), on ? ServiceTitles::RawMode : ServiceTitles::Plain);
 }

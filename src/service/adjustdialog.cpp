@@ -35,8 +35,8 @@ void adjustdialog::openDialog()
     manager* data = manager::instance();
     data->setEngineerMode(true);
     show();
-    ServiceTitles::setFor(parentWidget(),
-        data->isRawMode() ? ServiceTitles::rawAndEngineerMode() : ServiceTitles::engineerMode());
+    ServiceTitles::setFor(
+        parentWidget(), data->isRawMode() ? ServiceTitles::RawAndEngineerMode : ServiceTitles::EngineerMode);
     m_ui->groupBox_Adjustment->setEnabled(true);
     if (!m_shownBefore) {
         m_shownBefore = true;
@@ -50,8 +50,7 @@ void adjustdialog::closeDialog()
     manager* data = manager::instance();
     data->setEngineerMode(false);
     hide();
-    ServiceTitles::setFor(
-        parentWidget(), data->isRawMode() ? ServiceTitles::rawMode() : ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), data->isRawMode() ? ServiceTitles::RawMode : ServiceTitles::Plain);
     m_ui->label_message->clear();
 }
 
@@ -95,4 +94,11 @@ void adjustdialog::timeArrival()
     m_ui->label_message->setText(m_statusText + QString(dots, QLatin1Char('.')));
     // Never reset: a new operation continues the cycle where the last one stopped.
     m_ticks = (m_ticks + 1) % 10;
+}
+
+void adjustdialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ServiceTitles::retranslateServiceForm(this, *m_ui);
 }

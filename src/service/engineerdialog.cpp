@@ -62,7 +62,7 @@ void EngineerDialog::openDialog()
 {
     manager::instance()->setEngineerMode(true);
     show();
-    ServiceTitles::setFor(parentWidget(), ServiceTitles::engineerMode());
+    ServiceTitles::setFor(parentWidget(), ServiceTitles::EngineerMode);
     if (m_record.isEmpty()) {
         // Reopened before any answer: ask again rather than write a record whose
         // other bytes were never read.
@@ -77,7 +77,7 @@ void EngineerDialog::closeDialog()
     m_timer->stop();
     manager::instance()->setEngineerMode(false);
     hide();
-    ServiceTitles::setFor(parentWidget(), ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), ServiceTitles::Plain);
     m_ui->label_message->clear();
 }
 
@@ -174,4 +174,11 @@ void EngineerDialog::timeArrival()
     m_ui->label_message->setText(m_statusText + QString(dots, QLatin1Char('.')));
     // Never reset: a new operation continues the cycle where the last one stopped.
     m_ticks = (m_ticks + 1) % 10;
+}
+
+void EngineerDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ServiceTitles::retranslateServiceForm(this, *m_ui);
 }

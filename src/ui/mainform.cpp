@@ -420,13 +420,18 @@ void MainForm::scannerScanSuccess(QString filepath)
         return;
     }
     lastScanFile = filepath;
+    showSavedFile();
+}
+
+void MainForm::showSavedFile()
+{
     // From the file's header: a large scan would take long and much memory to decode.
-    const QSize size = imageFileSize(filepath);
+    const QSize size = imageFileSize(lastScanFile);
     m_ui->label_Width->setText(tr("Width: %1 pixels").arg(size.width()));
     m_ui->label_Height->setText(tr("Height: %1 pixels").arg(size.height()));
-    m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(filepath).size()));
+    m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(lastScanFile).size()));
     m_ui->toolButton_OpenFileLocation->setToolTip(
-        tr("Last saved: %1").arg(QDir::toNativeSeparators(filepath)));
+        tr("Last saved: %1").arg(QDir::toNativeSeparators(lastScanFile)));
 }
 
 void MainForm::scanerScanKey()
@@ -454,14 +459,20 @@ int MainForm::modelCode() const
 
 void MainForm::updateInformationPanel()
 {
+    updatePanelTexts();
+    const InformationPanel panel(manager::instance()->profile(modeIndex));
+    QSlider* slider = m_ui->horizontalSlider_brightness;
+    slider->setValue(panel.brightness());
+    slider->setToolTip(QString::number(panel.brightness()));
+}
+
+void MainForm::updatePanelTexts()
+{
     const InformationPanel panel(manager::instance()->profile(modeIndex));
     m_ui->label_Resolution->setText(panel.resolutionText());
     m_ui->label_colorDepth->setText(panel.colourDepthText());
     m_ui->label_FileFormat->setText(panel.fileFormatText());
     updateElidedTexts();
-    QSlider* slider = m_ui->horizontalSlider_brightness;
-    slider->setValue(panel.brightness());
-    slider->setToolTip(QString::number(panel.brightness()));
 }
 
 void MainForm::updateElidedTexts()
@@ -490,7 +501,22 @@ void MainForm::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         updateCustomCaptions();
         updateElidedTexts();
+    } else if (event->type() == QEvent::LanguageChange) {
+        retranslate();
     }
+}
+
+void MainForm::retranslate()
+{
+    // The form's texts come back as designed; those that tell the state are made again.
+    m_ui->retranslateUi(this);
+    const int brightness = m_ui->horizontalSlider_brightness->value();
+    setUIdefaultValue();
+    if (!lastScanFile.isEmpty())
+        showSavedFile();
+    m_ui->label_Brightness->setText(tr("Brightness : %1").arg(brightness));
+    updatePanelTexts();
+    updateCustomCaptions();
 }
 
 void MainForm::updateCustomCaptions()
