@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -110,6 +112,9 @@ void processRoll(benchmark::State& state, int jobs)
         state.PauseTiming();
         QDir(files.out).removeRecursively();
         QDir().mkpath(files.out);
+        // The files of the run before out of the page cache first: their write-back
+        // would otherwise be charged to whichever run comes next.
+        ::sync();
         state.ResumeTiming();
         QProcess tool;
         QStringList arguments { QStringLiteral("--output-dir"), files.out };
