@@ -136,6 +136,7 @@ private slots:
     void resolutionNoScannerHasIsIgnored_data();
     void resolutionNoScannerHasIsIgnored();
     void rollWithADamagedScan();
+    void progressLineOnATerminal();
     void rollUsage_data();
     void rollUsage();
 
@@ -436,6 +437,33 @@ void TestKorvaneProcess::rollWithADamagedScan()
     QFile kept(out + QStringLiteral("/01_Scan.tif"));
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QVERIFY(kept.readAll() == before);
+}
+
+// On a terminal the roll shows one line rewritten in place instead of a line per file.
+void TestKorvaneProcess::progressLineOnATerminal()
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    QVERIFY2(!script.isEmpty(), "script (util-linux) gives the tool a terminal");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QStringList inputs;
+    for (const char* name : { "a.tif", "b.tif" }) {
+        inputs << dir.filePath(QLatin1String(name));
+        QVERIFY(STImage::zeroed(30, 20, 16, 3).saveTiff(inputs.last()));
+    }
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+    const QString command = QStringList { QStringLiteral(KORVANE_PROCESS_PATH), QStringLiteral("--profile"),
+        m_goodProfile, inputs.at(0), inputs.at(1), dir.filePath(QStringLiteral("out")) }
+                                .join(QLatin1Char(' '));
+    QProcess terminal;
+    terminal.start(script, { QStringLiteral("-qec"), command, QStringLiteral("/dev/null") });
+    QVERIFY(terminal.waitForFinished(kWaitMs));
+    const QString out = QString::fromUtf8(terminal.readAllStandardOutput());
+    QVERIFY2(terminal.exitCode() == 0, qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("\r\033[K2 of 2 done, 0 failed")), qPrintable(out));
+    QVERIFY(!out.contains(QStringLiteral("wrote ")));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
+        (QStringList { QStringLiteral("a.tif"), QStringLiteral("b.tif") }));
 }
 
 void TestKorvaneProcess::rollUsage_data()
