@@ -27,6 +27,7 @@ constexpr std::size_t kMaxBlockBytes = std::size_t(64) << 20;
 
 const char kProductName[] = "TQ4100 Film Scanner (simulated)";
 const char kSerialNumber[] = "SIM0000001";
+const char kVendorName[] = "Korvane";
 
 int pixelsAcross(double from, double to, int dpi)
 {
@@ -148,7 +149,8 @@ int SimulatedDevice::deviceInfo(device::DeviceInfoRecord* record)
     std::lock_guard<std::mutex> lock(m_mutex);
     std::memset(record, 0, sizeof *record);
     record->recordSize = std::uint8_t(device::kDeviceInfoSize);
-    std::memcpy(record->reserved0, kProductName, std::min(sizeof record->reserved0, sizeof kProductName - 1));
+    std::memcpy(record->product, kProductName, std::min(sizeof record->product, sizeof kProductName - 1));
+    std::memcpy(record->vendor, kVendorName, sizeof kVendorName - 1);
     std::memcpy(record->firmwareVersion, m_memory.firmwareVersion(), 4);
     std::memcpy(record->reserved1, kSerialNumber, sizeof kSerialNumber - 1);
     record->modelCode = m_settings.modelCode;

@@ -1,9 +1,13 @@
 #include "stagedump.h"
 
+#include "imagefiles.h"
+#include "imagemetadata.h"
+#include "outputcommit.h"
 #include "servicemodes.h"
 #include "stimage.h"
 #include "userfolders.h"
 
+#include <QFile>
 #include <QImage>
 
 namespace
@@ -24,6 +28,23 @@ bool dumpStage(const STImage& image, const QString& name)
     // of its own; the copy is made only in RAW mode.
     STImage copy(image);
     return copy.saveTiff(stagePath(name, ".tif"));
+}
+
+bool dumpStage(const STImage& image, const QString& name, const ImageMetadata& metadata)
+{
+    if (!ServiceModes::instance().isRawMode())
+        return false;
+    ImageMetadata raw = metadata;
+    raw.srgb = false;
+    const QString path = stagePath(name, ".tif");
+    const QString temporary = OutputCommit::createTemporaryBeside(path);
+    if (temporary.isEmpty())
+        return false;
+    if (!ImageFiles::writeTiff(image, temporary, QString(), &raw)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return OutputCommit::commitReplacing(temporary, path);
 }
 
 bool dumpStage(const QImage& image, const QString& name)

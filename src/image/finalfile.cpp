@@ -2,6 +2,7 @@
 
 #include "imagefiles.h"
 #include "imagelog.h"
+#include "imagemetadata.h"
 #include "outputcommit.h"
 #include "rawenlarge.h"
 
@@ -80,7 +81,7 @@ Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QStr
 namespace
 {
 
-bool writeQtJpeg(const STImage& image, const QString& path)
+bool writeQtJpeg(const STImage& image, const QString& path, const ImageMetadata& metadata)
 {
     QImage picture = image.toQImage();
     if (picture.isNull())
@@ -100,8 +101,19 @@ bool writeQtJpeg(const STImage& image, const QString& path)
         qCWarning(lcImage) << "writing" << path << "failed:" << writer.errorString();
         return false;
     }
+    // Written in three pieces rather than spliced: a copy of the whole JPEG would cost
+    // more than the metadata itself.
+    const qint64 at = ImageMetadataFiles::jpegSegmentsPosition(encoded);
+    if (at < 0) {
+        qCWarning(lcImage) << "writing" << path << "failed: the encoder gave no JPEG";
+        return false;
+    }
+    const QByteArray segments
+        = ImageMetadataFiles::jpegSegments(metadata, image.resolution(), image.width(), image.height());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded) != encoded.size()
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(encoded.constData(), at) != at
+        || file.write(segments) != segments.size()
+        || file.write(encoded.constData() + at, encoded.size() - at) != encoded.size() - at
         || !file.flush()) {
         qCWarning(lcImage) << "writing" << path << "failed:" << file.errorString();
         return false;
@@ -110,25 +122,25 @@ bool writeQtJpeg(const STImage& image, const QString& path)
     return file.error() == QFileDevice::NoError;
 }
 
-bool writeFile(
-    const STImage& image, const Prepared& prepared, bool jpeg, const QString& path, const QString& workFolder)
+bool writeFile(const STImage& image, const Prepared& prepared, bool jpeg, const QString& path,
+    const QString& workFolder, const ImageMetadata& metadata)
 {
     if (!prepared.enlarged) {
         if (jpeg)
-            return writeQtJpeg(image, path);
-        return ImageFiles::writeTiff(image, path, QString());
+            return writeQtJpeg(image, path, metadata);
+        return ImageFiles::writeTiff(image, path, QString(), &metadata);
     }
     const QString source = enlargedRawPath(workFolder);
     const std::uint32_t width = ImageFiles::enlargedSize(image.width());
     const std::uint32_t height = ImageFiles::enlargedSize(image.height());
     if (jpeg)
-        return ImageFiles::writeJpegFromRaw(
-            prepared.bits, source, path, width, height, kEnlargedResolution, QByteArrayLiteral("jpg"));
+        return ImageFiles::writeJpegFromRaw(prepared.bits, source, path, width, height, kEnlargedResolution,
+            QByteArrayLiteral("jpg"), &metadata);
     if (ImageFiles::usesTiffTemplate(prepared.bits, width, height))
         return ImageFiles::writeTiffFromRawWithTemplate(
             source, path, width, height, kEnlargedResolution, ImageFiles::applicationDataFolder());
     return ImageFiles::writeTiffFromRawWithLibtiff(
-        prepared.bits, source, path, width, height, kEnlargedResolution, QStringLiteral("tif"));
+        prepared.bits, source, path, width, height, kEnlargedResolution, QStringLiteral("tif"), &metadata);
 }
 
 } // namespace
@@ -141,7 +153,7 @@ bool isJpegName(const QString& path)
 }
 
 QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
-    Failure* failure)
+    Failure* failure, const ImageMetadata& metadata)
 {
     QString written;
     Failure cause = prepared.ok ? Failure::None : prepared.failure;
@@ -159,7 +171,7 @@ QString write(const STImage& image, const Prepared& prepared, const QString& pat
         if (temporary.isEmpty()) {
             cause = diagnose(folder, 1);
         } else {
-            if (writeFile(image, prepared, isJpegName(path), temporary, workFolder)) {
+            if (writeFile(image, prepared, isJpegName(path), temporary, workFolder, metadata)) {
                 written = OutputCommit::commitWithoutReplacing(temporary, path);
                 // The chosen name exists and so did every later one it tried.
                 if (written.isEmpty())

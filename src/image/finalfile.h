@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagemetadata.h"
 #include "stimage.h"
 
 #include <scannermodels.h>
@@ -61,9 +62,10 @@ bool isJpegName(const QString& path);
 
 // Writes the final file for path P: JPEG when isJpegName(P), else TIFF. Returns the path written (P, or the
 // next free number when P was taken meanwhile), or empty on failure, with its cause in failure when given.
-// Removes the enlarged raw file.
+// Removes the enlarged raw file. The file carries metadata (the template path for very large TIFFs keeps its
+// prepared tags: Software, resolution and the sRGB colour space).
 QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
-    Failure* failure = nullptr);
+    Failure* failure = nullptr, const ImageMetadata& metadata = ImageMetadata());
 
 // Removes both raw files (a scan cancelled between the halves).
 void discardRawFiles(const QString& workFolder);

@@ -2,6 +2,8 @@
 
 #include "stimage.h"
 
+struct ImageMetadata;
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,7 +16,10 @@ namespace ImageFiles
 {
 
 // The TIFF of an image: 8 or 16 bits, 1, 3 or 4 channels, one strip, uncompressed.
-bool writeTiff(const STImage& image, const QString& path, const QString& description);
+// The writers given metadata add its tags (processed pictures); without, the file
+// holds the samples and their resolution only (raw and service images).
+bool writeTiff(const STImage& image, const QString& path, const QString& description,
+    const ImageMetadata* metadata = nullptr);
 
 // The headerless raw file of an image's pixel array.
 bool writeRaw(const STImage& image, const QString& path);
@@ -22,9 +27,11 @@ bool writeRaw(const STImage& image, const QString& path);
 // Final files from a raw file of width x height pixels, three channels of bits
 // each; the raw file must hold at least that many bytes.
 bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment);
+    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment,
+    const ImageMetadata* metadata = nullptr);
 bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-    std::uint32_t width, std::uint32_t height, int resolution, const QString& description);
+    std::uint32_t width, std::uint32_t height, int resolution, const QString& description,
+    const ImageMetadata* metadata = nullptr);
 // 16-bit only: the prepared header, the rows copied through, the trailer.
 // dataFolder holds tifstart.dat and tifend.dat.
 bool writeTiffFromRawWithTemplate(const QString& sourcePath, const QString& targetPath, std::uint32_t width,

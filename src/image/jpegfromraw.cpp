@@ -1,5 +1,6 @@
 #include "imagefiles.h"
 #include "imagelog.h"
+#include "imagemetadata.h"
 #include "rawfile.h"
 #include "writeopen.h"
 
@@ -50,7 +51,7 @@ struct RowSource {
 
 // Returns 0 on success, 1 when libjpeg failed, 2 when a row could not be read.
 int compress(std::FILE* out, std::uint32_t width, std::uint32_t height, int resolution, const char* comment,
-    unsigned commentBytes, RowSource* source)
+    unsigned commentBytes, const QByteArray* exif, const QByteArray* icc, RowSource* source)
 {
     jpeg_compress_struct info;
     ErrorManager errors;
@@ -75,6 +76,13 @@ int compress(std::FILE* out, std::uint32_t width, std::uint32_t height, int reso
     info.Y_density = static_cast<UINT16>(resolution);
     jpeg_start_compress(&info, TRUE);
     jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment), commentBytes);
+    // After the comment, so that every byte before it stays where it always was.
+    if (exif)
+        jpeg_write_marker(
+            &info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif->constData()), unsigned(exif->size()));
+    if (icc && !icc->isEmpty())
+        jpeg_write_marker(
+            &info, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(icc->constData()), unsigned(icc->size()));
     while (info.next_scanline < info.image_height) {
         if (!source->file->read(source->raw, source->rawBytes)) {
             result = 2;
@@ -102,7 +110,8 @@ namespace ImageFiles
 {
 
 bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment)
+    std::uint32_t width, std::uint32_t height, int resolution, const QByteArray& comment,
+    const ImageMetadata* metadata)
 {
     if ((bits != 8 && bits != 16) || width == 0 || height == 0)
         return false;
@@ -136,8 +145,15 @@ bool writeJpegFromRaw(std::uint32_t bits, const QString& sourcePath, const QStri
     RowSource rows { &source, raw.get(), row.get(), table.get(), rawBytes, samples };
     // The comment marker holds the text and its terminating zero byte.
     const QByteArray text = comment + '\0';
-    const int result
-        = compress(out, width, height, resolution, text.constData(), unsigned(text.size()), &rows);
+    QByteArray exif;
+    QByteArray icc;
+    if (metadata) {
+        exif = ImageMetadataFiles::exifPayload(*metadata, resolution, width, height);
+        if (metadata->srgb)
+            icc = ImageMetadataFiles::iccPayload();
+    }
+    const int result = compress(out, width, height, resolution, text.constData(), unsigned(text.size()),
+        metadata ? &exif : nullptr, metadata ? &icc : nullptr, &rows);
     const bool closed = std::fclose(out) == 0;
     if (result != 0 || !closed) {
         qCWarning(lcImage) << "writing" << targetPath << "failed";

@@ -34,7 +34,8 @@ bool writeRaw(const STImage& image, const QString& path)
 }
 
 bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, const QString& targetPath,
-    std::uint32_t width, std::uint32_t height, int resolution, const QString& description)
+    std::uint32_t width, std::uint32_t height, int resolution, const QString& description,
+    const ImageMetadata* metadata)
 {
     if ((bits != 8 && bits != 16) || width == 0 || height == 0)
         return false;
@@ -66,6 +67,8 @@ bool writeTiffFromRawWithLibtiff(std::uint32_t bits, const QString& sourcePath, 
         TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
         TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, 0);
+        if (metadata)
+            output.setMetadata(*metadata);
         // The next block is read from the raw file while the one before is written.
         const bool ok = output.writeRowsInBlocks(
             std::size_t(rowBytes), height, [&](std::uint8_t* block, std::uint32_t, std::uint32_t rows) {

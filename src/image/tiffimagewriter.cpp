@@ -10,7 +10,8 @@
 namespace ImageFiles
 {
 
-bool writeTiff(const STImage& image, const QString& path, const QString& description)
+bool writeTiff(
+    const STImage& image, const QString& path, const QString& description, const ImageMetadata* metadata)
 {
     const std::uint32_t bits = image.bitsPerSample();
     const int channels = image.channels();
@@ -47,6 +48,8 @@ bool writeTiff(const STImage& image, const QString& path, const QString& descrip
         if (!image.xmlPacket().isEmpty())
             TIFFSetField(tiff, TIFFTAG_XMLPACKET, std::uint32_t(image.xmlPacket().size()),
                 image.xmlPacket().constData());
+        if (metadata)
+            output.setMetadata(*metadata);
         // Copying the next block of rows on a second thread while the one before is
         // written leaves the kernel a source in the cache: faster than one write from
         // the pixels, which the kernel would read from memory on this thread alone.

@@ -1,6 +1,7 @@
 #include "tiffoutput.h"
 
 #include "imagelog.h"
+#include "imagemetadata.h"
 #include "writeopen.h"
 
 #include <QFile>
@@ -136,6 +137,25 @@ TiffOutput::TiffOutput(const QString& path)
 TiffOutput::~TiffOutput()
 {
     close();
+}
+
+void TiffOutput::setMetadata(const ImageMetadata& metadata)
+{
+    if (!m_tiff)
+        return;
+    auto text = [this](ttag_t tag, const QString& value) {
+        if (!value.isEmpty())
+            TIFFSetField(m_tiff, tag, value.toUtf8().constData());
+    };
+    text(TIFFTAG_SOFTWARE, metadata.software);
+    text(TIFFTAG_DATETIME, metadata.dateTimeText());
+    text(TIFFTAG_MAKE, metadata.make);
+    text(TIFFTAG_MODEL, metadata.model);
+    if (metadata.srgb) {
+        const QByteArray& profile = ImageMetadataFiles::srgbProfile();
+        if (!profile.isEmpty())
+            TIFFSetField(m_tiff, TIFFTAG_ICCPROFILE, std::uint32_t(profile.size()), profile.constData());
+    }
 }
 
 bool TiffOutput::close()

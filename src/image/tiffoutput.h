@@ -8,6 +8,8 @@
 
 #include <tiffio.h>
 
+struct ImageMetadata;
+
 // A libtiff file opened for writing on a descriptor of our own, so that failed
 // writes and a failed close are seen (libtiff's own close reports nothing), and
 // whose messages go to the image log rather than to standard error.
@@ -21,6 +23,8 @@ public:
 
     TIFF* tiff() const { return m_tiff; }
     bool isOpen() const { return m_tiff != nullptr; }
+    // The program, date, scanner and, when asked for, the sRGB profile.
+    void setMetadata(const ImageMetadata& metadata);
     // Writes the directory and closes; false when anything was not written.
     bool close();
 

@@ -3,6 +3,7 @@
 #include "devicerecords.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace DeviceRecord
 {
@@ -34,6 +35,31 @@ QString firmwareVersion(const QByteArray& info)
         return QString();
     return QString::fromLatin1(info.constData() + device::kDeviceInfoFirmwareOffset,
         int(sizeof(device::DeviceInfoRecord::firmwareVersion)));
+}
+
+namespace
+{
+
+// A zero-padded text field; a field filled to its end has no zero.
+QString recordText(const QByteArray& info, std::size_t offset, std::size_t size)
+{
+    if (info.size() < infoSize())
+        return QString();
+    const char* begin = info.constData() + offset;
+    const std::size_t length = ::strnlen(begin, size);
+    return QString::fromUtf8(begin, static_cast<int>(length)).trimmed();
+}
+
+} // namespace
+
+QString vendor(const QByteArray& info)
+{
+    return recordText(info, device::kDeviceInfoVendorOffset, device::kDeviceInfoVendorSize);
+}
+
+QString product(const QByteArray& info)
+{
+    return recordText(info, device::kDeviceInfoProductOffset, device::kDeviceInfoProductSize);
 }
 
 int scanParameterSize()

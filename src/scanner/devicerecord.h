@@ -17,6 +17,10 @@ int modelCode(const QByteArray& info);
 // The four firmware-version characters; empty for a record shorter than infoSize().
 QString firmwareVersion(const QByteArray& info);
 
+// The maker's and the product's names; empty for a short record or a blank field.
+QString vendor(const QByteArray& info);
+QString product(const QByteArray& info);
+
 // The scan parameter record the device reads and writes (53 bytes).
 int scanParameterSize();
 // The firmware block the device takes, and where an image keeps its four version

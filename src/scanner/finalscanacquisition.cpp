@@ -10,6 +10,7 @@
 #include "scanprogress.h"
 
 #include <finalfile.h>
+#include <imagemetadata.h>
 
 #include <processingsteps.h>
 #include <profileprocessingoptions.h>
@@ -17,6 +18,7 @@
 #include <stagedump.h>
 #include <userfolders.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QLoggingCategory>
 
@@ -88,6 +90,9 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     m_progress->beginAcquisition();
     const bool scanned = device::succeeded(m_device->startScan(&record));
     STImage image = scanned ? m_device->scannedImage() : STImage();
+    const QByteArray deviceInfo = m_device->deviceInfo();
+    const ImageMetadata metadata = ImageMetadata::forScan(NVAScanner::deviceVendor(deviceInfo),
+        NVAScanner::deviceModel(deviceInfo), QDateTime::currentDateTime());
     // The library may report a cancelled scan as complete.
     if (!stillWanted(request)) {
         emit scannerScanImage_s(QString());
@@ -102,7 +107,7 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
 
     if (modes.rawMode) {
         dumpOptionRecord(QStringLiteral("Scan"), record);
-        dumpStage(image, QStringLiteral("Scan"));
+        dumpStage(image, QStringLiteral("Scan"), metadata);
         ScanProfile(settings).save(UserFolders::rawImageFolder() + QLatin1String("/Scan.kor"));
     }
     // Without a turn or mirror the scan is used as it is, not copied: the final scan
@@ -146,7 +151,7 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
         return;
     }
     FinalFile::Failure failure = FinalFile::Failure::None;
-    const QString written = FinalFile::write(image, prepared, path, workFolder, &failure);
+    const QString written = FinalFile::write(image, prepared, path, workFolder, &failure, metadata);
     if (written.isEmpty()) {
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
         // A failed preparation is a fault of the work folder, the rest of the output folder.

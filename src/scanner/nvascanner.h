@@ -82,6 +82,10 @@ public:
     {
         return DeviceRecord::firmwareVersion(deviceInfo);
     }
+    // The maker's and the product's names as the device reports them; empty text for a
+    // short record or a field the device left blank.
+    static QString deviceVendor(const QByteArray& deviceInfo) { return DeviceRecord::vendor(deviceInfo); }
+    static QString deviceModel(const QByteArray& deviceInfo) { return DeviceRecord::product(deviceInfo); }
 
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.

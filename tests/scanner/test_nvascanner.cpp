@@ -76,6 +76,8 @@ private slots:
     void missingLibraryFailsEveryCall();
     void modelCodeRefusesShortRecords_data();
     void modelCodeRefusesShortRecords();
+    void deviceNamesFromTheRecord_data();
+    void deviceNamesFromTheRecord();
     void lineCallbackStaysInsideTheBuffer_data();
     void lineCallbackStaysInsideTheBuffer();
     void lineCallbackRefusesAnotherGeometry_data();
@@ -159,6 +161,44 @@ void TestNVAScanner::modelCodeRefusesShortRecords()
     const QByteArray record = QByteArray::fromRawData(bytes.data(), size);
     QCOMPARE(NVAScanner::modelCode(record), expected);
     QTEST(NVAScanner::firmwareVersion(record), "firmware");
+}
+
+void TestNVAScanner::deviceNamesFromTheRecord_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QByteArray>("product"); // bytes 119-172
+    QTest::addColumn<QByteArray>("vendor"); // bytes 1-32
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("maker");
+    QTest::newRow("zero-padded") << 173 << QByteArray("Film Scanner 9") << QByteArray("Maker Co.")
+                                 << "Film Scanner 9"
+                                 << "Maker Co.";
+    QTest::newRow("blank") << 173 << QByteArray() << QByteArray() << QString() << QString();
+    QTest::newRow("spaces around") << 173 << QByteArray("  FS 9  ") << QByteArray(" M ") << "FS 9"
+                                   << "M";
+    // No terminating zero: the text ends with its field, not in the firmware or model code.
+    QTest::newRow("filled to the end") << 173 << QByteArray(54, 'p') << QByteArray(32, 'v')
+                                       << QString(54, QLatin1Char('p')) << QString(32, QLatin1Char('v'));
+    QTest::newRow("short record") << 172 << QByteArray() << QByteArray("Maker Co.") << QString()
+                                  << QString();
+}
+
+void TestNVAScanner::deviceNamesFromTheRecord()
+{
+    QFETCH(int, size);
+    QFETCH(QByteArray, product);
+    QFETCH(QByteArray, vendor);
+    // Exact size on the heap, as above; every other byte set, so a field that runs on shows.
+    std::vector<char> bytes(static_cast<std::size_t>(size), 'x');
+    std::fill_n(bytes.begin() + 1, 32, '\0');
+    std::copy(vendor.begin(), vendor.end(), bytes.begin() + 1);
+    if (size >= 173) {
+        std::fill_n(bytes.begin() + 119, 54, '\0');
+        std::copy(product.begin(), product.end(), bytes.begin() + 119);
+    }
+    const QByteArray record = QByteArray::fromRawData(bytes.data(), size);
+    QTEST(NVAScanner::deviceModel(record), "model");
+    QTEST(NVAScanner::deviceVendor(record), "maker");
 }
 
 void TestNVAScanner::lineCallbackStaysInsideTheBuffer_data()

@@ -14,10 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "exiftool.h"
 #include "managerlink.h"
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -101,6 +103,15 @@ bool writeRgb16Tiff(const QString& path, uint32_t width, uint32_t height, float 
     return ok;
 }
 
+const QStringList kExif { QStringLiteral("EXIF") };
+
+bool hasIccProfile(const QJsonObject& tags)
+{
+    const QStringList keys = tags.keys();
+    return std::any_of(keys.begin(), keys.end(),
+        [](const QString& key) { return key.startsWith(QLatin1String("ICC_Profile:")); });
+}
+
 void writeText(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -124,6 +135,10 @@ private slots:
     void prescanDump();
     void resolutionNoScannerHasIsIgnored_data();
     void resolutionNoScannerHasIsIgnored();
+    void rollWithADamagedScan();
+    void progressLineOnATerminal();
+    void rollUsage_data();
+    void rollUsage();
 
 private:
     QTemporaryDir m_folder;
@@ -286,6 +301,27 @@ void TestKorvaneProcess::sameSamplesAsTheApplication()
     // Every stage the application would dump, and the final one.
     QVERIFY(QFile::exists(stages + QStringLiteral("/Scan_Final.jpg")));
     QVERIFY(!QDir(stages).entryList({ QStringLiteral("Scan_*.tif") }, QDir::Files).isEmpty());
+
+    // The scanner's identity from its device record, the scan's time and the colour
+    // space in the application's file; the tool passes the same on from the dump,
+    // which itself claims no colour space.
+    const QJsonObject app = ExifTool::tags(appFile);
+    QCOMPARE(ExifTool::value(app, "Make", kExif), QStringLiteral("Korvane"));
+    QCOMPARE(ExifTool::value(app, "Model", kExif), QStringLiteral("TQ4100 Film Scanner (simulated)"));
+    QVERIFY(ExifTool::value(app, "Software", kExif).startsWith(QLatin1String("Korvane ")));
+    const QDateTime scanned = QDateTime::fromString(
+        ExifTool::value(app, "ModifyDate", kExif), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    QVERIFY(scanned.isValid());
+    QVERIFY(qAbs(scanned.secsTo(QDateTime::currentDateTime())) < 600);
+    QCOMPARE(ExifTool::value(app, "XResolution", kExif), QStringLiteral("1800"));
+    QVERIFY(ExifTool::value(app, "ProfileDescription", { QStringLiteral("ICC_Profile") }).contains("sRGB"));
+    const QJsonObject dump = ExifTool::tags(raw + QStringLiteral("/Scan.tif"));
+    QVERIFY(!dump.isEmpty());
+    QVERIFY(!hasIccProfile(dump));
+    const QJsonObject tool = ExifTool::tags(output);
+    for (const char* tag : { "Make", "Model", "ModifyDate", "XResolution" })
+        QCOMPARE(ExifTool::value(tool, tag, kExif), ExifTool::value(app, tag, kExif));
+    QVERIFY(hasIccProfile(tool));
 }
 
 // The prescan pipeline on the RAW-mode dump of a prescan.
@@ -342,6 +378,123 @@ void TestKorvaneProcess::resolutionNoScannerHasIsIgnored()
     TIFFClose(tiff);
     QVERIFY(has);
     QCOMPARE(x, written);
+}
+
+// A roll: RAW-mode dumps each in a folder of its own with the profile the worker saved
+// beside it, one of them damaged. One command, no profile or model given.
+void TestKorvaneProcess::rollWithADamagedScan()
+{
+    const QString raw = UserFolders::rawImageFolder();
+    QVERIFY(QFile::exists(raw + QStringLiteral("/Scan.tif"))); // left by the test above
+    QTemporaryDir roll;
+    QVERIFY(roll.isValid());
+    QDir folder(roll.path());
+    for (const char* frame : { "01", "02", "03" }) {
+        QVERIFY(folder.mkdir(frame));
+        QVERIFY(QFile::copy(
+            raw + QStringLiteral("/Scan.kor"), folder.filePath(frame + QStringLiteral("/Scan.kor"))));
+    }
+    QVERIFY(QFile::copy(raw + QStringLiteral("/Scan.tif"), folder.filePath(QStringLiteral("01/Scan.tif"))));
+    QVERIFY(QFile::copy(raw + QStringLiteral("/Scan.tif"), folder.filePath(QStringLiteral("02/Scan.tif"))));
+    // Cut off in its pixel data, as by a full disk.
+    QFile whole(raw + QStringLiteral("/Scan.tif"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray damaged = whole.read(whole.size() / 2);
+    writeText(folder.filePath(QStringLiteral("03/Scan.tif")), damaged);
+    QVERIFY(folder.mkdir(QStringLiteral("out")));
+    const QString out = folder.filePath(QStringLiteral("out"));
+
+    const Run run = process(
+        { folder.filePath(QStringLiteral("01/Scan.tif")), folder.filePath(QStringLiteral("02/Scan.tif")),
+            folder.filePath(QStringLiteral("03/Scan.tif")), out });
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(folder.filePath(QStringLiteral("03/Scan.tif"))), qPrintable(run.err));
+    QVERIFY2(
+        !run.err.contains(QStringLiteral("01/Scan.tif")) && !run.err.contains(QStringLiteral("02/Scan.tif")),
+        qPrintable(run.err));
+    // Same names from different folders: the folder's name in front; nothing else left.
+    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        (QStringList { QStringLiteral("01_Scan.tif"), QStringLiteral("02_Scan.tif") }));
+    const Samples first = readTiff(out + QStringLiteral("/01_Scan.tif"));
+    QVERIFY(first.width > 0);
+    QVERIFY(first.bytes == readTiff(out + QStringLiteral("/02_Scan.tif")).bytes);
+    QCOMPARE(ExifTool::value(ExifTool::tags(out + QStringLiteral("/02_Scan.tif")), "Model", kExif),
+        QStringLiteral("TQ4100 Film Scanner (simulated)"));
+    // Not a terminal: one line per file written, no progress line.
+    QCOMPARE(run.out.count(QStringLiteral("wrote ")), 2);
+    QVERIFY(!run.out.contains(QLatin1Char('\r')));
+
+    // Run again: the files there are not overwritten, each named as it fails.
+    const QByteArray before = [&] {
+        QFile file(out + QStringLiteral("/01_Scan.tif"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const Run again
+        = process({ QStringLiteral("--output-dir"), out, QStringLiteral("--jobs"), QStringLiteral("1"),
+            folder.filePath(QStringLiteral("01/Scan.tif")), folder.filePath(QStringLiteral("02/Scan.tif")) });
+    QCOMPARE(again.exitCode, 1);
+    QCOMPARE(again.err.count(QStringLiteral("is not overwritten")), 2);
+    QFile kept(out + QStringLiteral("/01_Scan.tif"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(kept.readAll() == before);
+}
+
+// On a terminal the roll shows one line rewritten in place instead of a line per file.
+void TestKorvaneProcess::progressLineOnATerminal()
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    QVERIFY2(!script.isEmpty(), "script (util-linux) gives the tool a terminal");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QStringList inputs;
+    for (const char* name : { "a.tif", "b.tif" }) {
+        inputs << dir.filePath(QLatin1String(name));
+        QVERIFY(STImage::zeroed(30, 20, 16, 3).saveTiff(inputs.last()));
+    }
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+    const QString command = QStringList { QStringLiteral(KORVANE_PROCESS_PATH), QStringLiteral("--profile"),
+        m_goodProfile, inputs.at(0), inputs.at(1), dir.filePath(QStringLiteral("out")) }
+                                .join(QLatin1Char(' '));
+    QProcess terminal;
+    terminal.start(script, { QStringLiteral("-qec"), command, QStringLiteral("/dev/null") });
+    QVERIFY(terminal.waitForFinished(kWaitMs));
+    const QString out = QString::fromUtf8(terminal.readAllStandardOutput());
+    QVERIFY2(terminal.exitCode() == 0, qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("\r\033[K2 of 2 done, 0 failed")), qPrintable(out));
+    QVERIFY(!out.contains(QStringLiteral("wrote ")));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
+        (QStringList { QStringLiteral("a.tif"), QStringLiteral("b.tif") }));
+}
+
+void TestKorvaneProcess::rollUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "@" stands for the test's folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    STImage::zeroed(4, 4, 16, 3).saveTiff(m_folder.path() + QStringLiteral("/lonely.tif"));
+    QTest::newRow("no profile beside the input")
+        << QStringList { "@/lonely.tif", "@/nothing.tif" } << 1 << "no RAW-mode profile";
+    QTest::newRow("jobs not a number") << QStringList { "--jobs", "x", "@/good.tif", "@" } << 2 << "--jobs";
+    QTest::newRow("jobs zero") << QStringList { "-j", "0", "@/good.tif", "@" } << 2 << "--jobs";
+    QTest::newRow("folder without inputs") << QStringList { "--output-dir", "@" } << 2 << "no input";
+    QTest::newRow("three arguments, no folder")
+        << QStringList { "@/good.tif", "@/good.tif", "@/x.tif" } << 2 << "output folder";
+    QTest::newRow("output folder missing")
+        << QStringList { "-o", "@/gone", "@/good.tif" } << 1 << "does not exist";
+}
+
+void TestKorvaneProcess::rollUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    for (QString& argument : arguments)
+        argument.replace(QLatin1Char('@'), m_folder.path());
+    const QStringList before = QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden);
+    const Run run = process(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 QTEST_GUILESS_MAIN(TestKorvaneProcess)

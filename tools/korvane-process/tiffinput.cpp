@@ -1,15 +1,18 @@
 #include "tiffinput.h"
 
+#include <imagemetadata.h>
 #include <scannermodels.h>
 #include <stimage.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <tiffio.h>
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 namespace
 {
@@ -30,13 +33,48 @@ QString tr(const char* text)
     return QCoreApplication::translate("TiffInput", text);
 }
 
+using TiffFile = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffFile open(const QString& path)
+{
+    // The handlers are process-wide: set once, before any file is read.
+    static std::once_flag silenced;
+    std::call_once(silenced, [] {
+        TIFFSetErrorHandler(quietHandler);
+        TIFFSetWarningHandler(quietHandler);
+    });
+    return TiffFile(TIFFOpen(QFile::encodeName(path).constData(), "r"));
+}
+
+QString textTag(TIFF* tiff, ttag_t tag)
+{
+    const char* text = nullptr;
+    if (!TIFFGetField(tiff, tag, &text) || !text)
+        return QString();
+    return QString::fromUtf8(text).trimmed();
+}
+
 } // namespace
+
+ImageMetadata TiffInput::scanMetadata(const QString& path)
+{
+    QDateTime scanned = QFileInfo(path).lastModified();
+    QString make;
+    QString model;
+    if (TiffFile tiff = open(path)) {
+        make = textTag(tiff.get(), TIFFTAG_MAKE);
+        model = textTag(tiff.get(), TIFFTAG_MODEL);
+        const QDateTime tagged = QDateTime::fromString(
+            textTag(tiff.get(), TIFFTAG_DATETIME), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        if (tagged.isValid())
+            scanned = tagged;
+    }
+    return ImageMetadata::forScan(make, model, scanned);
+}
 
 bool TiffInput::read16BitRgb(const QString& path, STImage& image, QString& error)
 {
-    TIFFSetErrorHandler(quietHandler);
-    TIFFSetWarningHandler(quietHandler);
-    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(QFile::encodeName(path).constData(), "r"));
+    TiffFile tiff = open(path);
     if (!tiff) {
         error = tr("cannot read %1: not a readable TIFF file").arg(path);
         return false;

@@ -90,6 +90,11 @@ constexpr std::size_t kFirmwareBlockSize = 131072;
 constexpr std::size_t kSessionBufferSize = 20;
 constexpr std::size_t kDeviceInfoModelOffset = 117;
 constexpr std::size_t kDeviceInfoFirmwareOffset = 33;
+// Free bytes of the record that name the device: the maker and the product, NUL-padded UTF-8.
+constexpr std::size_t kDeviceInfoVendorOffset = 1;
+constexpr std::size_t kDeviceInfoVendorSize = 32;
+constexpr std::size_t kDeviceInfoProductOffset = 119;
+constexpr std::size_t kDeviceInfoProductSize = 54;
 constexpr std::size_t kFirmwareVersionOffset = 96; // in the firmware block
 
 #pragma pack(push, 1)
@@ -134,11 +139,11 @@ struct SessionRecord {
 // Command 22. Byte 0 is set to the record size before the call.
 struct DeviceInfoRecord {
     std::uint8_t recordSize;
-    std::uint8_t reserved0[32];
+    char vendor[32]; // bytes 1-32
     char firmwareVersion[4]; // bytes 33-36
     std::uint8_t reserved1[80];
     std::uint16_t modelCode; // bytes 117-118
-    std::uint8_t reserved2[54];
+    char product[54]; // bytes 119-172
 };
 
 // Command 33: the colour balance the library measured on the film base.
@@ -230,6 +235,12 @@ constexpr std::size_t kPointerGrowth = kNativePointers64 ? 4 : 0;
 static_assert(sizeof(DeviceInfoRecord) == kDeviceInfoSize, "device information record");
 static_assert(offsetof(DeviceInfoRecord, firmwareVersion) == kDeviceInfoFirmwareOffset, "firmware version");
 static_assert(offsetof(DeviceInfoRecord, modelCode) == kDeviceInfoModelOffset, "model code");
+static_assert(offsetof(DeviceInfoRecord, product) == kDeviceInfoProductOffset
+        && sizeof(DeviceInfoRecord::product) == kDeviceInfoProductSize,
+    "product name");
+static_assert(offsetof(DeviceInfoRecord, vendor) == kDeviceInfoVendorOffset
+        && sizeof(DeviceInfoRecord::vendor) == kDeviceInfoVendorSize,
+    "vendor name");
 static_assert(sizeof(ScanParameterRecord) == kScanParameterSize, "scan parameter record");
 static_assert(offsetof(ScanParameterRecord, gain) == 12, "gain");
 static_assert(offsetof(ScanParameterRecord, lightness) == 15, "lightness");
