@@ -179,8 +179,7 @@ void TestNVAScanner::deviceNamesFromTheRecord_data()
     // No terminating zero: the text ends with its field, not in the firmware or model code.
     QTest::newRow("filled to the end") << 173 << QByteArray(54, 'p') << QByteArray(32, 'v')
                                        << QString(54, QLatin1Char('p')) << QString(32, QLatin1Char('v'));
-    QTest::newRow("short record") << 172 << QByteArray() << QByteArray("Maker Co.") << QString()
-                                  << QString();
+    QTest::newRow("short record") << 172 << QByteArray() << QByteArray("Maker Co.") << QString() << QString();
 }
 
 void TestNVAScanner::deviceNamesFromTheRecord()
