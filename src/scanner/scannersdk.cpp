@@ -374,7 +374,12 @@ void ScannerSDK::handleFirmware(const RequestSnapshot& request)
         emit scannerFWUpdateSucess_s();
     } else {
         qCWarning(lcWorker) << "the device refused the firmware";
-        m_linked.store(false);
+        // A device that does not take firmware at all stays linked as it was.
+        const QString reason = m_device->failureReason();
+        if (reason.isEmpty())
+            m_linked.store(false);
+        else
+            emit scannerRequestFailed_s(request.code, reason);
         emit scannerFWUpdateFailure_s();
     }
 }
@@ -393,7 +398,7 @@ void ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
     if (m_device->getScanParameter(record) != 0)
         emit scannerGetScanParameter_s(record);
     else
-        qCWarning(lcWorker) << "reading the scan parameters failed";
+        reportDeviceRefusal(request, "reading the scan parameters failed");
 }
 
 void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
@@ -405,5 +410,13 @@ void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
     if (m_device->setScanParameter(request.bytes) != 0)
         emit scannerSetScanParameter_s();
     else
-        qCWarning(lcWorker) << "writing the scan parameters failed";
+        reportDeviceRefusal(request, "writing the scan parameters failed");
+}
+
+void ScannerSDK::reportDeviceRefusal(const RequestSnapshot& request, const char* what)
+{
+    qCWarning(lcWorker) << what;
+    const QString reason = m_device->failureReason();
+    if (!reason.isEmpty())
+        emit scannerRequestFailed_s(request.code, reason);
 }

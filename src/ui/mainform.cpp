@@ -387,6 +387,8 @@ void MainForm::scannerRequestFailed(int request, QString reason)
         m_prescanFailure = reason;
     else if (request == ScannerSDK::RequestScan)
         m_scanFailure = reason;
+    else
+        warn(reason); // a service request the scanner does not take
 }
 
 void MainForm::scannerPreScan(STImage image)
