@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace sanedev
@@ -28,11 +30,24 @@ constexpr int kMaxDpi = 10000;
 constexpr std::size_t kMaxBlockBytes = std::size_t(64) << 20;
 constexpr std::size_t kReadChunk = 256 * 1024;
 constexpr double kMmPerInch = 25.4;
+// Backends built on SANE's thread helper cancel their reader thread asynchronously: cut
+// off while it is still starting, it can leave the C library's locks held and hang or
+// crash the program later. An image abandoned right after its start waits this long.
+constexpr auto kReaderSettle = std::chrono::milliseconds(100);
 constexpr char kFirmware[4] = { 'S', 'A', 'N', 'E' }; // no firmware version reaches a SANE front end
 
 SANE_Handle handleOf(void* handle)
 {
     return static_cast<SANE_Handle>(handle);
+}
+
+// sane_cancel, once the reader started at startedAt has had time to settle.
+void cancelScan(void* handle, std::chrono::steady_clock::time_point startedAt)
+{
+    const auto settled = startedAt + kReaderSettle;
+    if (std::chrono::steady_clock::now() < settled)
+        std::this_thread::sleep_until(settled);
+    sane_cancel(handleOf(handle));
 }
 
 std::string lower(std::string text)
@@ -618,9 +633,10 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
     number(SANE_NAME_SCAN_RESOLUTION, &used);
     const int scanDpi = int(std::lround(used));
 
+    auto startedAt = std::chrono::steady_clock::now();
     SANE_Status status = sane_start(handleOf(m_handle));
     if (status != SANE_STATUS_GOOD) {
-        sane_cancel(handleOf(m_handle));
+        cancelScan(m_handle, startedAt);
         lock.unlock();
         return failStatus(status);
     }
@@ -628,7 +644,7 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
     SANE_Parameters parameters {};
     status = sane_get_parameters(handleOf(m_handle), &parameters);
     if (status != SANE_STATUS_GOOD || parameters.lines < 0 || parameters.pixels_per_line <= 0) {
-        sane_cancel(handleOf(m_handle));
+        cancelScan(m_handle, startedAt);
         lock.unlock();
         if (status != SANE_STATUS_GOOD)
             return failStatus(status);
@@ -651,6 +667,7 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
     bool stopped = false;
     for (int frame = 0;; ++frame) {
         if (frame > 0) {
+            startedAt = std::chrono::steady_clock::now();
             status = sane_start(handleOf(m_handle));
             if (status == SANE_STATUS_GOOD)
                 status = sane_get_parameters(handleOf(m_handle), &parameters);
@@ -660,7 +677,7 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         const FrameFormat format { kindOf(parameters.format), parameters.depth, parameters.bytes_per_line,
             parameters.pixels_per_line, parameters.lines, parameters.last_frame != SANE_FALSE };
         if (!assembler.beginFrame(format)) {
-            sane_cancel(handleOf(m_handle));
+            cancelScan(m_handle, startedAt);
             return fail(device::FailureNotSupported, "an image format the program cannot take");
         }
         for (;;) {
@@ -690,7 +707,7 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         if (format.lastFrame)
             break;
     }
-    sane_cancel(handleOf(m_handle));
+    cancelScan(m_handle, startedAt);
     lock.unlock();
     if (stopped)
         return 0; // the program's own stop: no failure to report
