@@ -59,8 +59,8 @@ bool BoxReducer::push(const std::uint16_t* rgb)
 bool BoxReducer::emit()
 {
     for (int x = 0; x < m_outWidth; ++x) {
-        const std::uint64_t count = std::uint64_t(m_columnSpan[std::size_t(2 * x + 1)]
-                                        - m_columnSpan[std::size_t(2 * x)])
+        const std::uint64_t count
+            = std::uint64_t(m_columnSpan[std::size_t(2 * x + 1)] - m_columnSpan[std::size_t(2 * x)])
             * std::uint64_t(m_rowsSummed);
         for (int c = 0; c < 3; ++c) {
             std::uint64_t& sum = m_sums[std::size_t(x) * 3 + std::size_t(c)];

@@ -52,7 +52,8 @@ void cancelScan(void* handle, std::chrono::steady_clock::time_point startedAt)
 
 std::string lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(
+        text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return text;
 }
 
@@ -394,7 +395,8 @@ int SaneDevice::status(device::StatusRecord* record)
     {
         std::lock_guard<std::mutex> lock(SaneLibrary::instance().callLock());
         if (m_buttonOption > 0) {
-            answer = sane_control_option(handleOf(m_handle), m_buttonOption, SANE_ACTION_GET_VALUE, &pressed, nullptr);
+            answer = sane_control_option(
+                handleOf(m_handle), m_buttonOption, SANE_ACTION_GET_VALUE, &pressed, nullptr);
         } else {
             SANE_Int count = 0;
             answer = sane_control_option(handleOf(m_handle), 0, SANE_ACTION_GET_VALUE, &count, nullptr);
@@ -486,7 +488,8 @@ bool SaneDevice::extent(const char* low, const char* high, Extent* extent) const
         if (d->unit != SANE_UNIT_MM || d->constraint_type != SANE_CONSTRAINT_RANGE)
             return false;
         const SANE_Range* range = d->constraint.range;
-        const auto value = [d](SANE_Word word) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word); };
+        const auto value
+            = [d](SANE_Word word) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word); };
         if (name == low)
             extent->min = value(range->min);
         else
@@ -501,7 +504,8 @@ bool SaneDevice::offer(ResolutionOffer* offer) const
     if (n < 0)
         return false;
     const SANE_Option_Descriptor* d = sane_get_option_descriptor(handleOf(m_handle), n);
-    const auto value = [d](SANE_Word word) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word); };
+    const auto value
+        = [d](SANE_Word word) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word); };
     if (d->constraint_type == SANE_CONSTRAINT_RANGE) {
         offer->isRange = true;
         offer->min = value(d->constraint.range->min);
@@ -533,9 +537,13 @@ bool SaneDevice::chooseFormat(std::uint8_t filmMedia)
         if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST) {
             for (const SANE_String_Const* s = d->constraint.string_list; *s; ++s) {
                 const std::string entry = *s;
-                if (colour.empty() && (entry == SANE_VALUE_SCAN_MODE_COLOR || contains(entry, "color") || contains(entry, "colour")))
+                if (colour.empty()
+                    && (entry == SANE_VALUE_SCAN_MODE_COLOR || contains(entry, "color")
+                        || contains(entry, "colour")))
                     colour = entry;
-                if (grey.empty() && (entry == SANE_VALUE_SCAN_MODE_GRAY || contains(entry, "gray") || contains(entry, "grey")))
+                if (grey.empty()
+                    && (entry == SANE_VALUE_SCAN_MODE_GRAY || contains(entry, "gray")
+                        || contains(entry, "grey")))
                     grey = entry;
             }
         }
@@ -592,8 +600,8 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         return 0;
     const std::uint32_t optionType = record->dwOptionType;
     const device::ScanInfo info = record->ScanInfoArray[0];
-    if (!info.pLineCallback || info.nDPI < 1 || info.nDPI > kMaxDpi || info.nScanColorMode != device::PixelRgb16
-        || info.nMaxScanLine < 1)
+    if (!info.pLineCallback || info.nDPI < 1 || info.nDPI > kMaxDpi
+        || info.nScanColorMode != device::PixelRgb16 || info.nMaxScanLine < 1)
         return fail(device::FailureOther, "scan record");
     if (optionType == device::kOptionMultipass)
         return fail(device::FailureMultipass);
@@ -615,9 +623,11 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
     Extent x;
     Extent y;
     AreaMm area;
-    if (!extent(SANE_NAME_SCAN_TL_X, SANE_NAME_SCAN_BR_X, &x) || !extent(SANE_NAME_SCAN_TL_Y, SANE_NAME_SCAN_BR_Y, &y))
+    if (!extent(SANE_NAME_SCAN_TL_X, SANE_NAME_SCAN_BR_X, &x)
+        || !extent(SANE_NAME_SCAN_TL_Y, SANE_NAME_SCAN_BR_Y, &y))
         return fail(device::FailureNotSupported, "no scan area in millimetres");
-    if (!mapArea(info.fScanAreaLeft, info.fScanAreaTop, info.fScanAreaRight, info.fScanAreaBottom, x, y, &area))
+    if (!mapArea(
+            info.fScanAreaLeft, info.fScanAreaTop, info.fScanAreaRight, info.fScanAreaBottom, x, y, &area))
         return fail(device::FailureAreaOutside);
     ResolutionOffer resolutions;
     if (!offer(&resolutions))
@@ -653,7 +663,8 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
 
     const double inchesWide = (area.right - area.left) / kMmPerInch;
     const double inchesHigh = (area.bottom - area.top) / kMmPerInch;
-    const int width = toAskedSize ? std::max(1, pixelsAcross(0, inchesWide, askedDpi)) : parameters.pixels_per_line;
+    const int width
+        = toAskedSize ? std::max(1, pixelsAcross(0, inchesWide, askedDpi)) : parameters.pixels_per_line;
     const int height = toAskedSize ? std::max(1, pixelsAcross(0, inchesHigh, askedDpi)) : parameters.lines;
     LineDelivery delivery(info, width, height, toAskedSize ? 0 : scanDpi, filmBase);
     std::unique_ptr<BoxReducer> reducer;
@@ -661,7 +672,8 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         reducer = std::make_unique<BoxReducer>(parameters.pixels_per_line, parameters.lines, width, height,
             [&delivery](const std::uint16_t* rgb) { return delivery.row(rgb); });
     }
-    FrameAssembler assembler([&](const std::uint16_t* rgb) { return reducer ? reducer->push(rgb) : delivery.row(rgb); });
+    FrameAssembler assembler(
+        [&](const std::uint16_t* rgb) { return reducer ? reducer->push(rgb) : delivery.row(rgb); });
 
     std::vector<std::uint8_t> chunk(kReadChunk);
     bool stopped = false;
@@ -707,7 +719,11 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         if (format.lastFrame)
             break;
     }
-    cancelScan(m_handle, startedAt);
+    // A complete image's reader has ended; only an abandoned one needs to settle.
+    if (stopped || status != SANE_STATUS_EOF || !assembler.complete())
+        cancelScan(m_handle, startedAt);
+    else
+        sane_cancel(handleOf(m_handle));
     lock.unlock();
     if (stopped)
         return 0; // the program's own stop: no failure to report
@@ -723,7 +739,8 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
         for (int c = 0; c < 3; ++c) {
             const double perBalance = delivery.exposure().signalPerBalance(c, base[std::size_t(c)]);
             const double value = perBalance > 0 ? sim::Exposure::kBaseTarget / perBalance : 65535.0;
-            m_measuredBalance[std::size_t(c)] = std::uint16_t(std::min(65535.0, std::max(1.0, std::round(value))));
+            m_measuredBalance[std::size_t(c)]
+                = std::uint16_t(std::min(65535.0, std::max(1.0, std::round(value))));
         }
         m_baseMeasured = true;
     }

@@ -16,7 +16,8 @@ namespace
 std::string field(const char* text)
 {
     std::string value = text ? text : "";
-    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return value;
 }
 
@@ -80,7 +81,8 @@ bool SaneLibrary::listDevices(char* text, std::size_t room)
         return false;
     std::size_t used = 0;
     for (const DeviceEntry& device : devices()) {
-        const std::string line = device.name + '\t' + device.vendor + '\t' + device.model + '\t' + device.type + '\n';
+        const std::string line
+            = device.name + '\t' + device.vendor + '\t' + device.model + '\t' + device.type + '\n';
         if (used + line.size() + 1 > room)
             continue; // whole lines only
         std::memcpy(text + used, line.data(), line.size());

@@ -50,8 +50,8 @@ double pickResolution(const ResolutionOffer& offer, double asked, bool atLeast)
     return best;
 }
 
-bool mapArea(double left, double top, double right, double bottom, const Extent& x, const Extent& y,
-    AreaMm* area)
+bool mapArea(
+    double left, double top, double right, double bottom, const Extent& x, const Extent& y, AreaMm* area)
 {
     if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) || !std::isfinite(bottom)
         || left >= right || top >= bottom)

@@ -35,8 +35,8 @@ struct AreaMm {
 // Places an area given in inches from the window's top left corner onto the device's
 // area, whose top left corner the window's is, and clips it to the device. False when
 // nothing of it lies on the device.
-bool mapArea(double left, double top, double right, double bottom, const Extent& x, const Extent& y,
-    AreaMm* area);
+bool mapArea(
+    double left, double top, double right, double bottom, const Extent& x, const Extent& y, AreaMm* area);
 
 // Pixels across an area edge to edge at dpi, as the simulated scanner counts them.
 int pixelsAcross(double from, double to, int dpi);

@@ -23,13 +23,14 @@ EXPECTED_FILES = (
     "./usr/lib/korvane/korvane",
     "./usr/lib/korvane/korvane-process",
     "./usr/lib/korvane/TQ4100.dll",
+    "./usr/lib/korvane/korvane-sane.so",
     "./usr/lib/korvane/translator/LanguageMap.txt",
     "./usr/share/applications/org.korvane.Korvane.desktop",
     "./usr/share/metainfo/org.korvane.Korvane.metainfo.xml",
     "./usr/share/icons/hicolor/256x256/apps/org.korvane.Korvane.png",
 )
 # What the programs link, as package names dpkg-shlibdeps must have found.
-EXPECTED_DEPENDS = ("libqt5widgets5", "libqt5core5a", "libtiff6", "libjpeg62-turbo", "libpugixml1v5", "libc6")
+EXPECTED_DEPENDS = ("libqt5widgets5", "libqt5core5a", "libtiff6", "libjpeg62-turbo", "libpugixml1v5", "libsane1", "libc6")
 
 
 def main():

@@ -116,7 +116,8 @@ private slots:
         const int lines = 2;
         Rows rows;
         FrameAssembler assembler(collect(rows, width));
-        const FrameFormat::Kind order[3] = { FrameFormat::Kind::Blue, FrameFormat::Kind::Red, FrameFormat::Kind::Green };
+        const FrameFormat::Kind order[3]
+            = { FrameFormat::Kind::Blue, FrameFormat::Kind::Red, FrameFormat::Kind::Green };
         const int base[3] = { 2, 0, 1 };
         for (int f = 0; f < 3; ++f) {
             QVERIFY(assembler.beginFrame({ order[f], 8, width, width, lines, f == 2 }));
@@ -246,15 +247,20 @@ private slots:
         QTest::addColumn<double>("asked");
         QTest::addColumn<bool>("atLeast");
         QTest::addColumn<double>("expected");
-        QTest::newRow("range, nearest") << true << QVector<double> { 1, 1200, 1 } << 3600.0 << false << 1200.0;
-        QTest::newRow("range, below its start") << true << QVector<double> { 900, 1200, 1 } << 300.0 << true << 900.0;
-        QTest::newRow("range, steps") << true << QVector<double> { 100, 1000, 150 } << 330.0 << false << 400.0;
-        QTest::newRow("range, at least in steps") << true << QVector<double> { 100, 1000, 150 } << 260.0 << true
-                                                  << 400.0;
-        QTest::newRow("list, nearest") << false << QVector<double> { 1200, 2400, 4800 } << 3600.0 << false << 4800.0;
-        QTest::newRow("list, nearest below") << false << QVector<double> { 75, 150, 300, 600, 1200 } << 1800.0
-                                             << false << 1200.0;
-        QTest::newRow("list, at least") << false << QVector<double> { 2000, 1000, 4000 } << 300.0 << true << 1000.0;
+        QTest::newRow("range, nearest")
+            << true << QVector<double> { 1, 1200, 1 } << 3600.0 << false << 1200.0;
+        QTest::newRow("range, below its start")
+            << true << QVector<double> { 900, 1200, 1 } << 300.0 << true << 900.0;
+        QTest::newRow("range, steps")
+            << true << QVector<double> { 100, 1000, 150 } << 330.0 << false << 400.0;
+        QTest::newRow("range, at least in steps")
+            << true << QVector<double> { 100, 1000, 150 } << 260.0 << true << 400.0;
+        QTest::newRow("list, nearest")
+            << false << QVector<double> { 1200, 2400, 4800 } << 3600.0 << false << 4800.0;
+        QTest::newRow("list, nearest below")
+            << false << QVector<double> { 75, 150, 300, 600, 1200 } << 1800.0 << false << 1200.0;
+        QTest::newRow("list, at least")
+            << false << QVector<double> { 2000, 1000, 4000 } << 300.0 << true << 1000.0;
         QTest::newRow("list, all below") << false << QVector<double> { 100, 200 } << 300.0 << true << 200.0;
         QTest::newRow("empty list") << false << QVector<double> {} << 300.0 << false << 0.0;
     }
@@ -283,7 +289,8 @@ private slots:
         QTest::addColumn<QVector<double>>("inches"); // left, top, right, bottom
         QTest::addColumn<bool>("placed");
         QTest::addColumn<QVector<double>>("mm");
-        QTest::newRow("inside") << QVector<double> { 0, 0, 1, 0.5 } << true << QVector<double> { 10, 5, 35.4, 17.7 };
+        QTest::newRow("inside") << QVector<double> { 0, 0, 1, 0.5 } << true
+                                << QVector<double> { 10, 5, 35.4, 17.7 };
         QTest::newRow("clipped") << QVector<double> { 0.5, 0.5, 3, 3 } << true
                                  << QVector<double> { 22.7, 17.7, 60, 40 };
         QTest::newRow("outside") << QVector<double> { 2.5, 0, 3, 1 } << false << QVector<double> {};

@@ -27,7 +27,8 @@ device::ScanOptionRecord finalRecord(int dpi, double widthMm, double heightMm)
 }
 
 // The library's pixels are the device's exposed with the record's balance.
-std::vector<std::uint16_t> exposed(const std::vector<std::uint16_t>& raw, const device::ScanOptionRecord& record)
+std::vector<std::uint16_t> exposed(
+    const std::vector<std::uint16_t>& raw, const device::ScanOptionRecord& record)
 {
     const sim::Exposure exposure(record.ScanInfoArray[0], false, 83, sim::DeviceMemory::factoryParameters());
     std::vector<std::uint16_t> result(raw.size());
@@ -147,26 +148,29 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::addColumn<int>("lost"); // pixels lost at the end of each line: padding
         const QString pattern = QStringLiteral("test-picture \"Color pattern\"");
-        QTest::newRow("colour, 16 bits") << QStringList { pattern } << QByteArray() << QByteArray() << 100 << 0;
-        QTest::newRow("colour, 8 bits") << QStringList { pattern } << QByteArray() << QByteArray("8") << 100 << 0;
-        QTest::newRow("grey, 8 bits") << QStringList { pattern } << QByteArray("Gray") << QByteArray("8") << 100
-                                      << 0;
-        QTest::newRow("grey, 16 bits") << QStringList { pattern } << QByteArray("Gray") << QByteArray("16") << 75
-                                       << 0;
+        QTest::newRow("colour, 16 bits")
+            << QStringList { pattern } << QByteArray() << QByteArray() << 100 << 0;
+        QTest::newRow("colour, 8 bits")
+            << QStringList { pattern } << QByteArray() << QByteArray("8") << 100 << 0;
+        QTest::newRow("grey, 8 bits")
+            << QStringList { pattern } << QByteArray("Gray") << QByteArray("8") << 100 << 0;
+        QTest::newRow("grey, 16 bits")
+            << QStringList { pattern } << QByteArray("Gray") << QByteArray("16") << 75 << 0;
         // scanimage writes three-pass frames at 8 bits only.
         QTest::newRow("three-pass") << QStringList { pattern, QStringLiteral("three-pass true"),
-            QStringLiteral("three-pass-order BGR") } << QByteArray() << QByteArray("8") << 100 << 0;
-        QTest::newRow("padded lines, 16 bits")
-            << QStringList { pattern, QStringLiteral("ppl-loss 7") } << QByteArray() << QByteArray() << 100 << 7;
+            QStringLiteral("three-pass-order BGR") }
+                                    << QByteArray() << QByteArray("8") << 100 << 0;
+        QTest::newRow("padded lines, 16 bits") << QStringList { pattern, QStringLiteral("ppl-loss 7") }
+                                               << QByteArray() << QByteArray() << 100 << 7;
         QTest::newRow("padded lines, grey") << QStringList { pattern, QStringLiteral("ppl-loss 5") }
                                             << QByteArray("Gray") << QByteArray("8") << 100 << 5;
-        QTest::newRow("short reads with delays")
-            << QStringList { pattern, QStringLiteral("read-limit true"), QStringLiteral("read-limit-size 997"),
-                   QStringLiteral("read-delay true"), QStringLiteral("read-delay-duration 1000") }
-            << QByteArray() << QByteArray() << 60 << 0;
+        QTest::newRow("short reads with delays") << QStringList { pattern, QStringLiteral("read-limit true"),
+            QStringLiteral("read-limit-size 997"), QStringLiteral("read-delay true"),
+            QStringLiteral("read-delay-duration 1000") }
+                                                 << QByteArray() << QByteArray() << 60 << 0;
         QTest::newRow("parameters change at the start")
-            << QStringList { pattern, QStringLiteral("fuzzy-parameters true") } << QByteArray() << QByteArray()
-            << 100 << 0;
+            << QStringList { pattern, QStringLiteral("fuzzy-parameters true") } << QByteArray()
+            << QByteArray() << 100 << 0;
     }
 
     // Whatever form the device hands its pixels over in, the library delivers the
@@ -201,10 +205,11 @@ private slots:
             QVERIFY(m_setup.configure(conf.filter(QRegularExpression(QStringLiteral("^(?!ppl-loss)")))));
         std::vector<std::uint16_t> reference = SaneTestSetup::scanimage(
             { QStringLiteral("--mode"), mode.isEmpty() ? QStringLiteral("Color") : QString::fromLatin1(mode),
-                QStringLiteral("--depth"), depth.isEmpty() ? QStringLiteral("16") : QString::fromLatin1(depth),
-                QStringLiteral("--resolution"), QString::number(dpi), QStringLiteral("-l"), QStringLiteral("0"),
-                QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-x"), QStringLiteral("20"),
-                QStringLiteral("-y"), QStringLiteral("15") },
+                QStringLiteral("--depth"),
+                depth.isEmpty() ? QStringLiteral("16") : QString::fromLatin1(depth),
+                QStringLiteral("--resolution"), QString::number(dpi), QStringLiteral("-l"),
+                QStringLiteral("0"), QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-x"),
+                QStringLiteral("20"), QStringLiteral("-y"), QStringLiteral("15") },
             &width, &height, &error);
         QVERIFY2(!reference.empty(), qPrintable(error));
         if (lost > 0) {
@@ -277,14 +282,19 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<double>("left");
         QTest::addColumn<int>("failure");
-        const auto status = [](const char* code) { return QStringList { QStringLiteral("read-status-code \"%1\"").arg(QLatin1String(code)) }; };
-        QTest::newRow("input/output error") << status("SANE_STATUS_IO_ERROR") << 0 << 0.0 << int(device::FailureIoError);
+        const auto status = [](const char* code) {
+            return QStringList { QStringLiteral("read-status-code \"%1\"").arg(QLatin1String(code)) };
+        };
+        QTest::newRow("input/output error")
+            << status("SANE_STATUS_IO_ERROR") << 0 << 0.0 << int(device::FailureIoError);
         QTest::newRow("jammed") << status("SANE_STATUS_JAMMED") << 0 << 0.0 << int(device::FailureJammed);
-        QTest::newRow("cover open") << status("SANE_STATUS_COVER_OPEN") << 0 << 0.0 << int(device::FailureCoverOpen);
+        QTest::newRow("cover open") << status("SANE_STATUS_COVER_OPEN") << 0 << 0.0
+                                    << int(device::FailureCoverOpen);
         QTest::newRow("no film") << status("SANE_STATUS_NO_DOCS") << 0 << 0.0 << int(device::FailureNoFilm);
         QTest::newRow("unknown height") << QStringList { QStringLiteral("hand-scanner true") } << 0 << 0.0
                                         << int(device::FailureUnknownHeight);
-        QTest::newRow("area outside the device") << QStringList() << 0 << 9.0 << int(device::FailureAreaOutside);
+        QTest::newRow("area outside the device")
+            << QStringList() << 0 << 9.0 << int(device::FailureAreaOutside);
         QTest::newRow("multipass") << QStringList() << int(device::kOptionMultipass) << 0.0
                                    << int(device::FailureMultipass);
     }

@@ -150,7 +150,8 @@ private slots:
         QCOMPARE(resolution, 1200.0f);
         const double pixelsPerMm = 1200 / 25.4;
         QVERIFY2(std::abs(double(width) - 0.3 * 1200) <= pixelsPerMm + 1, qPrintable(QString::number(width)));
-        QVERIFY2(std::abs(double(height) - 0.2 * 1200) <= pixelsPerMm + 1, qPrintable(QString::number(height)));
+        QVERIFY2(
+            std::abs(double(height) - 0.2 * 1200) <= pixelsPerMm + 1, qPrintable(QString::number(height)));
         QFile::remove(path);
     }
 
@@ -159,7 +160,8 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("message");
         QTest::newRow("jammed") << QStringLiteral("SANE_STATUS_JAMMED") << QStringLiteral("jammed");
-        QTest::newRow("cover open") << QStringLiteral("SANE_STATUS_COVER_OPEN") << QStringLiteral("cover is open");
+        QTest::newRow("cover open") << QStringLiteral("SANE_STATUS_COVER_OPEN")
+                                    << QStringLiteral("cover is open");
     }
 
     // A device fault during the final scan ends in its message and an empty path, and

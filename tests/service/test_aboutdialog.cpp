@@ -74,7 +74,8 @@ private slots:
         QByteArray named = deviceRecord(83, "SANE");
         named.replace(1, 6, "Noname");
         named.replace(119, 17, "frontend-tester  ");
-        QTest::newRow("named device") << named << QStringLiteral("vSANE") << QStringLiteral("Noname frontend-tester");
+        QTest::newRow("named device")
+            << named << QStringLiteral("vSANE") << QStringLiteral("Noname frontend-tester");
     }
 
     // Before the scanner's record arrives only the program's version shows.

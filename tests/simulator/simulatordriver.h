@@ -17,7 +17,8 @@ public:
 
     bool load(const char* file = device::kSimulatorLibraryFile)
     {
-        m_library.setFileName(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(file));
+        m_library.setFileName(
+            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(file));
         if (!m_library.load())
             return false;
         m_entry = reinterpret_cast<device::ScannerDeviceIOFunction>(m_library.resolve("ScannerDeviceIO"));
