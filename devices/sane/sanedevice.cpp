@@ -663,9 +663,10 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
 
     const double inchesWide = (area.right - area.left) / kMmPerInch;
     const double inchesHigh = (area.bottom - area.top) / kMmPerInch;
-    const int width
-        = toAskedSize ? std::max(1, pixelsAcross(0, inchesWide, askedDpi)) : parameters.pixels_per_line;
-    const int height = toAskedSize ? std::max(1, pixelsAcross(0, inchesHigh, askedDpi)) : parameters.lines;
+    const int width = toAskedSize ? std::max(1, sim::Exposure::pixelsAcross(0, inchesWide, askedDpi))
+                                  : parameters.pixels_per_line;
+    const int height
+        = toAskedSize ? std::max(1, sim::Exposure::pixelsAcross(0, inchesHigh, askedDpi)) : parameters.lines;
     LineDelivery delivery(info, width, height, toAskedSize ? 0 : scanDpi, filmBase);
     std::unique_ptr<BoxReducer> reducer;
     if (toAskedSize && (width != parameters.pixels_per_line || height != parameters.lines)) {
@@ -734,14 +735,7 @@ int SaneDevice::scan(device::ScanOptionRecord* record)
     delivery.finish();
 
     if (filmBase) {
-        // The balance that brings the base to the target level, as the simulated device works it out.
-        const std::array<double, 3> base = delivery.meter().base();
-        for (int c = 0; c < 3; ++c) {
-            const double perBalance = delivery.exposure().signalPerBalance(c, base[std::size_t(c)]);
-            const double value = perBalance > 0 ? sim::Exposure::kBaseTarget / perBalance : 65535.0;
-            m_measuredBalance[std::size_t(c)]
-                = std::uint16_t(std::min(65535.0, std::max(1.0, std::round(value))));
-        }
+        m_measuredBalance = delivery.exposure().baseBalance(delivery.meter().base());
         m_baseMeasured = true;
     }
     return 1;

@@ -68,11 +68,4 @@ bool mapArea(
     return true;
 }
 
-int pixelsAcross(double from, double to, int dpi)
-{
-    // The small allowance keeps 1.437 inches at 5000 dpi at 7185 pixels although the
-    // float is slightly off.
-    return int(std::floor((to - from) * dpi + 1e-3));
-}
-
 } // namespace sanedev

@@ -38,7 +38,4 @@ struct AreaMm {
 bool mapArea(
     double left, double top, double right, double bottom, const Extent& x, const Extent& y, AreaMm* area);
 
-// Pixels across an area edge to edge at dpi, as the simulated scanner counts them.
-int pixelsAcross(double from, double to, int dpi);
-
 } // namespace sanedev

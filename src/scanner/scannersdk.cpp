@@ -314,8 +314,12 @@ void ScannerSDK::handleLink()
 {
     const bool linked = m_device->link() != 0;
     if (!linked) {
+        // A scanner that is missing, busy or not allowed says so, naming itself.
+        const QString reason = m_device->failureReason();
         if (keepRunning())
             pause(kLinkFailurePauseMs);
+        if (!reason.isEmpty())
+            emit scannerRequestFailed_s(RequestLink, reason);
         emit scannerLinkFailure_s();
         setKeepRunning(false);
     }

@@ -387,7 +387,7 @@ void MainForm::scannerRequestFailed(int request, QString reason)
         m_prescanFailure = reason;
     else if (request == ScannerSDK::RequestScan)
         m_scanFailure = reason;
-    else
+    else if (request != ScannerSDK::RequestLink)
         warn(reason); // a service request the scanner does not take
 }
 

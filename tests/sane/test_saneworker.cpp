@@ -155,6 +155,26 @@ private slots:
         QFile::remove(path);
     }
 
+    // A scanner SANE does not know fails the link with a reason that names it.
+    void missingScannerNamed()
+    {
+        m_results.reset();
+        manager::release();
+        ScannerSDK::forgetDeviceSeenForTests();
+        manager* data = manager::instance();
+        data->initProfiles();
+        data->scanner()->device().setScannerName(QStringLiteral("test:7"));
+        m_results = std::make_unique<WorkerSignals>(data->scanner());
+        QSignalSpy failed(m_results.get(), &WorkerSignals::linkFailure);
+        QSignalSpy reason(m_results.get(), &WorkerSignals::requestFailed);
+        data->scanner()->startLink();
+        QVERIFY(failed.wait(kWaitMs));
+        QCOMPARE(reason.count(), 1);
+        QCOMPARE(reason.at(0).at(0).toInt(), int(ScannerSDK::RequestLink));
+        QVERIFY2(reason.at(0).at(1).toString().contains(QStringLiteral("test:7")),
+            qPrintable(reason.at(0).at(1).toString()));
+    }
+
     void faultLeavesNoFile_data()
     {
         QTest::addColumn<QString>("status");
