@@ -714,6 +714,10 @@ belichtung</translation>
         <source>Last saved: %1</source>
         <translation>Zuletzt gespeichert: %1</translation>
     </message>
+    <message>
+        <source>Image Resolution: %1 dpi</source>
+        <translation>Bildauflösung: %1 dpi</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

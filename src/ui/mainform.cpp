@@ -427,6 +427,11 @@ void MainForm::scannerScanSuccess(QString filepath)
     m_ui->label_Width->setText(tr("Width: %1 pixels").arg(size.width()));
     m_ui->label_Height->setText(tr("Height: %1 pixels").arg(size.height()));
     m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(filepath).size()));
+    // A scanner that could not scan at the profile's resolution scanned at another one,
+    // which the file states.
+    const int dpi = imageFileResolution(filepath);
+    if (dpi > 0)
+        m_ui->label_Resolution->setText(tr("Image Resolution: %1 dpi").arg(dpi));
     m_ui->toolButton_OpenFileLocation->setToolTip(
         tr("Last saved: %1").arg(QDir::toNativeSeparators(filepath)));
 }
