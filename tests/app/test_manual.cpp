@@ -48,7 +48,7 @@ const QSet<QString>& notMessages()
         QStringLiteral("Select directory for save"), QStringLiteral("Select firmware file "),
         QStringLiteral("bin File(*.bin)"), QStringLiteral("Select kor Project File"),
         QStringLiteral("Select kor project file for save"), QStringLiteral("Kor Project(*.kor)"),
-        QStringLiteral("Untitled.kor") };
+        QStringLiteral("Untitled.kor"), QStringLiteral("Image Resolution: %1 dpi") };
     return texts;
 }
 
