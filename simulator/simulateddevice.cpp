@@ -29,13 +29,6 @@ const char kProductName[] = "TQ4100 Film Scanner (simulated)";
 const char kSerialNumber[] = "SIM0000001";
 const char kVendorName[] = "Korvane";
 
-int pixelsAcross(double from, double to, int dpi)
-{
-    // The small allowance keeps 1.437 inches at 5000 dpi at 7185 pixels although
-    // the float is slightly off.
-    return int(std::floor((to - from) * dpi + 1e-3));
-}
-
 } // namespace
 
 SimulatedDevice& SimulatedDevice::instance()
@@ -208,8 +201,8 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
         || bottom > kWindowHeight + kAreaTolerance || left >= right || top >= bottom)
         return 0;
     const int dpi = info.nDPI;
-    const int width = pixelsAcross(left, right, dpi);
-    const int height = pixelsAcross(top, bottom, dpi);
+    const int width = Exposure::pixelsAcross(left, right, dpi);
+    const int height = Exposure::pixelsAcross(top, bottom, dpi);
     if (width < 1 || height < 1)
         return 0;
 
@@ -273,12 +266,7 @@ int SimulatedDevice::scan(device::ScanOptionRecord* record)
         // device works it out from the border it has just seen.
         const FilmModel film(scene->media());
         const FilmModel::Rgb base = film.base();
-        std::array<std::uint16_t, 3> balance {};
-        for (int c = 0; c < 3; ++c) {
-            const double perBalance = exposure.signalPerBalance(c, base[std::size_t(c)]);
-            const double value = perBalance > 0 ? Exposure::kBaseTarget / perBalance : 65535.0;
-            balance[std::size_t(c)] = std::uint16_t(std::min(65535.0, std::max(1.0, std::round(value))));
-        }
+        const std::array<std::uint16_t, 3> balance = exposure.baseBalance({ { base[0], base[1], base[2] } });
         std::lock_guard<std::mutex> lock(m_mutex);
         m_measuredBalance = balance;
         m_baseMeasured = true;

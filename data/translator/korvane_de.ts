@@ -861,6 +861,10 @@ belichtung</translation>
         <source>Last saved: %1</source>
         <translation>Zuletzt gespeichert: %1</translation>
     </message>
+    <message>
+        <source>Image Resolution: %1 dpi</source>
+        <translation>Bildauflösung: %1 dpi</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -1106,6 +1110,61 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>Select directory for save</source>
         <translation>Zielordner wählen</translation>
+    </message>
+</context>
+<context>
+    <name>NVAScanner</name>
+    <message>
+        <source>This scanner does not take this request: Korvane reaches it through SANE, which offers no such function.</source>
+        <translation>Dieser Scanner nimmt diese Anforderung nicht an: Korvane erreicht ihn über SANE, das keine solche Funktion bietet.</translation>
+    </message>
+    <message>
+        <source>The scanner %1 was not found. Plug it in, switch it on and check that &quot;scanimage -L&quot; lists it.</source>
+        <translation>Der Scanner %1 wurde nicht gefunden. Schließen Sie ihn an, schalten Sie ihn ein und prüfen Sie, ob &quot;scanimage -L&quot; ihn aufführt.</translation>
+    </message>
+    <message>
+        <source>The scanner %1 is busy: another program is using it. Close that program and try again.</source>
+        <translation>Der Scanner %1 ist belegt: Ein anderes Programm verwendet ihn. Schließen Sie dieses Programm und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>Korvane may not use the scanner %1. Add your user to the scanner group, log in again and try again.</source>
+        <translation>Korvane darf den Scanner %1 nicht verwenden. Fügen Sie Ihren Benutzer der Gruppe scanner hinzu, melden Sie sich neu an und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner reported an input/output error. Check its cable and power, then try again.</source>
+        <translation>Der Scanner meldete einen Ein-/Ausgabefehler. Prüfen Sie Kabel und Stromversorgung und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The film is jammed in the scanner. Free it and scan again.</source>
+        <translation>Der Film klemmt im Scanner. Lösen Sie ihn und scannen Sie erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner&apos;s cover is open. Close it and scan again.</source>
+        <translation>Die Abdeckung des Scanners ist offen. Schließen Sie sie und scannen Sie erneut.</translation>
+    </message>
+    <message>
+        <source>There is no film in the scanner. Insert the film holder and scan again.</source>
+        <translation>Im Scanner liegt kein Film. Legen Sie den Filmhalter ein und scannen Sie erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner no longer answers: it was unplugged or switched off.</source>
+        <translation>Der Scanner antwortet nicht mehr: Er wurde abgezogen oder ausgeschaltet.</translation>
+    </message>
+    <message>
+        <source>This scanner cannot tell the height of an image before it scans it, so Korvane cannot use it.</source>
+        <translation>Dieser Scanner kennt die Höhe eines Bildes nicht, bevor er es scannt; daher kann Korvane ihn nicht verwenden.</translation>
+    </message>
+    <message>
+        <source>The framed area lies outside what this scanner can scan. Frame an area inside the preview and scan again.</source>
+        <translation>Der gewählte Bereich liegt außerhalb dessen, was dieser Scanner scannen kann. Wählen Sie einen Bereich innerhalb der Vorschau und scannen Sie erneut.</translation>
+    </message>
+    <message>
+        <source>This scanner does not take multipass scans. Switch multipass off in the profile and scan again.</source>
+        <translation>Dieser Scanner kann keine Mehrfachscans. Schalten Sie Multipass im Profil aus und scannen Sie erneut.</translation>
+    </message>
+    <message>
+        <source>The scanner reported a fault. Check the scanner and try again.</source>
+        <translation>Der Scanner meldete einen Fehler. Prüfen Sie den Scanner und versuchen Sie es erneut.</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include <tiffio.h>
 
 #include <climits>
+#include <cmath>
 
 namespace
 {
@@ -45,4 +46,44 @@ QSize imageFileSize(const QString& path)
     QImageReader reader(path);
     const QSize size = reader.size();
     return size.isValid() ? size : QSize(0, 0);
+}
+
+int imageFileResolution(const QString& path)
+{
+    constexpr double kCmPerInch = 2.54;
+    if (hasTiffSignature(path)) {
+        int dpi = 0;
+        if (TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r")) {
+            float resolution = 0;
+            uint16_t unit = RESUNIT_INCH;
+            if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &resolution) == 1 && resolution > 0
+                && resolution < 1e6f) {
+                TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+                if (unit == RESUNIT_INCH)
+                    dpi = int(std::lround(resolution));
+                else if (unit == RESUNIT_CENTIMETER)
+                    dpi = int(std::lround(resolution * kCmPerInch));
+            }
+            TIFFClose(tiff);
+        }
+        return dpi;
+    }
+    // A JFIF file opens with its APP0 segment: "JFIF\0", version, unit, densities.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = file.read(20);
+    if (head.size() < 16 || !head.startsWith(QByteArray("\xFF\xD8\xFF\xE0", 4))
+        || head.mid(6, 5) != QByteArray("JFIF\0", 5))
+        return 0;
+    const auto byte = [&head](int i) { return int(static_cast<unsigned char>(head.at(i))); };
+    const int density = byte(14) << 8 | byte(15);
+    switch (byte(13)) {
+    case 1:
+        return density;
+    case 2:
+        return int(std::lround(density * kCmPerInch));
+    default:
+        return 0;
+    }
 }

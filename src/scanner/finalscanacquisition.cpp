@@ -74,7 +74,7 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     m_scannedOnce = true;
     const int model = modelCode();
     const bool quality = settings.scansAtQuality();
-    const int outputResolution = ScannerModels::outputDpi(model, quality);
+    int outputResolution = ScannerModels::outputDpi(model, quality);
 
     // Negatives keep the balance the last prescan measured on their film base.
     if (!FilmTypes::isNegative(settings.filmType())) {
@@ -99,11 +99,17 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
         return;
     }
     if (image.isNull()) {
-        reportFailure(request, tr("The scanner did not deliver the scan. Check the scanner and try again."));
+        const QString reason = m_device->failureReason();
+        reportFailure(request,
+            reason.isEmpty() ? tr("The scanner did not deliver the scan. Check the scanner and try again.")
+                             : reason);
         emit scannerScanImage_s(QString());
         return;
     }
     m_progress->endAcquisition();
+    // A device that scanned at another resolution than asked: the file says which.
+    if (m_device->lineResolution() > 0)
+        outputResolution = m_device->lineResolution();
 
     if (modes.rawMode) {
         dumpOptionRecord(QStringLiteral("Scan"), record);

@@ -159,9 +159,60 @@ QByteArray NVAScanner::deviceInfo() const
         reinterpret_cast<const char*>(m_deviceInfo.data()), static_cast<int>(m_deviceInfo.size()));
 }
 
+QString NVAScanner::failureReason() const
+{
+    device::FailureRecord failure {};
+    if (!device::succeeded(call(device::CmdLastFailure, &failure)))
+        return QString();
+    failure.detail[sizeof failure.detail - 1] = '\0';
+    if (failure.detail[0] != '\0')
+        qCInfo(lcDevice) << "the device library reports failure" << failure.code << failure.detail;
+    switch (failure.code) {
+    case device::FailureNotSupported:
+        return tr("This scanner does not take this request: Korvane reaches it through SANE, which "
+                  "offers no such function.");
+    case device::FailureNotFound:
+        return tr("The scanner %1 was not found. Plug it in, switch it on and check that \"scanimage -L\" "
+                  "lists it.")
+            .arg(m_scannerName);
+    case device::FailureBusy:
+        return tr("The scanner %1 is busy: another program is using it. Close that program and try again.")
+            .arg(m_scannerName);
+    case device::FailureAccessDenied:
+        return tr("Korvane may not use the scanner %1. Add your user to the scanner group, log in again "
+                  "and try again.")
+            .arg(m_scannerName);
+    case device::FailureIoError:
+        return tr("The scanner reported an input/output error. Check its cable and power, then try "
+                  "again.");
+    case device::FailureJammed:
+        return tr("The film is jammed in the scanner. Free it and scan again.");
+    case device::FailureCoverOpen:
+        return tr("The scanner's cover is open. Close it and scan again.");
+    case device::FailureNoFilm:
+        return tr("There is no film in the scanner. Insert the film holder and scan again.");
+    case device::FailureDeviceGone:
+        return tr("The scanner no longer answers: it was unplugged or switched off.");
+    case device::FailureUnknownHeight:
+        return tr("This scanner cannot tell the height of an image before it scans it, so Korvane "
+                  "cannot use it.");
+    case device::FailureAreaOutside:
+        return tr("The framed area lies outside what this scanner can scan. Frame an area inside the "
+                  "preview and scan again.");
+    case device::FailureMultipass:
+        return tr("This scanner does not take multipass scans. Switch multipass off in the profile and "
+                  "scan again.");
+    case device::FailureOther:
+        return tr("The scanner reported a fault. Check the scanner and try again.");
+    default:
+        return QString();
+    }
+}
+
 int NVAScanner::startScan(device::ScanOptionRecord* record)
 {
     m_started = false;
+    m_scanDpi = 0;
     m_running.store(true);
     return call(device::CmdScan, record) & 0xFF;
 }
@@ -288,6 +339,7 @@ void NVAScanner::beginImage(const device::LineRecord& record)
     m_writePosition = 0;
     m_width = 0;
     m_height = 0;
+    m_scanDpi = std::max(0, record.scanDpi);
     m_bytesPerPixel = device::bytesPerPixel(record.pixelFormat);
     if (m_bytesPerPixel == 0 || record.pixelsPerLine <= 0 || record.imageLines <= 0) {
         qCWarning(lcDevice) << "unusable image announced: format" << record.pixelFormat << "size"

@@ -3,6 +3,7 @@
 #include "devicerecord.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QLibrary>
 #include <QString>
 
@@ -37,6 +38,8 @@ struct StatusRecord;
 // startScan() has returned.
 class NVAScanner
 {
+    Q_DECLARE_TR_FUNCTIONS(NVAScanner)
+
 public:
     NVAScanner();
     virtual ~NVAScanner();
@@ -87,6 +90,10 @@ public:
     static QString deviceVendor(const QByteArray& deviceInfo) { return DeviceRecord::vendor(deviceInfo); }
     static QString deviceModel(const QByteArray& deviceInfo) { return DeviceRecord::product(deviceInfo); }
 
+    // Why the library's last failed command failed, as a sentence for the user; empty
+    // when the library does not say (the simulated one never does) or it was a cancel.
+    QString failureReason() const;
+
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.
     int startScan(device::ScanOptionRecord* record);
@@ -135,6 +142,9 @@ public:
     int lineWidth() const { return m_width; }
     int lineHeight() const { return m_height; }
     int lineBytesPerPixel() const { return m_bytesPerPixel; }
+    // The resolution the device really scanned the last image at, when it was not the
+    // one asked for; 0 otherwise.
+    int lineResolution() const { return m_scanDpi; }
     std::size_t bytesDelivered() const { return m_writePosition; }
     const std::vector<std::uint8_t>& lineBuffer() const { return m_buffer; }
 
@@ -161,6 +171,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_bytesPerPixel = 0;
+    int m_scanDpi = 0;
     std::size_t m_writePosition = 0;
     bool m_started = false;
     LineObserver m_lineObserver;

@@ -88,8 +88,10 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
         return;
     }
     if (image.isNull()) {
-        reportFailure(
-            request, tr("The scanner did not deliver the prescan. Check the scanner and try again."));
+        const QString reason = m_device->failureReason();
+        reportFailure(request,
+            reason.isEmpty() ? tr("The scanner did not deliver the prescan. Check the scanner and try again.")
+                             : reason);
         emit scannerPreScan_s(STImage());
         return;
     }

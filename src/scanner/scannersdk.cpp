@@ -341,8 +341,12 @@ void ScannerSDK::handleLink()
 {
     const bool linked = m_device->link() != 0;
     if (!linked) {
+        // A scanner that is missing, busy or not allowed says so, naming itself.
+        const QString reason = m_device->failureReason();
         if (keepRunning())
             pause(kLinkFailurePauseMs);
+        if (!reason.isEmpty())
+            emit scannerRequestFailed_s(RequestLink, reason);
         emit scannerLinkFailure_s();
         setKeepRunning(false);
     }
@@ -413,7 +417,12 @@ void ScannerSDK::handleFirmware(const RequestSnapshot& request)
         emit scannerFWUpdateSucess_s();
     } else {
         qCWarning(lcWorker) << "the device refused the firmware";
-        m_linked.store(false);
+        // A device that does not take firmware at all stays linked as it was.
+        const QString reason = m_device->failureReason();
+        if (reason.isEmpty())
+            m_linked.store(false);
+        else
+            emit scannerRequestFailed_s(request.code, reason);
         emit scannerFWUpdateFailure_s();
     }
 }
@@ -432,7 +441,7 @@ void ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
     if (m_device->getScanParameter(record) != 0)
         emit scannerGetScanParameter_s(record);
     else
-        qCWarning(lcWorker) << "reading the scan parameters failed";
+        reportDeviceRefusal(request, "reading the scan parameters failed");
 }
 
 void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
@@ -444,5 +453,13 @@ void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
     if (m_device->setScanParameter(request.bytes) != 0)
         emit scannerSetScanParameter_s();
     else
-        qCWarning(lcWorker) << "writing the scan parameters failed";
+        reportDeviceRefusal(request, "writing the scan parameters failed");
+}
+
+void ScannerSDK::reportDeviceRefusal(const RequestSnapshot& request, const char* what)
+{
+    qCWarning(lcWorker) << what;
+    const QString reason = m_device->failureReason();
+    if (!reason.isEmpty())
+        emit scannerRequestFailed_s(request.code, reason);
 }

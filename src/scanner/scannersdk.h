@@ -163,7 +163,9 @@ signals:
     // A firmware update was requested while not linked, or the device refused it.
     void scannerFWUpdateFailure_s();
     // A prescan or final scan that failed for another reason than the user's cancel,
-    // sent before the empty result; reason is a sentence for the user.
+    // sent before the empty result, a link the device refused (before the link
+    // failure) or a service request the device does not take; reason is a sentence
+    // for the user.
     void scannerRequestFailed_s(int request, QString reason);
     // Progress of the running prescan or final scan in percent, at most ten times a second.
     void scannerProgress_s(int percent);
@@ -194,6 +196,8 @@ private:
     // The failure signal of a prescan or scan, unless it was cancelled.
     void reportFailure(const RequestSnapshot& request, const QString& reason);
     static QString notLinkedReason();
+    // A service request the device refused: its reason, when the device gives one.
+    void reportDeviceRefusal(const RequestSnapshot& request, const char* what);
 
     void handleLink();
     void handleRelink(const RequestSnapshot& request);

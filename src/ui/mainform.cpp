@@ -386,6 +386,8 @@ void MainForm::scannerRequestFailed(int request, QString reason)
         m_prescanFailure = reason;
     else if (request == ScannerSDK::RequestScan)
         m_scanFailure = reason;
+    else if (request != ScannerSDK::RequestLink)
+        warn(reason); // a service request the scanner does not take
 }
 
 void MainForm::scannerPreScan(STImage image)
@@ -429,6 +431,11 @@ void MainForm::showSavedFile()
     m_ui->label_Width->setText(tr("Width: %1 pixels").arg(size.width()));
     m_ui->label_Height->setText(tr("Height: %1 pixels").arg(size.height()));
     m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(lastScanFile).size()));
+    // A scanner that could not scan at the profile's resolution scanned at another one,
+    // which the file states.
+    const int dpi = imageFileResolution(lastScanFile);
+    if (dpi > 0)
+        m_ui->label_Resolution->setText(tr("Image Resolution: %1 dpi").arg(dpi));
     m_ui->toolButton_OpenFileLocation->setToolTip(
         tr("Last saved: %1").arg(QDir::toNativeSeparators(lastScanFile)));
 }

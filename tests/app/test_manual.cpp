@@ -50,7 +50,7 @@ const QSet<QString>& notMessages()
         QStringLiteral("bin File(*.bin)"), QStringLiteral("Select kor Project File"),
         QStringLiteral("Select kor project file for save"), QStringLiteral("Kor Project(*.kor)"),
         QStringLiteral("Untitled.kor"), QStringLiteral("Simulated scanner (built in)"),
-        CommandLine::helpText() };
+        QStringLiteral("Image Resolution: %1 dpi"), CommandLine::helpText() };
     return texts;
 }
 

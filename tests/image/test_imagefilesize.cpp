@@ -91,6 +91,44 @@ private slots:
         }
         QCOMPARE(imageFileSize(path), size);
     }
+
+    void resolution_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("dpi");
+        QTest::newRow("TIFF at 1200") << QStringLiteral("tiff") << 1200;
+        QTest::newRow("TIFF at 3600") << QStringLiteral("tiff") << 3600;
+        QTest::newRow("JPEG at 1200") << QStringLiteral("jpeg") << 1200;
+        QTest::newRow("JPEG at 2400") << QStringLiteral("jpeg") << 2400;
+        QTest::newRow("no image") << QStringLiteral("text") << 0;
+    }
+
+    // What the information panel shows after a scan: the resolution written in the file.
+    void resolution()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, dpi);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QString path = folder.filePath(QStringLiteral("image.tif"));
+        if (kind == QLatin1String("tiff")) {
+            STImage image = STImage::zeroed(40, 30, 16, 3);
+            image.setResolution(dpi);
+            QVERIFY(image.saveTiff(path));
+        } else if (kind == QLatin1String("jpeg")) {
+            path = folder.filePath(QStringLiteral("image.jpg"));
+            QImage image(QSize(40, 30), QImage::Format_RGB888);
+            image.fill(Qt::gray);
+            image.setDotsPerMeterX(int(dpi / 0.0254));
+            image.setDotsPerMeterY(int(dpi / 0.0254));
+            QVERIFY(image.save(path, "JPEG"));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not an image at all");
+        }
+        QCOMPARE(imageFileResolution(path), dpi);
+    }
 };
 
 QTEST_MAIN(TestImageFileSize)

@@ -21,7 +21,7 @@ import xml.etree.ElementTree as ElementTree
 APP_ID = "org.korvane.Korvane"
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 PROGRAMS = ("korvane", "korvane-process")
-ELF_FILES = ("korvane", "korvane-process", "TQ4100.dll")
+ELF_FILES = ("korvane", "korvane-process", "TQ4100.dll", "korvane-sane.so")
 
 failures = []
 
@@ -59,7 +59,7 @@ def check_staged_copy(staged, appdir):
             staged_mode = os.stat(source).st_mode
             installed_mode = os.stat(installed).st_mode
             # Debian installs shared libraries without the executable bit; dlopen needs none.
-            if relative != "TQ4100.dll" and bool(staged_mode & stat.S_IXUSR) != bool(installed_mode & stat.S_IXUSR):
+            if relative not in ("TQ4100.dll", "korvane-sane.so") and bool(staged_mode & stat.S_IXUSR) != bool(installed_mode & stat.S_IXUSR):
                 fail("%s: executable bit differs from the staged file" % relative)
             if not installed_mode & stat.S_IROTH:
                 fail("%s is not readable by every user" % relative)

@@ -21,7 +21,7 @@ import sys
 import tempfile
 
 # Those of the application folder are named relative to it.
-APP_FILES = ("korvane", "korvane-process", "TQ4100.dll", "translator/LanguageMap.txt")
+APP_FILES = ("korvane", "korvane-process", "TQ4100.dll", "korvane-sane.so", "translator/LanguageMap.txt")
 EXPECTED_FILES = (
     "./usr/bin/korvane",
     "./usr/bin/korvane-process",
@@ -33,7 +33,8 @@ EXPECTED_FILES = (
     "./usr/share/man/man1/korvane.1.gz",
 )
 # What the programs link, as package names dpkg-shlibdeps must have found.
-EXPECTED_DEPENDS = ("libqt5widgets5", "libqt5core5a", "libtiff6", "libjpeg62-turbo", "libpugixml1v5", "libc6")
+EXPECTED_DEPENDS = ("libqt5widgets5", "libqt5core5a", "libtiff6", "libjpeg62-turbo", "libpugixml1v5", "libsane1",
+                    "liblcms2-2", "libc6")
 
 
 def lintian_findings(deb):

@@ -70,6 +70,12 @@ private slots:
         // The model code is unsigned: a high byte must not turn it negative.
         QTest::newRow("large code") << deviceRecord(40000, "9.99") << QStringLiteral("v9.99")
                                     << QStringLiteral("v40000");
+        // A scanner reached through SANE: its own vendor and model, not the borrowed code.
+        QByteArray named = deviceRecord(83, "SANE");
+        named.replace(1, 6, "Noname");
+        named.replace(119, 17, "frontend-tester  ");
+        QTest::newRow("named device")
+            << named << QStringLiteral("vSANE") << QStringLiteral("Noname frontend-tester");
     }
 
     // Before the scanner's record arrives only the program's version shows.

@@ -15,9 +15,10 @@ class SimulatorDriver
 public:
     ~SimulatorDriver() { unload(); }
 
-    bool load()
+    bool load(const char* file = device::kSimulatorLibraryFile)
     {
-        m_library.setFileName(QCoreApplication::applicationDirPath() + QStringLiteral("/TQ4100.dll"));
+        m_library.setFileName(
+            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(file));
         if (!m_library.load())
             return false;
         m_entry = reinterpret_cast<device::ScannerDeviceIOFunction>(m_library.resolve("ScannerDeviceIO"));
@@ -78,6 +79,7 @@ struct ScanResult {
     int width = 0;
     int height = 0;
     int pixelFormat = 0;
+    int scanDpi = 0;
     int calls = 0;
     int largestBlock = 0;
     int linesReceived = 0;
@@ -121,6 +123,7 @@ extern "C" inline int collectLines(device::LineRecord* record)
         scan.width = record->pixelsPerLine;
         scan.height = record->imageLines;
         scan.pixelFormat = record->pixelFormat;
+        scan.scanDpi = record->scanDpi;
         if (scan.width > 0 && scan.height > 0 && scan.width <= 20000 && scan.height <= 20000)
             scan.pixels.reserve(std::size_t(scan.width) * scan.height * 3);
     }

@@ -620,6 +620,10 @@ void TestMainForm::scanKeyScansAndTheResultIsShown()
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: %1 pixels").arg(size.height()));
     QCOMPARE(labelText("label_Size"),
         QStringLiteral("Size: %1 MB").arg(QString::number(QFileInfo(path).size() / 1048576.0, 'f', 2)));
+    // The resolution the file states, which a SANE scanner may have chosen itself.
+    const int dpi = imageFileResolution(path);
+    QVERIFY(dpi == 1800 || dpi == 3600);
+    QCOMPARE(labelText("label_Resolution"), QStringLiteral("Image Resolution: %1 dpi").arg(dpi));
     // The scan took the slider's brightness and the unzoomed whole window.
     QCOMPARE(worker()->transform().scale(), 1.0);
     QCOMPARE(worker()->scanArea().width, PreviewGeometry::kWindowWidthInches);

@@ -32,6 +32,7 @@ enum Command : int {
     // Answered by the SANE device library only; the simulated library fails them.
     CmdSelectDevice = 200, // data: const char*, a SANE device name in UTF-8, sent before CmdInitialise
     CmdListDevices = 201, // data: DeviceListRecord*
+    CmdLastFailure = 202, // data: FailureRecord*, why the last failed command failed
 };
 
 // The device libraries in the program folder: the simulated scanner (the default)
@@ -43,6 +44,30 @@ constexpr const char* kSaneLibraryFile = "korvane-sane.so";
 // in UTF-8, NUL-terminated; lines that do not fit are left out whole.
 struct DeviceListRecord {
     char text[16384];
+};
+
+// What CmdLastFailure reports; the program words the message, the library only
+// knows what went wrong.
+enum FailureCode : std::int32_t {
+    FailureNone = 0,
+    FailureNotSupported = 1, // the scanner does not take this command or scan
+    FailureNotFound = 2, // no such device
+    FailureBusy = 3,
+    FailureAccessDenied = 4,
+    FailureIoError = 5,
+    FailureJammed = 6,
+    FailureCoverOpen = 7,
+    FailureNoFilm = 8,
+    FailureDeviceGone = 9,
+    FailureUnknownHeight = 10,
+    FailureAreaOutside = 11,
+    FailureMultipass = 12,
+    FailureOther = 13,
+};
+
+struct FailureRecord {
+    std::int32_t code; // FailureCode
+    char detail[256]; // the device's own words, UTF-8, NUL-terminated; may be empty
 };
 
 // Only the low byte of the 32-bit result is meaningful.
@@ -110,7 +135,7 @@ struct LineRecord {
     std::int32_t pixelFormat;
     std::int32_t pixelsPerLine;
     std::int32_t imageLines;
-    std::int32_t reserved1;
+    std::int32_t scanDpi; // the resolution the device really scanned at; 0 when it is the asked one
     std::int32_t linesDelivered; // 0 ends the image
     std::uint8_t stopFlag; // 1 from the library ends the image; 1 from the program asks it to stop
     std::uint8_t reserved2;
@@ -252,6 +277,7 @@ static_assert(sizeof(BalanceRecord) == 6, "balance record");
 static_assert(offsetof(LineRecord, pixelFormat) == 4, "line record: pixel format");
 static_assert(offsetof(LineRecord, pixelsPerLine) == 8, "line record: pixels per line");
 static_assert(offsetof(LineRecord, imageLines) == 12, "line record: image lines");
+static_assert(offsetof(LineRecord, scanDpi) == 16, "line record: scan resolution");
 static_assert(offsetof(LineRecord, linesDelivered) == 20, "line record: lines delivered");
 static_assert(offsetof(LineRecord, stopFlag) == 24, "line record: stop flag");
 static_assert(offsetof(LineRecord, lines) == 26, "line record: data");

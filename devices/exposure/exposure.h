@@ -37,6 +37,14 @@ public:
     // The presets of the device colour balance for a model code.
     static std::array<std::uint16_t, 3> presetBalance(std::uint16_t modelCode);
 
+    // The balance that brings a film base of these transmittances (0 to 1) to
+    // kBaseTarget, as the device works it out after a film-base scan.
+    std::array<std::uint16_t, 3> baseBalance(const std::array<double, 3>& base) const;
+
+    // Pixels across an area edge to edge at dpi. The small allowance keeps 1.437
+    // inches at 5000 dpi at 7185 pixels although the float is slightly off.
+    static int pixelsAcross(double from, double to, int dpi);
+
 private:
     std::array<double, 3> m_unitsPerBalance; // full scales per unit of balance and of transmittance
     std::array<std::vector<std::uint32_t>, 3> m_tables;

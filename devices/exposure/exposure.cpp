@@ -26,6 +26,22 @@ std::array<std::uint16_t, 3> Exposure::presetBalance(std::uint16_t modelCode)
     return { 137, 139, 133 };
 }
 
+std::array<std::uint16_t, 3> Exposure::baseBalance(const std::array<double, 3>& base) const
+{
+    std::array<std::uint16_t, 3> balance {};
+    for (int c = 0; c < 3; ++c) {
+        const double perBalance = signalPerBalance(c, base[std::size_t(c)]);
+        const double value = perBalance > 0 ? kBaseTarget / perBalance : 65535.0;
+        balance[std::size_t(c)] = std::uint16_t(std::min(65535.0, std::max(1.0, std::round(value))));
+    }
+    return balance;
+}
+
+int Exposure::pixelsAcross(double from, double to, int dpi)
+{
+    return int(std::floor((to - from) * dpi + 1e-3));
+}
+
 Exposure::Exposure(const device::ScanInfo& info, bool multipass, std::uint16_t modelCode,
     const DeviceMemory::ParameterBytes& memory)
 {
