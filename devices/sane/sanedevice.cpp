@@ -375,11 +375,11 @@ int SaneDevice::deviceInfo(device::DeviceInfoRecord* record)
         return 0;
     std::memset(record, 0, sizeof *record);
     record->recordSize = std::uint8_t(device::kDeviceInfoSize);
-    copyText(record->reserved0, sizeof record->reserved0, m_vendor);
+    copyText(record->vendor, sizeof record->vendor, m_vendor);
     std::memcpy(record->firmwareVersion, kFirmware, sizeof kFirmware);
     copyText(record->reserved1, sizeof record->reserved1, m_name);
     record->modelCode = kModelCode;
-    copyText(record->reserved2, sizeof record->reserved2, m_model);
+    copyText(record->product, sizeof record->product, m_model);
     return 1;
 }
 

@@ -112,8 +112,8 @@ private slots:
         const int model = info.modelCode; // the record is packed: no reference into it
         QCOMPARE(model, 83);
         QCOMPARE(QByteArray(info.firmwareVersion, 4), QByteArray("SANE"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(info.reserved0)), QByteArray("Noname"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(info.reserved2)), QByteArray("frontend-tester"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(info.vendor)), QByteArray("Noname"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(info.product)), QByteArray("frontend-tester"));
         QCOMPARE(m_driver.poll(), device::kStatusPresent);
     }
 
