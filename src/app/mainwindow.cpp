@@ -103,7 +103,15 @@ void MainWindow::on_actionAbout_triggered()
     AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), this);
     connect(&dialog, &AboutDialog::openAdjust_s, this, &MainWindow::openAdjust);
     const QString scanner = data->scanner()->scannerName();
-    dialog.setScanner(ScannerList::isSimulatorName(scanner) ? ScannerList::simulator().label() : scanner);
+    // A scanner reached through SANE names itself in the record; its model code is only borrowed.
+    const QByteArray record = data->scannerInfo();
+    const QString product
+        = QString(NVAScanner::deviceVendor(record) + QLatin1Char(' ') + NVAScanner::deviceModel(record))
+              .trimmed();
+    if (ScannerList::isSimulatorName(scanner))
+        dialog.setScanner(ScannerList::simulator().label());
+    else
+        dialog.setScanner(product.isEmpty() ? scanner : QStringLiteral("%1 (%2)").arg(product, scanner));
     dialog.exec();
 }
 

@@ -21,14 +21,6 @@ AboutDialog::AboutDialog(
         m_ui->label_FW->setText(QStringLiteral("v") + firmwareVersion);
     if (!hardwareVersion.isEmpty())
         m_ui->label_HW->setText(QStringLiteral("v") + hardwareVersion);
-    // A scanner reached through SANE names itself; its model code is only borrowed.
-    const QByteArray record = manager::instance()->scannerInfo();
-    const QString model = NVAScanner::deviceModel(record);
-    if (!hardwareVersion.isEmpty() && !model.isEmpty()) {
-        const QString name = QString(NVAScanner::deviceVendor(record) + QLatin1Char(' ') + model).trimmed();
-        m_ui->label_HW->setText(name);
-        m_ui->label_HW->setToolTip(QStringLiteral("v") + hardwareVersion);
-    }
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
     connect(m_ui->pushButton, &QPushButton::clicked, this, &QDialog::accept);
     m_ui->label_Korvane_icon->installEventFilter(this);
