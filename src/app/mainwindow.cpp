@@ -10,9 +10,10 @@
 #include "manager.h"
 #include "ui_mainwindow.h"
 
+#include <editorprompts.h>
+
 #include <QCloseEvent>
 #include <QDir>
-#include <QMessageBox>
 #include <QShortcut>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -51,6 +52,17 @@ MainForm* MainWindow::mainForm() const
     return m_ui->widget;
 }
 
+void MainWindow::setPrompts(EditorPrompts* prompts)
+{
+    m_prompts = prompts;
+    mainForm()->setPrompts(prompts);
+}
+
+EditorPrompts* MainWindow::prompts() const
+{
+    return m_prompts ? m_prompts : EditorPrompts::native();
+}
+
 QString MainWindow::manualPath()
 {
     return InstallCheck::manualPath(manager::applicationFolder());
@@ -60,9 +72,8 @@ void MainWindow::on_actionUserManual_triggered()
 {
     const QString path = manualPath();
     if (!Desktop::openDocument(path)) {
-        QMessageBox::warning(this, tr("Korvane"),
-            tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)),
-            QMessageBox::Ok);
+        prompts()->warning(
+            this, tr("Korvane"), tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -75,19 +86,19 @@ void MainWindow::on_actionFirmwareUpdate_triggered()
 {
     manager* data = manager::instance();
     FWUpdateDialog dialog(data->scanner(), data->firmwareVersion(), this);
+    dialog.setPrompts(m_prompts);
     QFont font = dialog.font();
     font.setPixelSize(12);
     dialog.setFont(font);
     if (dialog.exec() == QDialog::Accepted) {
-        QMessageBox::information(this, tr("Update firmware"),
-            tr("Update firmware success.\nIt will close Korvane softwrae now."), QMessageBox::Ok);
+        prompts()->information(
+            this, tr("Update firmware"), tr("Update firmware success.\nIt will close Korvane softwrae now."));
         quitWithoutQuestion();
     } else if (dialog.updateFailed()) {
         // The worker has let go of the scanner, so nothing more can be scanned.
-        QMessageBox::critical(this, tr("Korvane"),
+        prompts()->critical(this, tr("Korvane"),
             tr("Update firmware failed.\nThe scanner keeps its firmware. Korvane will close now; "
-               "connect the scanner again and restart Korvane."),
-            QMessageBox::Ok);
+               "connect the scanner again and restart Korvane."));
         quitWithoutQuestion();
     }
 }
@@ -146,16 +157,14 @@ void MainWindow::on_actionExit_triggered()
 void MainWindow::Scanner_disconnect()
 {
     m_quitting = true;
-    QMessageBox::critical(this, tr("Korvane"), tr("Scanner disconnect"), QMessageBox::Ok);
+    prompts()->critical(this, tr("Korvane"), tr("Scanner disconnect"));
     QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_quitting && mainForm()->hasPrescan()
-        && QMessageBox::question(
-               this, tr("Korvane"), tr("Are you sure to exit Korvane?"), QMessageBox::Yes | QMessageBox::No)
-            != QMessageBox::Yes) {
+        && !prompts()->question(this, tr("Korvane"), tr("Are you sure to exit Korvane?"))) {
         event->ignore();
         return;
     }

@@ -8,21 +8,23 @@
 #include "singleapplication.h"
 #include "userfolders.h"
 
+#include <editorprompts.h>
+
 #include <QDir>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
 #include <memory>
 
-void Startup::run(SingleApplication& app)
+void Startup::run(SingleApplication& app, EditorPrompts* given)
 {
+    EditorPrompts& prompts = given ? *given : *EditorPrompts::native();
     const QString unusable = UserFolders::unusableFolder();
     // The language is asked only where the answer can be kept; without a usable folder
     // the start-up stops right after, and the question comes again next time.
     settleLanguage(app, unusable.isEmpty());
     if (!unusable.isEmpty()) {
-        reportUnusableFolder(unusable);
+        reportUnusableFolder(prompts, unusable);
         manager::release();
         return;
     }
@@ -32,9 +34,9 @@ void Startup::run(SingleApplication& app)
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     if (app.isRunning())
-        reportAnotherInstance(app);
+        reportAnotherInstance(prompts, app);
     else
-        runFirstInstance(app);
+        runFirstInstance(prompts, app);
     // Also after a second instance: the worker was never started, and destroying the
     // manager here keeps the order manager, then windows, then application.
     manager::release();
@@ -70,27 +72,26 @@ void Startup::installLanguage(SingleApplication& app, int index)
     app.installTranslator(data->translator());
 }
 
-void Startup::reportUnusableFolder(const QString& folder)
+void Startup::reportUnusableFolder(EditorPrompts& prompts, const QString& folder)
 {
     // Writing the profiles or scans anywhere else would hide them from the user.
-    QMessageBox::critical(nullptr, tr("Korvane"),
+    prompts.critical(nullptr, tr("Korvane"),
         tr("Korvane cannot create or write to the folder %1, where it keeps your profiles and scans. "
            "Check that your Documents folder exists and that you may write to it, then start Korvane again.")
-            .arg(QDir::toNativeSeparators(folder)),
-        QMessageBox::Ok);
+            .arg(QDir::toNativeSeparators(folder)));
 }
 
-void Startup::reportAnotherInstance(SingleApplication& app)
+void Startup::reportAnotherInstance(EditorPrompts& prompts, SingleApplication& app)
 {
     app.sendMessage(QStringLiteral("I am another instance"));
     app.sendMessage(QStringLiteral("I want to send several message like argv if needed"));
-    QMessageBox::critical(nullptr, tr("Korvane"),
-        tr("Another program instance is already running, aborting."), QMessageBox::Ok);
+    prompts.critical(nullptr, tr("Korvane"), tr("Another program instance is already running, aborting."));
 }
 
-void Startup::runFirstInstance(SingleApplication& app)
+void Startup::runFirstInstance(EditorPrompts& prompts, SingleApplication& app)
 {
     MainWindow window;
+    window.setPrompts(&prompts);
     QFont font = window.font();
     font.setPixelSize(12);
     // The forms place their texts at fixed positions made for this size. Dialogs are
@@ -105,7 +106,7 @@ void Startup::runFirstInstance(SingleApplication& app)
 
     const QStringList problems = data->startupProblems();
     if (!problems.isEmpty())
-        QMessageBox::warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')), QMessageBox::Ok);
+        prompts.warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')));
 
     // The wait dialog lives only for the link: left hidden behind the main window it
     // would still be offered to screen readers as an open "Korvane" dialog.
@@ -134,7 +135,7 @@ void Startup::runFirstInstance(SingleApplication& app)
         app.exec();
     } else {
         worker->setKeepRunning(false);
-        QMessageBox::critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
+        prompts.critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"));
     }
     // The manager goes first: it stops and joins the worker, which still has signals
     // connected to the window.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+class EditorPrompts;
 class SingleApplication;
 
 // Everything the program entry does once the application object exists: the
@@ -15,13 +16,14 @@ public:
     static constexpr int kLinkTimeoutMilliseconds = 60000;
 
     // Runs the application on app; returns when it is over. The event loop's result
-    // is not passed on: the program exits with 0 in every case.
-    static void run(SingleApplication& app);
+    // is not passed on: the program exits with 0 in every case. prompts shows every
+    // box of the start-up and of the main window (null: the native ones).
+    static void run(SingleApplication& app, EditorPrompts* prompts = nullptr);
 
 private:
     static void settleLanguage(SingleApplication& app, bool mayAsk);
     static void installLanguage(SingleApplication& app, int index);
-    static void reportUnusableFolder(const QString& folder);
-    static void reportAnotherInstance(SingleApplication& app);
-    static void runFirstInstance(SingleApplication& app);
+    static void reportUnusableFolder(EditorPrompts& prompts, const QString& folder);
+    static void reportAnotherInstance(EditorPrompts& prompts, SingleApplication& app);
+    static void runFirstInstance(EditorPrompts& prompts, SingleApplication& app);
 };

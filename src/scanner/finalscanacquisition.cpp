@@ -54,28 +54,29 @@ QString saveFailureReason(FinalFile::Failure failure, const QString& folder)
 
 } // namespace
 
-void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
 {
     if (!stillWanted(request))
-        return;
+        return ended(RequestOutcome::Cancelled);
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, notLinkedReason());
         emit scannerScanImage_s(QString());
-        return;
+        return failed(request, notLinkedReason());
     }
-    const ScanProfile& settings = request.settings;
-    const ScanArea& area = request.area;
-    const ImageTransform& transform = request.transform;
-    const ServiceModeState& modes = request.modes;
+    const ScanProfile& settings = request.value.profile;
+    const ScanArea& area = request.value.area;
+    const ImageTransform& transform = request.value.transform;
+    const ServiceModeState& modes = request.value.modes;
     m_scannedOnce = true;
     const int model = modelCode();
     const int choice = settings.resolution();
     const int outputResolution = ScannerModels::outputDpi(model, choice);
 
-    // Negatives keep the balance the last prescan measured on their film base.
-    if (!FilmTypes::isNegative(settings.filmType())) {
+    // Negatives are exposed with the balance the last prescan measured on their film base.
+    if (FilmTypes::isNegative(settings.filmType())) {
+        m_colourBalance = m_measuredBalance;
+    } else {
         const ExposureTriple triple = settings.exposureTriple(model, modes);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
@@ -91,12 +92,11 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     // The library may report a cancelled scan as complete.
     if (!stillWanted(request)) {
         emit scannerScanImage_s(QString());
-        return;
+        return ended(RequestOutcome::Cancelled);
     }
     if (image.isNull()) {
-        reportFailure(request, tr("The scanner did not deliver the scan. Check the scanner and try again."));
         emit scannerScanImage_s(QString());
-        return;
+        return failed(request, tr("The scanner did not deliver the scan. Check the scanner and try again."));
     }
     m_progress->endAcquisition();
 
@@ -117,16 +117,15 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     }
 
     bool finished = true;
-    if (m_processing) {
+    if (ProcessingSteps* processing = request.value.processing.get()) {
         PipelineHooks hooks;
         if (modes.rawMode)
             hooks.dumpStage = [](const STImage& stage, const QString& name) { dumpStage(stage, name); };
         hooks.keepGoing = [this, &request] { return stillWanted(request); };
         hooks.stepTimed = [this](const QString&, qint64) { m_progress->stepDone(); };
-        finished = m_processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
+        finished = processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
     } else {
-        qCWarning(lcWorker)
-            << "no processing steps were given to the scanner worker; the scan is saved unprocessed";
+        qCWarning(lcWorker) << "the scan request brought no processing steps; the scan is saved unprocessed";
     }
     if (finished && modes.rawMode)
         dumpStage(image.toQImage(), QStringLiteral("Scan_Final"));
@@ -143,17 +142,17 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     if (!stillWanted(request)) {
         FinalFile::discardRawFiles(workFolder);
         emit scannerScanImage_s(QString());
-        return;
+        return ended(RequestOutcome::Cancelled);
     }
     FinalFile::Failure failure = FinalFile::Failure::None;
     const QString written = FinalFile::write(image, prepared, path, workFolder, &failure);
     if (written.isEmpty()) {
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
         // A failed preparation is a fault of the work folder, the rest of the output folder.
-        reportFailure(request, saveFailureReason(failure, prepared.ok ? settings.directory() : workFolder));
         emit scannerScanImage_s(QString());
-        return;
+        return failed(request, saveFailureReason(failure, prepared.ok ? settings.directory() : workFolder));
     }
     m_progress->done();
     emit scannerScanImage_s(written);
+    return ended(RequestOutcome::Done);
 }

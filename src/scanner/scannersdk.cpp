@@ -4,6 +4,8 @@
 #include "requestsnapshot.h"
 #include "scanprogress.h"
 
+#include <processingsteps.h>
+
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QMutexLocker>
@@ -29,9 +31,13 @@ std::atomic<bool> s_deviceSeen { false };
 ScannerSDK::ScannerSDK(QObject* parent)
     : QThread(parent)
     , m_device(std::make_unique<NVAScanner>())
-    , m_progress(std::make_unique<ScanProgress>([this](int percent) { emit scannerProgress_s(percent); }))
+    , m_progress(std::make_unique<ScanProgress>([this](int percent) {
+        emit scannerProgress_s(percent);
+        emit scannerRequestProgress_s(activeSerial(), percent);
+    }))
 {
     STImage::registerMetaType();
+    qRegisterMetaType<RequestOutcome>();
     m_transform.reset();
     m_device->setRunning(false);
     m_device->setLineObserver(
@@ -66,7 +72,7 @@ void ScannerSDK::forgetDeviceSeenForTests()
 void ScannerSDK::startLink()
 {
     setScanRunning(true);
-    queueRequest(RequestLink);
+    queueRequest(RequestLink, ScanRequest());
     setKeepRunning(true);
     start(QThread::InheritPriority);
 }
@@ -105,29 +111,54 @@ bool ScannerSDK::scanRunning() const
     return m_running;
 }
 
-bool ScannerSDK::requestPrescan()
+// settings, the area and the transform keep showing what was last asked for.
+quint64 ScannerSDK::requestPrescan(const ScanRequest& request)
 {
     if (!isLinked())
-        return false;
+        return 0;
+    settings = request.profile;
     setScanRunning(true);
-    queueRequest(RequestPrescan);
-    return true;
+    return queueRequest(RequestPrescan, request);
+}
+
+quint64 ScannerSDK::requestScan(const ScanRequest& request)
+{
+    if (!isLinked())
+        return 0;
+    settings = request.profile;
+    m_scanArea = request.area;
+    setTransform(request.transform);
+    setScanRunning(true);
+    return queueRequest(RequestScan, request);
+}
+
+bool ScannerSDK::requestPrescan()
+{
+    return requestPrescan(currentRequest(false)) != 0;
 }
 
 bool ScannerSDK::requestScan()
 {
-    if (!isLinked())
-        return false;
-    setScanRunning(true);
-    queueRequest(RequestScan);
-    return true;
+    return requestScan(currentRequest(true)) != 0;
+}
+
+ScanRequest ScannerSDK::currentRequest(bool withProcessing) const
+{
+    ScanRequest request;
+    request.profile = settings;
+    request.area = m_scanArea;
+    request.transform = m_transform;
+    request.modes = ServiceModes::instance().state();
+    if (withProcessing && m_processing)
+        request.processing = m_processing->fork();
+    return request;
 }
 
 bool ScannerSDK::requestScanParameter()
 {
     if (!isLinked())
         return false;
-    queueRequest(RequestGetScanParameter);
+    queueRequest(RequestGetScanParameter, currentRequest(false));
     return true;
 }
 
@@ -140,7 +171,9 @@ bool ScannerSDK::requestSetScanParameter(const QByteArray& record)
         qCWarning(lcWorker) << "scan parameter record of" << record.size() << "bytes refused";
         return false;
     }
-    queueRequest(RequestSetScanParameter, record.left(static_cast<int>(device::kScanParameterSize)));
+    ScanRequest request;
+    request.bytes = record.left(static_cast<int>(device::kScanParameterSize));
+    queueRequest(RequestSetScanParameter, request);
     return true;
 }
 
@@ -150,9 +183,11 @@ void ScannerSDK::setTransform(const ImageTransform& transform)
     m_transform.setScale(1.0);
 }
 
-void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
+quint64 ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
 {
-    queueRequest(RequestFirmware, bytes);
+    ScanRequest request;
+    request.bytes = bytes;
+    return queueRequest(RequestFirmware, request);
 }
 
 bool ScannerSDK::requestServiceRecord()
@@ -180,21 +215,18 @@ void ScannerSDK::idlePause(int milliseconds)
     m_requestWaiting = false;
 }
 
-void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
+quint64 ScannerSDK::queueRequest(int code, ScanRequest value)
 {
     RequestSnapshot request;
     {
         QMutexLocker lock(&m_runningLock);
         request.serial = ++m_lastSerial;
     }
+    const quint64 serial = request.serial;
     request.code = code;
-    request.bytes = bytes;
-    // Copies of the interface's own fields: this runs on the thread that writes them.
-    request.settings = settings;
-    request.area = m_scanArea;
-    request.transform = m_transform;
-    request.modes = ServiceModes::instance().state();
-
+    // The final scan is only turned, mirrored and flipped.
+    value.transform.setScale(1.0);
+    request.value = std::move(value);
     {
         QMutexLocker lock(&m_requestLock);
         m_pending.push_back(std::move(request));
@@ -203,6 +235,7 @@ void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
     QMutexLocker lock(&m_loopLock);
     m_requestWaiting = true;
     m_loopWake.wakeAll();
+    return serial;
 }
 
 bool ScannerSDK::takeRequest(RequestSnapshot& request)
@@ -240,6 +273,12 @@ int ScannerSDK::request() const
     return m_handling;
 }
 
+quint64 ScannerSDK::activeSerial() const
+{
+    QMutexLocker lock(&m_runningLock);
+    return m_activeSerial;
+}
+
 bool ScannerSDK::stillWanted(const RequestSnapshot& request) const
 {
     return stillWanted(request.serial);
@@ -256,12 +295,20 @@ void ScannerSDK::watchForCancel(const RequestSnapshot& request)
     m_device->setScanWanted([this, serial = request.serial] { return stillWanted(serial); });
 }
 
-void ScannerSDK::reportFailure(const RequestSnapshot& request, const QString& reason)
+RequestOutcome ScannerSDK::failed(const RequestSnapshot& request, const QString& reason) const
 {
     if (!stillWanted(request))
-        return;
+        return ended(RequestOutcome::Cancelled);
     qCWarning(lcWorker) << "request" << request.code << "failed:" << reason;
-    emit scannerRequestFailed_s(request.code, reason);
+    return ended(RequestOutcome::Failed, reason);
+}
+
+RequestOutcome ScannerSDK::ended(RequestOutcome::Result result, const QString& message)
+{
+    RequestOutcome outcome;
+    outcome.result = result;
+    outcome.message = message;
+    return outcome;
 }
 
 QString ScannerSDK::notLinkedReason()
@@ -278,28 +325,32 @@ void ScannerSDK::run()
         if (!takeRequest(request)) {
             handlePoll();
         } else {
+            RequestOutcome outcome = ended(RequestOutcome::Failed);
             switch (request.code) {
             case RequestPrescan:
-                handlePrescan(request);
+                outcome = handlePrescan(request);
                 break;
             case RequestScan:
-                handleFinalScan(request);
+                outcome = handleFinalScan(request);
                 break;
             case RequestLink:
-                handleLink();
+                outcome = handleLink();
                 break;
             case RequestFirmware:
-                handleFirmware(request);
+                outcome = handleFirmware(request);
                 break;
             case RequestGetScanParameter:
-                handleGetScanParameter(request);
+                outcome = handleGetScanParameter(request);
                 break;
             case RequestSetScanParameter:
-                handleSetScanParameter(request);
+                outcome = handleSetScanParameter(request);
                 break;
             default:
                 break;
             }
+            outcome.serial = request.serial;
+            outcome.kind = request.code;
+            emit scannerRequestEnded_s(outcome);
             // The snapshot's image-sized members are not kept until the next request.
             request = RequestSnapshot();
             finishRequest();
@@ -310,7 +361,7 @@ void ScannerSDK::run()
     qCDebug(lcWorker) << "scanner loop ended";
 }
 
-void ScannerSDK::handleLink()
+RequestOutcome ScannerSDK::handleLink()
 {
     const bool linked = m_device->link() != 0;
     if (!linked) {
@@ -320,6 +371,7 @@ void ScannerSDK::handleLink()
         setKeepRunning(false);
     }
     m_linked.store(linked);
+    return ended(linked ? RequestOutcome::Done : RequestOutcome::Failed);
 }
 
 void ScannerSDK::handlePoll()
@@ -356,54 +408,60 @@ void ScannerSDK::handlePoll()
     }
 }
 
-void ScannerSDK::handleFirmware(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleFirmware(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         emit scannerFWUpdateFailure_s();
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
-    if (request.bytes.size() > NVAScanner::firmwareBlockSize()) {
+    const QByteArray& bytes = request.value.bytes;
+    if (bytes.size() > NVAScanner::firmwareBlockSize()) {
         // Refused before anything reached the device, which stays linked as it was.
         qCWarning(lcWorker) << "firmware larger than the device's block refused";
         emit scannerFWUpdateFailure_s();
-        return;
+        return ended(RequestOutcome::Failed);
     }
-    if (m_device->updateFirmware(request.bytes) != 0) {
+    if (m_device->updateFirmware(bytes) != 0) {
         if (keepRunning())
             pause(m_firmwareSettleMs);
         emit scannerFWUpdateSucess_s();
-    } else {
-        qCWarning(lcWorker) << "the device refused the firmware";
-        m_linked.store(false);
-        emit scannerFWUpdateFailure_s();
+        return ended(RequestOutcome::Done);
     }
+    qCWarning(lcWorker) << "the device refused the firmware";
+    m_linked.store(false);
+    emit scannerFWUpdateFailure_s();
+    return ended(RequestOutcome::Failed);
 }
 
-void ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
     if (!m_scannedOnce) {
         runParameterScan(request);
         m_scannedOnce = true;
     }
     QByteArray record;
-    if (m_device->getScanParameter(record) != 0)
+    if (m_device->getScanParameter(record) != 0) {
         emit scannerGetScanParameter_s(record);
-    else
-        qCWarning(lcWorker) << "reading the scan parameters failed";
+        return ended(RequestOutcome::Done);
+    }
+    qCWarning(lcWorker) << "reading the scan parameters failed";
+    return ended(RequestOutcome::Failed);
 }
 
-void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
-    if (m_device->setScanParameter(request.bytes) != 0)
+    if (m_device->setScanParameter(request.value.bytes) != 0) {
         emit scannerSetScanParameter_s();
-    else
-        qCWarning(lcWorker) << "writing the scan parameters failed";
+        return ended(RequestOutcome::Done);
+    }
+    qCWarning(lcWorker) << "writing the scan parameters failed";
+    return ended(RequestOutcome::Failed);
 }

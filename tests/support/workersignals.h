@@ -32,7 +32,9 @@ signals:
     void setParameters();
     void firmwareDone();
     void firmwareFailed();
+    // A prescan or scan that failed, after its result (it came first once).
     void requestFailed(int request, QString reason);
+    void ended(RequestOutcome outcome);
     void progress(int percent);
 
 private:

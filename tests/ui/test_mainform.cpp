@@ -1,6 +1,6 @@
 // The main form against the simulated scanner: modes, prescan, the processed preview,
 // brightness, the preview tools, scan, failures, the scan key and the device record.
-// Every modal window the form opens is answered by a watcher, which notes what it saw.
+// The watcher answers every box for the user and notes the boxes and wait dialogs.
 #include "informationpanel.h"
 #include "mainform.h"
 #include "notifydialog.h"
@@ -9,8 +9,10 @@
 #include "ruleritem.h"
 #include "scannerview.h"
 
+#include <editorprompts.h>
 #include <imagefilesize.h>
 #include <manager.h>
+#include <nvascanner.h>
 #include <processingsteps.h>
 #include <scannersdk.h>
 
@@ -36,6 +38,7 @@
 #include "managerlink.h"
 #include "simulatorsettings.h"
 
+#include <atomic>
 #include <functional>
 
 namespace
@@ -52,23 +55,23 @@ struct Seen {
     bool formWaiting = false; // whether a wait dialog was open when a box came
 };
 
-// Polls for the active modal window: message boxes are noted and closed, wait
-// dialogs noted and left running (or cancelled when asked), so the form's
-// exec() calls return on their own.
-class ModalWatcher : public QObject
+// Answers the form's boxes at once and notes them; notes its wait dialogs and leaves
+// them running (or cancels them when asked), so the form's exec() calls return.
+class ModalWatcher : public QObject, public EditorPrompts
 {
 public:
     explicit ModalWatcher(MainForm* form)
         : m_form(form)
     {
-        connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
-        m_timer.start(5);
+        form->setPrompts(this);
+        connect(form, &MainForm::waitStarted, this, &ModalWatcher::waitStarted);
     }
+    ~ModalWatcher() override { m_form->setPrompts(nullptr); }
 
     QList<Seen> seen;
     // Milliseconds after which a wait dialog is cancelled; -1 never.
     int cancelAfterMs = -1;
-    // Called once for each wait dialog when first seen.
+    // Called once for each wait dialog as it starts.
     std::function<void(NotifyDialog*)> onWait;
     // The highest progress a wait dialog showed.
     int maxProgress = -1;
@@ -90,33 +93,34 @@ public:
         return titles;
     }
 
+    void critical(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+    void warning(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+    void information(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+
 private:
-    void poll()
+    void box(const QString& title, const QString& text)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen.append({ QStringLiteral("box"), box->windowTitle(), box->text(), m_form->isWaiting() });
-            box->accept();
-        } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
-            maxProgress = qMax(maxProgress, wait->progress());
-            if (!wait->property("watched").toBool()) {
-                wait->setProperty("watched", true);
-                seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
-                if (cancelAfterMs >= 0) {
-                    QPointer<NotifyDialog> target(wait);
-                    QTimer::singleShot(cancelAfterMs, this, [target] {
-                        if (target)
-                            target->on_pushButton_cancel_clicked();
-                    });
-                }
-                if (onWait)
-                    onWait(wait);
-            }
+        seen.append({ QStringLiteral("box"), title, text, m_form->isWaiting() });
+    }
+
+    void waitStarted(NotifyDialog* wait)
+    {
+        seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
+        // Connected after the form's own: the dialog has taken the value when this runs.
+        connect(manager::instance()->scanner(), &ScannerSDK::scannerRequestProgress_s, wait,
+            [this, wait] { maxProgress = qMax(maxProgress, wait->progress()); });
+        if (cancelAfterMs >= 0) {
+            QPointer<NotifyDialog> target(wait);
+            QTimer::singleShot(cancelAfterMs, this, [target] {
+                if (target)
+                    target->on_pushButton_cancel_clicked();
+            });
         }
+        if (onWait)
+            onWait(wait);
     }
 
     MainForm* m_form;
-    QTimer m_timer;
 };
 
 QImage shownImage(ScannerView* view)
@@ -195,8 +199,9 @@ private slots:
     void previewTools();
     void rulerAndClear();
     void cancelledPrescanIsToldAfterTheDialog();
-    void failuresAreToldAsSuch_data();
-    void failuresAreToldAsSuch();
+    void outcomesNoDialogWaitsFor_data();
+    void outcomesNoDialogWaitsFor();
+    void lateResultOfACancelledScan();
     void scanKeyIgnoredWhileWaiting();
     void scanKeyScansAndTheResultIsShown();
     void resultFromTheFileHeader();
@@ -218,6 +223,8 @@ private:
     QString labelText(const char* name) const { return child<QLabel>(name)->text(); }
     // Clicks Prescan; false when no image came.
     bool prescan();
+    // The worker's saved file and its outcome, of a request no dialog waits for.
+    void deliverScan(const QString& path);
     ScannerSDK* worker() const { return manager::instance()->scanner(); }
 
     QTemporaryDir m_state;
@@ -257,6 +264,7 @@ void TestMainForm::cleanup()
     m_watcher->cancelAfterMs = -1;
     m_watcher->onWait = nullptr;
     m_watcher->maxProgress = -1;
+    manager::instance()->processing()->setProgress({});
 }
 
 bool TestMainForm::prescan()
@@ -265,6 +273,15 @@ bool TestMainForm::prescan()
     QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
     // The dialog closes on the result, so it has arrived once the click returns.
     return arrived.count() == 1 && m_form->hasPrescan();
+}
+
+void TestMainForm::deliverScan(const QString& path)
+{
+    emit worker()->scannerScanImage_s(path);
+    RequestOutcome outcome;
+    outcome.serial = 1000000;
+    outcome.kind = ScannerSDK::RequestScan;
+    emit worker()->scannerRequestEnded_s(outcome);
 }
 
 void TestMainForm::modeBeforePrescan_data()
@@ -539,45 +556,110 @@ void TestMainForm::cancelledPrescanIsToldAfterTheDialog()
     QVERIFY(sameImage(m_form->prescanImage(), before));
 }
 
-void TestMainForm::failuresAreToldAsSuch_data()
+void TestMainForm::outcomesNoDialogWaitsFor_data()
 {
-    QTest::addColumn<int>("failedRequest"); // -1: no failure signal
-    QTest::addColumn<bool>("prescanResult");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("boxes");
     const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
-    QTest::newRow("scan failure") << 1 << false << reason;
-    QTest::newRow("scan cancel") << -1 << false << "Cancel this action of scan by user.";
-    QTest::newRow("prescan failure") << 0 << true << reason;
-    QTest::newRow("prescan cancel") << -1 << true << "Cancel this action of prescan by user.";
-    // A scan's reason is not told for a prescan.
-    QTest::newRow("scan reason, prescan result") << 1 << true << "Cancel this action of prescan by user.";
+    QTest::newRow("scan failure") << 1 << int(RequestOutcome::Failed) << QStringList { reason };
+    QTest::newRow("prescan failure") << 0 << int(RequestOutcome::Failed) << QStringList { reason };
+    // Told when the user cancelled, not again when the handler ends.
+    QTest::newRow("scan cancel") << 1 << int(RequestOutcome::Cancelled) << QStringList();
+    QTest::newRow("prescan cancel") << 0 << int(RequestOutcome::Cancelled) << QStringList();
 }
 
-void TestMainForm::failuresAreToldAsSuch()
+// The outcome of a request no dialog waits for: a failure is told, a cancel is not,
+// and neither changes the prescan or the last file.
+void TestMainForm::outcomesNoDialogWaitsFor()
 {
-    QFETCH(int, failedRequest);
-    QFETCH(bool, prescanResult);
-    QFETCH(QString, expected);
-    const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
+    QFETCH(int, kind);
+    QFETCH(int, result);
+    QFETCH(QStringList, boxes);
     const QString lastFile = m_form->savedFile();
     const QString width = labelText("label_Width");
-    if (failedRequest >= 0)
-        emit worker()->scannerRequestFailed_s(failedRequest, reason);
-    if (prescanResult)
+    const bool hadPrescan = m_form->hasPrescan();
+    if (kind == ScannerSDK::RequestPrescan)
         emit worker()->scannerPreScan_s(STImage());
     else
         emit worker()->scannerScanImage_s(QString());
-    QTRY_COMPARE(m_watcher->boxTexts(), QStringList { expected });
-    QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
+    RequestOutcome outcome;
+    outcome.serial = 1000000;
+    outcome.kind = kind;
+    outcome.result = RequestOutcome::Result(result);
+    if (outcome.result == RequestOutcome::Failed)
+        outcome.message = QStringLiteral("The file could not be written: the folder is read-only.");
+    emit worker()->scannerRequestEnded_s(outcome);
+    QCOMPARE(m_watcher->boxTexts(), boxes);
+    if (!boxes.isEmpty())
+        QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
     QCOMPARE(m_form->savedFile(), lastFile);
     QCOMPARE(labelText("label_Width"), width);
+    QCOMPARE(m_form->hasPrescan(), hadPrescan);
+}
 
-    if (failedRequest == 1 && prescanResult) {
-        // The reason waits for its own result.
-        emit worker()->scannerScanImage_s(QString());
-        QTRY_COMPARE(m_watcher->boxTexts().size(), 2);
-        QCOMPARE(m_watcher->boxTexts().last(), reason);
-    }
+// Scan, cancel once its handler is busy, and prescan before that handler has ended:
+// the cancelled scan's late result neither ends nor explains the prescan's dialog, the
+// preview then shows the prescan, and no file of the scan appears.
+void TestMainForm::lateResultOfACancelledScan()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    QTemporaryDir output;
+    QVERIFY(output.isValid());
+    QVERIFY(data->setProfile(0, withSlideFolder(original, output.path())));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+
+    // The scan's handler is held in its processing, on the worker thread, long enough
+    // for the user to cancel and prescan.
+    std::atomic<bool> processing { false };
+    data->processing()->setProgress([&processing](const QString&) {
+        if (!processing.exchange(true))
+            QThread::msleep(1500);
+    });
+    m_watcher->onWait = [&processing](NotifyDialog* wait) {
+        if (wait->windowTitle() != QLatin1String("Scan"))
+            return;
+        auto* poll = new QTimer(wait);
+        connect(poll, &QTimer::timeout, wait, [&processing, wait] {
+            if (processing.load())
+                wait->on_pushButton_cancel_clicked();
+        });
+        poll->start(5);
+    };
+    QList<RequestOutcome> outcomes;
+    QStringList dialogAtOutcome;
+    QObject listening; // ends the connection with the test, also when it fails
+    connect(m_results.get(), &WorkerSignals::ended, &listening, [&](const RequestOutcome& o) {
+        outcomes << o;
+        const auto* open = qobject_cast<NotifyDialog*>(QApplication::activeModalWidget());
+        dialogAtOutcome << (open ? open->windowTitle() : QString());
+    });
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
+
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(processing.load());
+    QVERIFY2(outcomes.isEmpty(), "the scan's handler ended before the prescan was asked for");
+    QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
+    data->processing()->setProgress({});
+
+    QCOMPARE(outcomes.size(), 2);
+    QCOMPARE(outcomes.at(0).kind, int(ScannerSDK::RequestScan));
+    QCOMPARE(int(outcomes.at(0).result), int(RequestOutcome::Cancelled));
+    QCOMPARE(outcomes.at(1).kind, int(ScannerSDK::RequestPrescan));
+    QCOMPARE(int(outcomes.at(1).result), int(RequestOutcome::Done));
+    // The scan's outcome came while the prescan's dialog was up, and left it there.
+    QCOMPARE(dialogAtOutcome.at(0), QStringLiteral("Prescan"));
+    QCOMPARE(m_watcher->waitTitles(), (QStringList { QStringLiteral("Scan"), QStringLiteral("Prescan") }));
+    QCOMPARE(m_watcher->boxTexts(), QStringList { QStringLiteral("Cancel this action of scan by user.") });
+    QVERIFY(!m_form->isWaiting());
+    QCOMPARE(prescanned.size(), 1);
+    const STImage image = prescanned.at(0).at(0).value<STImage>();
+    QVERIFY(!image.isNull());
+    QVERIFY(sameImage(m_form->prescanImage(), image));
+    QVERIFY(view()->hasImage());
+    QVERIFY(QDir(output.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(data->setProfile(0, original));
 }
 
 // A scan key pressed while a prescan runs starts nothing on top of it.
@@ -637,7 +719,7 @@ void TestMainForm::resultFromTheFileHeader()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.resize(2000000));
     }
-    emit worker()->scannerScanImage_s(path);
+    deliverScan(path);
     QCOMPARE(m_form->savedFile(), path);
     QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 100 pixels"));
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 50 pixels"));
@@ -648,7 +730,7 @@ void TestMainForm::resultFromTheFileHeader()
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.write("no picture");
     notes.close();
-    emit worker()->scannerScanImage_s(text);
+    deliverScan(text);
     QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 0 pixels"));
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 0 pixels"));
     QCOMPARE(labelText("label_Size"), QStringLiteral("Size: 0.00 MB"));
@@ -738,12 +820,12 @@ void TestMainForm::deviceRecord()
     QFETCH(int, size);
     QFETCH(bool, taken);
     const QByteArray linked = m_form->deviceInformation();
-    QCOMPARE(linked.size(), MainForm::kDeviceInfoSize);
+    QCOMPARE(linked.size(), NVAScanner::kDeviceInfoSize);
     QByteArray record(size, '\x5a');
     for (int i = 0; i < size; ++i)
         record[i] = char(i % 251);
     m_form->scanerInquiry(record);
-    const QByteArray expected = taken ? record.left(MainForm::kDeviceInfoSize) : linked;
+    const QByteArray expected = taken ? record.left(NVAScanner::kDeviceInfoSize) : linked;
     QCOMPARE(m_form->deviceInformation(), expected);
     QCOMPARE(manager::instance()->scannerInfo(), expected);
     m_form->scanerInquiry(linked);
