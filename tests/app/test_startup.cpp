@@ -7,12 +7,12 @@
 #include "mainwindow.h"
 #include "notifydialog.h"
 #include "singleapplication.h"
+#include "sayingprompts.h"
 #include "startup.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -44,11 +44,7 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&reported, answer] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            say(QStringLiteral("box:%1|%2")
-                    .arg(box->windowTitle(), box->text().replace(QLatin1Char('\n'), QLatin1Char('#'))));
-            box->accept();
-        } else if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
+        if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
             say(QStringLiteral("language"));
             languages->accept();
         } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
@@ -83,7 +79,10 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
         }
     });
     watcher.start(10);
-    Startup::run(app);
+    SayingPrompts boxes([](const QString& title, QString text) {
+        say(QStringLiteral("box:%1|%2").arg(title, text.replace(QLatin1Char('\n'), QLatin1Char('#'))));
+    });
+    Startup::run(app, &boxes);
     say(QStringLiteral("done"));
     return 0;
 }
