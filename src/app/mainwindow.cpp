@@ -72,8 +72,8 @@ void MainWindow::on_actionUserManual_triggered()
 {
     const QString path = manualPath();
     if (!Desktop::openDocument(path)) {
-        prompts()->warning(
-            this, tr("Korvane"), tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)));
+        prompts()->warning(this, tr("Korvane"),
+            tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)));
     }
 }
 

@@ -89,7 +89,8 @@ RequestOutcome ScannerSDK::handlePrescan(const RequestSnapshot& request)
     }
     if (image.isNull()) {
         emit scannerPreScan_s(STImage());
-        return failed(request, tr("The scanner did not deliver the prescan. Check the scanner and try again."));
+        return failed(
+            request, tr("The scanner did not deliver the prescan. Check the scanner and try again."));
     }
     m_progress->endAcquisition();
 

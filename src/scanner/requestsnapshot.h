@@ -2,7 +2,6 @@
 
 #include "scannersdk.h"
 
-
 // What one request hands the worker: taken on the user-interface thread when the
 // request is made, read by its handler on the worker thread only.
 struct ScannerSDK::RequestSnapshot {

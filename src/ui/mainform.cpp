@@ -175,10 +175,11 @@ void MainForm::waitForResult(quint64 serial, int kind, const QString& title, con
     dialog->setMessage(text);
     // Show the request's own text at once rather than the dialog's start-up text.
     dialog->timeArrival();
-    connect(m_worker, &ScannerSDK::scannerRequestProgress_s, dialog, [dialog, serial](quint64 of, int percent) {
-        if (of == serial)
-            dialog->setProgress(percent);
-    });
+    connect(
+        m_worker, &ScannerSDK::scannerRequestProgress_s, dialog, [dialog, serial](quint64 of, int percent) {
+            if (of == serial)
+                dialog->setProgress(percent);
+        });
     m_waitDialog = dialog;
     m_waitSerial = serial;
     emit waitStarted(dialog);
@@ -536,6 +537,6 @@ void MainForm::updateCustomCaptions()
 
 void MainForm::showPreview()
 {
-    m_ui->scannerView->setImage(ScanningState::render(processedImage(), m_ui->horizontalSlider_brightness->value(),
-        transformState(), *manager::instance()->processing()));
+    m_ui->scannerView->setImage(ScanningState::render(processedImage(),
+        m_ui->horizontalSlider_brightness->value(), transformState(), *manager::instance()->processing()));
 }

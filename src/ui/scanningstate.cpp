@@ -130,9 +130,8 @@ ScanRequests::Built ScanningState::prescanRequest() const
 
 ScanRequests::Built ScanningState::scanRequest(const QRectF& crop, int brightness) const
 {
-    const QSize size = m_workingImage.isNull()
-        ? QSize()
-        : QSize(int(m_rawPrescan.width()), int(m_rawPrescan.height()));
+    const QSize size
+        = m_workingImage.isNull() ? QSize() : QSize(int(m_rawPrescan.width()), int(m_rawPrescan.height()));
     return ScanRequests::scan(
         m_data.profile(m_mode), size, crop, m_transform, brightness, m_data.processing());
 }

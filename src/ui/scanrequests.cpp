@@ -31,8 +31,8 @@ Built scan(const ScanProfile& profile, const QSize& prescanSize, const QRectF& c
     ScanRequest& request = built.request;
     request.profile = profile;
     request.profile.setBrightness(brightness);
-    const QRectF area = PreviewGeometry::scanArea(crop, prescanSize, view.zoomFactor, view.rotationAngle,
-        view.mirrorHorizontal, view.mirrorVertical);
+    const QRectF area = PreviewGeometry::scanArea(
+        crop, prescanSize, view.zoomFactor, view.rotationAngle, view.mirrorHorizontal, view.mirrorVertical);
     request.area = { area.left(), area.top(), area.width(), area.height() };
     request.transform = view.imageTransform(crop);
     request.transform.setScale(1.0);

@@ -4,9 +4,9 @@
 
 #include <aboutdialog.h>
 #include <adjustdialog.h>
+#include <editorprompts.h>
 #include <engineerdialog.h>
 #include <fwupdatedialog.h>
-#include <editorprompts.h>
 #include <manager.h>
 #include <scannersdk.h>
 

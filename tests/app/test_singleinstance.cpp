@@ -2,8 +2,8 @@
 // instance itself (its application object owns a block under a key of its own) and
 // starts copies of itself in helper modes for the other sides.
 #include "languagedialog.h"
-#include "singleapplication.h"
 #include "sayingprompts.h"
+#include "singleapplication.h"
 #include "startup.h"
 
 #include <QDateTime>

@@ -6,8 +6,8 @@
 #include "mainform.h"
 #include "mainwindow.h"
 #include "notifydialog.h"
-#include "singleapplication.h"
 #include "sayingprompts.h"
+#include "singleapplication.h"
 #include "startup.h"
 
 #include <QDateTime>

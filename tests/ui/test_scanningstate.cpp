@@ -103,7 +103,8 @@ private slots:
         const ScanRequests::Built built = state.scanRequest(QRectF(), 7);
         QCOMPARE(built.refused(), refused);
         if (refused) {
-            QCOMPARE(built.refusal, QStringLiteral("Please Prescan before using Multipass Xposure function."));
+            QCOMPARE(
+                built.refusal, QStringLiteral("Please Prescan before using Multipass Xposure function."));
             QVERIFY(!built.request.processing);
         }
         QVERIFY(!state.prescanRequest().refused());
@@ -149,7 +150,8 @@ private slots:
         QCOMPARE(image.count(), 2);
         QCOMPARE(state.mode(), 1);
         QVERIFY(negative.byteCount() != state.workingImage().byteCount()
-            || !std::equal(negative.data(), negative.data() + negative.byteCount(), state.workingImage().data()));
+            || !std::equal(
+                negative.data(), negative.data() + negative.byteCount(), state.workingImage().data()));
     }
 
 private:
