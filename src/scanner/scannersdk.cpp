@@ -351,7 +351,7 @@ void ScannerSDK::run()
             outcome.serial = request.serial;
             outcome.kind = request.code;
             emit scannerRequestEnded_s(outcome);
-            // The snapshot's image-sized members are not kept until the next request.
+            // The request's processing object and bytes are not kept until the next one.
             request = RequestSnapshot();
             finishRequest();
         }

@@ -75,36 +75,32 @@ bool ScanningState::zoomOut()
     return changeTransform(!m_workingImage.isNull() && m_transform.zoomOut());
 }
 
-bool ScanningState::rotateLeft()
+bool ScanningState::turn(void (PreviewTransform::*operation)())
 {
     if (m_workingImage.isNull())
         return false;
-    m_transform.rotateLeft();
+    (m_transform.*operation)();
     return changeTransform(true);
+}
+
+bool ScanningState::rotateLeft()
+{
+    return turn(&PreviewTransform::rotateLeft);
 }
 
 bool ScanningState::rotateRight()
 {
-    if (m_workingImage.isNull())
-        return false;
-    m_transform.rotateRight();
-    return changeTransform(true);
+    return turn(&PreviewTransform::rotateRight);
 }
 
 bool ScanningState::flipHorizontal()
 {
-    if (m_workingImage.isNull())
-        return false;
-    m_transform.flipHorizontal();
-    return changeTransform(true);
+    return turn(&PreviewTransform::flipHorizontal);
 }
 
 bool ScanningState::flipVertical()
 {
-    if (m_workingImage.isNull())
-        return false;
-    m_transform.flipVertical();
-    return changeTransform(true);
+    return turn(&PreviewTransform::flipVertical);
 }
 
 void ScanningState::setLastFile(const QString& path)

@@ -72,6 +72,8 @@ signals:
 
 private:
     bool changeTransform(bool changed);
+    // A turn or mirror of the view, refused without a processed image.
+    bool turn(void (PreviewTransform::*operation)());
     void process();
 
     manager& m_data;
