@@ -545,9 +545,13 @@ void TestMainForm::cancelledPrescanIsToldAfterTheDialog()
     // Inside the first block of lines: the worker picks a request up within 500 ms.
     m_watcher->cancelAfterMs = 700;
     QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
+    QSignalSpy ended(m_results.get(), &WorkerSignals::ended);
     QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
     QVERIFY(arrived.count() == 1 || arrived.wait(kWaitMs));
     QVERIFY(arrived.at(0).at(0).value<STImage>().isNull());
+    // The outcome follows; it must not reach the next test.
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(int(ended.at(0).at(0).value<RequestOutcome>().result), int(RequestOutcome::Cancelled));
     QTRY_COMPARE(
         m_watcher->boxTexts(), QStringList { QStringLiteral("Cancel this action of prescan by user.") });
     const Seen box = m_watcher->seen.last();
