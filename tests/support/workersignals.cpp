@@ -1,5 +1,7 @@
 #include "workersignals.h"
 
+#include <QCoreApplication>
+
 WorkerSignals::WorkerSignals(ScannerSDK* sdk)
 {
     clock.start();
@@ -58,4 +60,9 @@ WorkerSignals::WorkerSignals(ScannerSDK* sdk)
     });
     // Progress stays out of the order: it interleaves with everything a scan reports.
     connect(sdk, &ScannerSDK::scannerProgress_s, this, [this](int percent) { emit progress(percent); });
+}
+
+WorkerSignals::~WorkerSignals()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
