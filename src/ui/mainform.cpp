@@ -189,7 +189,7 @@ void MainForm::waitForResult(quint64 serial, int kind, const QString& title, con
         m_worker->setScanRunning(false);
         // Told now, while it is plainly this request's: its outcome may come after
         // the user has started the next one.
-        m_pendingWarning = cancelText(kind);
+        addWarning(cancelText(kind));
     }
     dialog->close();
     delete dialog;
@@ -201,6 +201,14 @@ void MainForm::waitForResult(quint64 serial, int kind, const QString& title, con
         message.swap(m_pendingWarning);
         warn(message);
     }
+}
+
+// Shown when the open wait dialog has gone, after any message already waiting.
+void MainForm::addWarning(const QString& text)
+{
+    if (!m_pendingWarning.isEmpty())
+        m_pendingWarning += QLatin1String("\n\n");
+    m_pendingWarning += text;
 }
 
 QString MainForm::cancelText(int kind)
@@ -423,7 +431,7 @@ void MainForm::scannerRequestEnded(RequestOutcome outcome)
     }
     if (m_waitSerial != 0 && outcome.serial == m_waitSerial) {
         if (outcome.result != RequestOutcome::Done)
-            m_pendingWarning = outcome.message.isEmpty() ? cancelText(outcome.kind) : outcome.message;
+            addWarning(outcome.message.isEmpty() ? cancelText(outcome.kind) : outcome.message);
         if (m_waitDialog)
             m_waitDialog->linkSuccess();
         return;
@@ -431,7 +439,7 @@ void MainForm::scannerRequestEnded(RequestOutcome outcome)
     // The cancel of a request no dialog waits for was told when the user cancelled.
     if (outcome.result == RequestOutcome::Failed && !outcome.message.isEmpty()) {
         if (isWaiting())
-            m_pendingWarning = outcome.message;
+            addWarning(outcome.message);
         else
             warn(outcome.message);
     }

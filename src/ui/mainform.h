@@ -118,6 +118,7 @@ private:
     // Runs the wait dialog of request serial until its outcome or the user's cancel.
     void waitForResult(quint64 serial, int kind, const QString& title, const QString& text);
     static QString cancelText(int kind);
+    void addWarning(const QString& text);
     void warn(const QString& text);
     EditorPrompts* prompts() const;
 
