@@ -25,20 +25,12 @@
 namespace
 {
 
-constexpr int kWidth = 431;
-constexpr int kHeight = 287;
 constexpr double kZoom = 3.0;
 constexpr int kRotation = 90;
 
 const STImage& prescan()
 {
-    static const STImage image = [] {
-        const bench::Image16 source = bench::makeTestImage(kWidth, kHeight, 7);
-        STImage result;
-        result.setData(kWidth, kHeight, 16, 3, source.samples.data(), source.bytes());
-        return result;
-    }();
-    return image;
+    return bench::standardPrescan();
 }
 
 QImage qtPicture(QImage::Format format)

@@ -1,5 +1,7 @@
 #include "benchimages.h"
 
+#include <stimage.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -109,6 +111,17 @@ const Image16& standardImage3600()
 const Image16& standardImage5000()
 {
     static const Image16 image = makeTestImage(7185, 4785, 5000);
+    return image;
+}
+
+const STImage& standardPrescan()
+{
+    static const STImage image = [] {
+        const Image16 source = makeTestImage(431, 287, 7);
+        STImage result;
+        result.setData(431, 287, 16, 3, source.samples.data(), source.bytes());
+        return result;
+    }();
     return image;
 }
 

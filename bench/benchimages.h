@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+class STImage;
+
 namespace bench
 {
 
@@ -19,6 +21,9 @@ struct Image16 {
 // 5000 dpi (7185 x 4785). Built once, on first use, always the same.
 const Image16& standardImage3600();
 const Image16& standardImage5000();
+
+// The preview's prescan: makeTestImage(431, 287, 7) as a 16-bit STImage, built once.
+const STImage& standardPrescan();
 
 // A realistic test image of any size: smooth colour fields, hard-edged shapes and
 // sensor-like noise, never a constant. The same size and seed give the same image.

@@ -27,6 +27,51 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Scanner:</source>
+        <translation>Scanner:</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>The option --scanner needs the name of a scanner.</source>
+        <translation>Die Option --scanner braucht den Namen eines Scanners.</translation>
+    </message>
+    <message>
+        <source>The option --scanner may be given once.</source>
+        <translation>Die Option --scanner darf nur einmal angegeben werden.</translation>
+    </message>
+    <message>
+        <source>Unknown option %1.</source>
+        <translation>Unbekannte Option %1.</translation>
+    </message>
+    <message>
+        <source>Usage: korvane [--scanner NAME]
+Scans film and slides with the simulated scanner or a scanner that SANE supports.
+
+Options:
+  --scanner NAME  link to this scanner for this run, without asking and without
+                  changing the scanner chosen in File &gt; Scanner...: &quot;simulator&quot;
+                  or a device name as &quot;scanimage -L&quot; prints it, e.g. test:0
+  -h, --help      show this help and exit
+  -v, --version   show the version and exit
+</source>
+        <translation>Aufruf: korvane [--scanner NAME]
+Scannt Filme und Dias mit dem simulierten Scanner oder einem Scanner, den SANE unterstützt.
+
+Optionen:
+  --scanner NAME  für diesen Lauf mit diesem Scanner verbinden, ohne zu fragen und ohne
+                  den in Datei &gt; Scanner... gewählten Scanner zu ändern: &quot;simulator&quot;
+                  oder ein Gerätename, wie &quot;scanimage -L&quot; ihn ausgibt, z. B. test:0
+  -h, --help      diese Hilfe zeigen und beenden
+  -v, --version   die Version zeigen und beenden
+</translation>
+    </message>
+    <message>
+        <source>Try &quot;korvane --help&quot;.</source>
+        <translation>Siehe &quot;korvane --help&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>CustomDialog</name>
@@ -367,6 +412,17 @@ belichtung</translation>
     </message>
 </context>
 <context>
+    <name>HistogramView</name>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Drag the black, gamma and white handles below the curves</source>
+        <translation>Ziehen Sie die Schwarz-, Gamma- und Weißregler unter den Kurven</translation>
+    </message>
+</context>
+<context>
     <name>InstallCheck</name>
     <message>
         <source>The parameter file %1 is missing. Scans use the built-in values instead, so their crop and colours may differ. Install Korvane again to restore it.</source>
@@ -386,6 +442,97 @@ belichtung</translation>
     <message>
         <source>Dialog</source>
         <translation>Dialog</translation>
+    </message>
+</context>
+<context>
+    <name>LevelsPanel</name>
+    <message>
+        <source>Logarithmic</source>
+        <translation>Logarithmisch</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Show clipping while dragging</source>
+        <translation>Beschnitt beim Ziehen zeigen</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>Kanal</translation>
+    </message>
+    <message>
+        <source>Black point</source>
+        <translation>Schwarzpunkt</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>White point</source>
+        <translation>Weißpunkt</translation>
+    </message>
+    <message>
+        <source>Share clipped by Auto</source>
+        <translation>Von Auto beschnittener Anteil</translation>
+    </message>
+    <message>
+        <source>Set black and white points from the histogram</source>
+        <translation>Schwarz- und Weißpunkt aus dem Histogramm setzen</translation>
+    </message>
+    <message>
+        <source>Set every channel back to neutral levels</source>
+        <translation>Alle Kanäle auf neutrale Tonwerte zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Channel:</source>
+        <translation>Kanal:</translation>
+    </message>
+    <message>
+        <source>Black:</source>
+        <translation>Schwarz:</translation>
+    </message>
+    <message>
+        <source>Gamma:</source>
+        <translation>Gamma:</translation>
+    </message>
+    <message>
+        <source>White:</source>
+        <translation>Weiß:</translation>
+    </message>
+    <message>
+        <source>Clip:</source>
+        <translation>Beschnitt:</translation>
+    </message>
+    <message>
+        <source>Clipped at black: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Schwarz: R %1 %  G %2 %  B %3 %</translation>
+    </message>
+    <message>
+        <source>Clipped at white: R %1 %  G %2 %  B %3 %</source>
+        <translation>Beschnitt Weiß: R %1 %  G %2 %  B %3 %</translation>
     </message>
 </context>
 <context>
@@ -805,6 +952,26 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
         <source>Are you sure to exit Korvane?</source>
         <translation>Möchten Sie Korvane wirklich beenden?</translation>
     </message>
+    <message>
+        <source>&amp;Scanner...</source>
+        <translation>&amp;Scanner...</translation>
+    </message>
+    <message>
+        <source>Connect with Kor scanner fail !</source>
+        <translation>Die Verbindung zum Kor-Scanner ist fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>&amp;Language...</source>
+        <translation>Sp&amp;rache...</translation>
+    </message>
+    <message>
+        <source>Korvane could not save the language in %1, so it is shown in this language only until Korvane is closed.</source>
+        <translation>Korvane konnte die Sprache nicht in %1 speichern; sie gilt daher nur, bis Korvane geschlossen wird.</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
 </context>
 <context>
     <name>MicroSides</name>
@@ -1050,6 +1217,55 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     </message>
 </context>
 <context>
+    <name>ScannerDialog</name>
+    <message>
+        <source>Scanner</source>
+        <translation>Scanner</translation>
+    </message>
+    <message>
+        <source>Choose the scanner Korvane works with:</source>
+        <translation>Wählen Sie den Scanner, mit dem Korvane arbeitet:</translation>
+    </message>
+    <message>
+        <source>Scanners</source>
+        <translation>Scanner</translation>
+    </message>
+</context>
+<context>
+    <name>ScannerLinking</name>
+    <message>
+        <source>Korvane</source>
+        <translation>Korvane</translation>
+    </message>
+    <message>
+        <source>Initialize scanner. Please wait</source>
+        <translation>Scanner wird initialisiert. Bitte warten</translation>
+    </message>
+    <message>
+        <source>Korvane could not remember the scanner in %1; it is used until Korvane ends.</source>
+        <translation>Korvane konnte den Scanner nicht in %1 speichern; er wird verwendet, bis Korvane endet.</translation>
+    </message>
+    <message>
+        <source>Korvane cannot find the scanner %1. Plug it in and switch it on, then check that &quot;scanimage -L&quot; lists it. If it is listed only when run as root, add yourself to the scanner group and log in again.
+Choose the scanner again, or the simulated scanner.</source>
+        <translation>Korvane findet den Scanner %1 nicht. Schließen Sie ihn an, schalten Sie ihn ein und prüfen Sie, ob &quot;scanimage -L&quot; ihn aufführt. Wird er nur mit Root-Rechten aufgeführt, fügen Sie sich der Gruppe scanner hinzu und melden Sie sich neu an.
+Wählen Sie den Scanner erneut oder den simulierten Scanner.</translation>
+    </message>
+    <message>
+        <source>The scanner %1 did not answer: another program may be using it, or you may not be allowed to use it. Close other scanning programs, make sure you are in the scanner group (log in again after adding yourself), and check that &quot;scanimage -L&quot; lists it.
+Choose the scanner again, or the simulated scanner.</source>
+        <translation>Der Scanner %1 hat nicht geantwortet: Vielleicht verwendet ihn ein anderes Programm, oder Sie dürfen ihn nicht verwenden. Schließen Sie andere Scanprogramme, stellen Sie sicher, dass Sie in der Gruppe scanner sind (nach dem Hinzufügen neu anmelden), und prüfen Sie, ob &quot;scanimage -L&quot; ihn aufführt.
+Wählen Sie den Scanner erneut oder den simulierten Scanner.</translation>
+    </message>
+</context>
+<context>
+    <name>ScannerList</name>
+    <message>
+        <source>Simulated scanner (built in)</source>
+        <translation>Simulierter Scanner (eingebaut)</translation>
+    </message>
+</context>
+<context>
     <name>ScannerSDK</name>
     <message>
         <source>The scan could not be saved in %1: the disk is full. Free some space or choose another folder in Preference...</source>
@@ -1115,10 +1331,6 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>Another program instance is already running, aborting.</source>
         <translation>Das Programm läuft bereits, der zweite Start wird abgebrochen.</translation>
-    </message>
-    <message>
-        <source>Initialize scanner. Please wait</source>
-        <translation>Scanner wird initialisiert. Bitte warten</translation>
     </message>
     <message>
         <source>Connect with Kor scanner fail !</source>
@@ -1253,6 +1465,10 @@ Der Scanner behält seine bisherige Firmware. Korvane wird jetzt beendet; schlie
     <message>
         <source>The translation file %1 is missing or damaged. Korvane is shown in English; install Korvane again to restore it.</source>
         <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt. Korvane wird auf Englisch angezeigt; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>The translation file %1 is missing or damaged, so Korvane keeps its language; install Korvane again to restore it.</source>
+        <translation>Die Übersetzungsdatei %1 fehlt oder ist beschädigt, daher behält Korvane seine Sprache; installieren Sie Korvane erneut, um sie wiederherzustellen.</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,12 @@ void LanguageDialog::setLanguages(const QStringList& names)
     m_ui.listWidget_Lang->setCurrentRow(0);
 }
 
+void LanguageDialog::setCurrentLanguage(int index)
+{
+    if (index >= 0 && index < m_ui.listWidget_Lang->count())
+        m_ui.listWidget_Lang->setCurrentRow(index);
+}
+
 void LanguageDialog::itemDoubleClicked(QListWidgetItem* /*item*/)
 {
     m_selected = m_ui.listWidget_Lang->currentRow();

@@ -17,6 +17,8 @@ public:
     ~LanguageDialog() override;
 
     void setLanguages(const QStringList& names);
+    // Makes row index current, as the language shown when the question comes again.
+    void setCurrentLanguage(int index);
     int selectedLanguage() const { return m_selected; }
 
 public slots:

@@ -1,16 +1,23 @@
 #include "mainwindow.h"
 
+#include <formlook.h>
+
 #include "aboutdialog.h"
 #include "adjustdialog.h"
 #include "desktop.h"
 #include "engineerdialog.h"
 #include "fwupdatedialog.h"
 #include "installcheck.h"
+#include "languagedialog.h"
 #include "mainform.h"
 #include "manager.h"
+#include "scannerlinking.h"
+#include "servicetitles.h"
 #include "ui_mainwindow.h"
 
 #include <editorprompts.h>
+#include <scannerlist.h>
+#include <scannersdk.h>
 
 #include <QCloseEvent>
 #include <QDir>
@@ -25,13 +32,12 @@ MainWindow::MainWindow(QWidget* parent)
 
     const Qt::WindowFlags serviceFlags = Qt::Dialog | Qt::WindowCloseButtonHint;
     m_engineer = new EngineerDialog(manager::instance()->scanner(), this);
-    m_engineer->setWindowTitle(tr("Engineer Setting"));
     m_engineer->setWindowFlags(serviceFlags);
     m_engineer->hide();
     m_adjust = new adjustdialog(this);
-    m_adjust->setWindowTitle(tr("Adjust Setting"));
     m_adjust->setWindowFlags(serviceFlags);
     m_adjust->hide();
+    titleServiceWindows();
 
     auto* engineerKey = new QShortcut(engineerShortcut(), this);
     connect(engineerKey, &QShortcut::activated, this, &MainWindow::openEngineer);
@@ -87,9 +93,7 @@ void MainWindow::on_actionFirmwareUpdate_triggered()
     manager* data = manager::instance();
     FWUpdateDialog dialog(data->scanner(), data->firmwareVersion(), this);
     dialog.setPrompts(m_prompts);
-    QFont font = dialog.font();
-    font.setPixelSize(12);
-    dialog.setFont(font);
+    dialog.setFont(FormLook::formFont(dialog.font()));
     if (dialog.exec() == QDialog::Accepted) {
         prompts()->information(
             this, tr("Update firmware"), tr("Update firmware success.\nIt will close Korvane softwrae now."));
@@ -108,6 +112,8 @@ void MainWindow::on_actionAbout_triggered()
     manager* data = manager::instance();
     AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), this);
     connect(&dialog, &AboutDialog::openAdjust_s, this, &MainWindow::openAdjust);
+    const QString scanner = data->scanner()->scannerName();
+    dialog.setScanner(ScannerList::isSimulatorName(scanner) ? ScannerList::simulator().label() : scanner);
     dialog.exec();
 }
 
@@ -152,6 +158,69 @@ void MainWindow::on_actionExit_triggered()
 {
     // The close event asks, so the question comes once whichever way the user closes.
     close();
+}
+
+void MainWindow::on_actionScanner_triggered()
+{
+    ScannerSDK* worker = manager::instance()->scanner();
+    const QString current = worker->scannerName();
+    const QString chosen = ScannerLinking::choose(ScannerList(), current, this);
+    const bool same = chosen == current
+        || (ScannerList::isSimulatorName(chosen) && ScannerList::isSimulatorName(current));
+    if (chosen.isEmpty() || (same && worker->isLinked()))
+        return;
+    if (!ScannerLinking::relink(worker, chosen, this)) {
+        // Not even the simulated scanner linked: nothing is left to scan with.
+        prompts()->critical(this, tr("Korvane"), tr("Connect with Kor scanner fail !"));
+        quitWithoutQuestion();
+    }
+}
+
+void MainWindow::on_actionLanguage_triggered()
+{
+    manager* data = manager::instance();
+    const QStringList names = data->languageNames();
+    if (names.isEmpty()) {
+        prompts()->warning(this, tr("Korvane"), manager::languageListProblem());
+        return;
+    }
+    LanguageDialog dialog(this);
+    dialog.setWindowTitle(tr("Korvane"));
+    dialog.setLanguages(names);
+    dialog.setCurrentLanguage(data->language());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int chosen = dialog.selectedLanguage();
+    if (chosen < 0 || chosen == data->language())
+        return;
+    const QString problem = data->switchLanguage(chosen);
+    if (!problem.isEmpty()) {
+        prompts()->warning(this, tr("Korvane"), problem);
+        return;
+    }
+    if (!data->setLanguage(chosen)) {
+        prompts()->warning(this, tr("Korvane"),
+            tr("Korvane could not save the language in %1, so it is shown in this language only until "
+               "Korvane is closed.")
+                .arg(QDir::toNativeSeparators(manager::languageChoiceFile())));
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    m_ui->retranslateUi(this);
+    // The form's own title is a placeholder; the shown one says the service mode.
+    ServiceTitles::retranslate(this);
+    titleServiceWindows();
+}
+
+void MainWindow::titleServiceWindows()
+{
+    m_engineer->setWindowTitle(tr("Engineer Setting"));
+    m_adjust->setWindowTitle(tr("Adjust Setting"));
 }
 
 void MainWindow::Scanner_disconnect()

@@ -47,12 +47,17 @@ public slots:
     void on_actionFirmwareUpdate_triggered();
     void on_actionAbout_triggered();
     void on_actionExit_triggered();
+    // The choice of the scanner; a new one is linked at once.
+    void on_actionScanner_triggered();
+    // Asks the language question again and shows the choice at once.
+    void on_actionLanguage_triggered();
     void Scanner_disconnect();
     void openEngineer();
     void openAdjust();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MainWindow> m_ui;
@@ -60,6 +65,7 @@ private:
     QPoint serviceWindowPosition() const;
     void quitWithoutQuestion();
     EditorPrompts* prompts() const;
+    void titleServiceWindows();
 
     // Set once the scanner is gone: the application ends without asking.
     bool m_quitting = false;

@@ -1,28 +1,31 @@
 #include "startup.h"
 
+#include <formlook.h>
+
 #include "languagedialog.h"
 #include "mainwindow.h"
 #include "manager.h"
-#include "notifydialog.h"
+#include "scannerlinking.h"
 #include "scannersdk.h"
 #include "singleapplication.h"
 #include "userfolders.h"
 
 #include <editorprompts.h>
+#include <scannerchoice.h>
+#include <scannerlist.h>
 
 #include <QDir>
 #include <QScreen>
-#include <QTimer>
 
 #include <memory>
 
-void Startup::run(SingleApplication& app, EditorPrompts* given)
+void Startup::run(SingleApplication& app, const QString& scanner, EditorPrompts* given)
 {
     EditorPrompts& prompts = given ? *given : *EditorPrompts::native();
     const QString unusable = UserFolders::unusableFolder();
     // The language is asked only where the answer can be kept; without a usable folder
     // the start-up stops right after, and the question comes again next time.
-    settleLanguage(app, unusable.isEmpty());
+    settleLanguage(unusable.isEmpty());
     if (!unusable.isEmpty()) {
         reportUnusableFolder(prompts, unusable);
         manager::release();
@@ -36,19 +39,19 @@ void Startup::run(SingleApplication& app, EditorPrompts* given)
     if (app.isRunning())
         reportAnotherInstance(prompts, app);
     else
-        runFirstInstance(prompts, app);
+        runFirstInstance(prompts, app, scanner);
     // Also after a second instance: the worker was never started, and destroying the
     // manager here keeps the order manager, then windows, then application.
     manager::release();
 }
 
-void Startup::settleLanguage(SingleApplication& app, bool mayAsk)
+void Startup::settleLanguage(bool mayAsk)
 {
     manager* data = manager::instance();
     if (!data->loadLanguageMap())
         return;
     if (data->language() != -1) {
-        installLanguage(app, data->language());
+        installLanguage(data->language());
         return;
     }
     if (!mayAsk)
@@ -59,17 +62,15 @@ void Startup::settleLanguage(SingleApplication& app, bool mayAsk)
     // A cancelled choice stores nothing, so the question comes again next time.
     if (dialog.exec() == QDialog::Accepted && dialog.selectedLanguage() >= 0) {
         data->setLanguage(dialog.selectedLanguage());
-        installLanguage(app, dialog.selectedLanguage());
+        installLanguage(dialog.selectedLanguage());
     }
 }
 
-void Startup::installLanguage(SingleApplication& app, int index)
+void Startup::installLanguage(int index)
 {
     manager* data = manager::instance();
-    if (!data->loadLanguage(index))
-        return;
-    app.installTranslator(data->qtTranslator());
-    app.installTranslator(data->translator());
+    if (data->loadLanguage(index))
+        data->installTranslators();
 }
 
 void Startup::reportUnusableFolder(EditorPrompts& prompts, const QString& folder)
@@ -88,12 +89,27 @@ void Startup::reportAnotherInstance(EditorPrompts& prompts, SingleApplication& a
     prompts.critical(nullptr, tr("Korvane"), tr("Another program instance is already running, aborting."));
 }
 
-void Startup::runFirstInstance(EditorPrompts& prompts, SingleApplication& app)
+QString Startup::scannerToLink(const QString& given)
+{
+    if (!given.isEmpty())
+        return given;
+    if (ScannerChoice::isStored())
+        return ScannerChoice::stored();
+    const ScannerList list;
+    // With the simulator alone there is nothing to choose; the question waits for
+    // the first start that finds a real scanner.
+    if (!list.hasSaneDevices())
+        return ScannerList::simulator().name;
+    const QString chosen = ScannerLinking::choose(list, ScannerList::simulator().name, nullptr);
+    // A cancelled choice stores nothing, so the question comes again next time.
+    return chosen.isEmpty() ? ScannerList::simulator().name : chosen;
+}
+
+void Startup::runFirstInstance(EditorPrompts& prompts, SingleApplication& app, const QString& scanner)
 {
     MainWindow window;
     window.setPrompts(&prompts);
-    QFont font = window.font();
-    font.setPixelSize(12);
+    const QFont font = FormLook::formFont(window.font());
     // The forms place their texts at fixed positions made for this size. Dialogs are
     // windows of their own and would take the desktop's font instead, which may be
     // larger and clip them, so the whole application gets it.
@@ -108,20 +124,7 @@ void Startup::runFirstInstance(EditorPrompts& prompts, SingleApplication& app)
     if (!problems.isEmpty())
         prompts.warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')));
 
-    // The wait dialog lives only for the link: left hidden behind the main window it
-    // would still be offered to screen readers as an open "Korvane" dialog.
-    auto dialog = std::make_unique<NotifyDialog>();
-    dialog->setWindowTitle(tr("Korvane"));
-    QTimer::singleShot(kLinkTimeoutMilliseconds, dialog.get(), &NotifyDialog::linkFailure);
-    dialog->setMessage(tr("Initialize scanner. Please wait"));
-    QObject::connect(worker, &ScannerSDK::scannerLinkReady_s, dialog.get(), &NotifyDialog::linkSuccess,
-        Qt::QueuedConnection);
-    QObject::connect(worker, &ScannerSDK::scannerLinkFailure_s, dialog.get(), &NotifyDialog::linkFailure,
-        Qt::QueuedConnection);
-    worker->startLink();
-
-    const bool linked = dialog->exec() == QDialog::Accepted;
-    dialog.reset();
+    const bool linked = ScannerLinking::linkFirst(worker, scannerToLink(scanner), nullptr);
     if (linked) {
         const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
         const QPoint position = MainWindow::centredPosition(desktop, window.frameGeometry());

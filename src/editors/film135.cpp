@@ -16,7 +16,11 @@ Film135::Film135(const EditorContext& context, QWidget* parent)
     m_ui->setupUi(this);
     m_preview.setProcessing(context.processing, context.modelCode);
     m_ui->lineEdit_Descriptor->setMaxLength(EditorFields::kDescriptionLength);
-    EditorFields::installPrefixValidator(m_ui->lineEdit_prefixFilename);
+    m_outputFields = std::make_unique<OutputFields>(
+        OutputFields::Widgets { m_ui->radioButton_quality, m_ui->radioButton_normal, m_ui->radioButton_16bit,
+            m_ui->radioButton_8bit, m_ui->lineEdit_directory, m_ui->lineEdit_prefixFilename,
+            m_ui->radioButton_tiff, m_ui->radioButton_jpeg },
+        OutputFields::EmptyFolder::KeepField, this);
     m_ui->checkBox_scatchAndDustRemove->hide();
     setSettings(FilmSettings());
 }
@@ -33,14 +37,7 @@ void Film135::setSettings(const FilmSettings& settings)
     if (settings.scanningTarget >= 0 && settings.scanningTarget < 4)
         targets[static_cast<std::size_t>(settings.scanningTarget)]->setChecked(true);
     m_presetTarget = checkedTarget();
-    (settings.resolution == 1 ? m_ui->radioButton_normal : m_ui->radioButton_quality)->setChecked(true);
-    (settings.colourDepth == 0 ? m_ui->radioButton_16bit : m_ui->radioButton_8bit)->setChecked(true);
-    if (!settings.directory.isEmpty())
-        m_ui->lineEdit_directory->setText(settings.directory);
-    // A prefix that the field would refuse (a damaged file) keeps the field's own text.
-    if (!settings.prefix.isEmpty() && ScanProfile::isValidPrefix(settings.prefix))
-        m_ui->lineEdit_prefixFilename->setText(settings.prefix);
-    (settings.fileFormat == 0 ? m_ui->radioButton_tiff : m_ui->radioButton_jpeg)->setChecked(true);
+    m_outputFields->show(settings);
     m_ui->checkBox_multipassXposure->setChecked(settings.multipass.enable);
     m_ui->checkBox_digitalNoiseReduction->setChecked(settings.noiseReduction.enable);
     m_ui->checkBox_scatchAndDustRemove->setChecked(settings.scratchRemoval.enable);
@@ -51,7 +48,6 @@ void Film135::setSettings(const FilmSettings& settings)
     m_ui->horizontalSlider_brightness->setToolTip(
         QString::number(m_ui->horizontalSlider_brightness->value()));
     m_ui->plainTextEdit_suggested->setPlainText(settings.suggestedText);
-    m_ui->lineEdit_directory->setCursorPosition(0);
     m_filling = false;
     processImage();
 }
@@ -63,11 +59,7 @@ FilmSettings Film135::settings() const
     const int target = checkedTarget();
     if (target >= 0)
         settings.scanningTarget = target;
-    settings.resolution = m_ui->radioButton_normal->isChecked() ? 1 : 0;
-    settings.colourDepth = m_ui->radioButton_16bit->isChecked() ? 0 : 1;
-    settings.directory = m_ui->lineEdit_directory->text();
-    settings.prefix = m_ui->lineEdit_prefixFilename->text();
-    settings.fileFormat = m_ui->radioButton_tiff->isChecked() ? 0 : 1;
+    m_outputFields->read(settings);
     settings.multipass = { m_ui->checkBox_multipassXposure->isChecked(), 0 };
     settings.noiseReduction = { m_ui->checkBox_digitalNoiseReduction->isChecked(), 0 };
     settings.scratchRemoval = { m_ui->checkBox_scatchAndDustRemove->isChecked(), 0 };

@@ -2,6 +2,7 @@
 
 #include "editorprompts.h"
 #include "filterpreview.h"
+#include "outputfields.h"
 #include "scanprofile.h"
 
 #include <QWidget>
@@ -62,6 +63,7 @@ private:
     int checkedTarget() const;
 
     std::unique_ptr<Ui::Film135> m_ui;
+    std::unique_ptr<OutputFields> m_outputFields;
     EditorContext m_context;
     FilmSettings m_settings;
     FilterPreview m_preview;

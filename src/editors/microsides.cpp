@@ -4,6 +4,7 @@
 
 #include "editorfields.h"
 #include "previewwidget.h"
+#include "slidepresets.h"
 
 #include <array>
 
@@ -16,7 +17,11 @@ MicroSides::MicroSides(const EditorContext& context, QWidget* parent)
     m_ui->setupUi(this);
     m_preview.setProcessing(context.processing, context.modelCode);
     m_ui->lineEdit_Descriptor->setMaxLength(EditorFields::kDescriptionLength);
-    EditorFields::installPrefixValidator(m_ui->lineEdit_prefixFilename);
+    m_outputFields = std::make_unique<OutputFields>(
+        OutputFields::Widgets { m_ui->radioButton_quality, m_ui->radioButton_normal, m_ui->radioButton_16bit,
+            m_ui->radioButton_8bit, m_ui->lineEdit_directory, m_ui->lineEdit_prefixFilename,
+            m_ui->radioButton_tiff, m_ui->radioButton_jpeg },
+        OutputFields::EmptyFolder::KeepField, this);
     connect(m_ui->radioButton_others, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             m_presetTarget = 3;
@@ -36,14 +41,7 @@ void MicroSides::setSettings(const SlideSettings& settings)
     if (settings.scanningTarget >= 0 && settings.scanningTarget < 4)
         targets[static_cast<std::size_t>(settings.scanningTarget)]->setChecked(true);
     m_presetTarget = checkedTarget();
-    (settings.resolution == 1 ? m_ui->radioButton_normal : m_ui->radioButton_quality)->setChecked(true);
-    (settings.colourDepth == 0 ? m_ui->radioButton_16bit : m_ui->radioButton_8bit)->setChecked(true);
-    if (!settings.directory.isEmpty())
-        m_ui->lineEdit_directory->setText(settings.directory);
-    // A prefix that the field would refuse (a damaged file) keeps the field's own text.
-    if (!settings.prefix.isEmpty() && ScanProfile::isValidPrefix(settings.prefix))
-        m_ui->lineEdit_prefixFilename->setText(settings.prefix);
-    (settings.fileFormat == 0 ? m_ui->radioButton_tiff : m_ui->radioButton_jpeg)->setChecked(true);
+    m_outputFields->show(settings);
     m_ui->checkBox_multipassXposure->setChecked(settings.multipass.enable);
     m_ui->checkBox_autoContrast->setChecked(settings.autoContrast.enable);
     m_ui->horizontalSlider_saturation->setValue(settings.saturation.value);
@@ -53,7 +51,6 @@ void MicroSides::setSettings(const SlideSettings& settings)
     m_ui->horizontalSlider_brightness->setToolTip(
         QString::number(m_ui->horizontalSlider_brightness->value()));
     m_ui->plainTextEdit_suggested->setPlainText(settings.suggestedText);
-    m_ui->lineEdit_directory->setCursorPosition(0);
     m_filling = false;
     processImage();
 }
@@ -65,11 +62,7 @@ SlideSettings MicroSides::settings() const
     const int target = checkedTarget();
     if (target >= 0)
         settings.scanningTarget = target;
-    settings.resolution = m_ui->radioButton_normal->isChecked() ? 1 : 0;
-    settings.colourDepth = m_ui->radioButton_16bit->isChecked() ? 0 : 1;
-    settings.directory = m_ui->lineEdit_directory->text();
-    settings.prefix = m_ui->lineEdit_prefixFilename->text();
-    settings.fileFormat = m_ui->radioButton_tiff->isChecked() ? 0 : 1;
+    m_outputFields->read(settings);
     settings.multipass = { m_ui->checkBox_multipassXposure->isChecked(), 0 };
     settings.autoContrast = { m_ui->checkBox_autoContrast->isChecked(), 0 };
     settings.saturation = { true, m_ui->horizontalSlider_saturation->value() };
@@ -154,28 +147,29 @@ void MicroSides::on_checkBox_autoContrast_clicked()
 
 void MicroSides::on_radioButton_Tissue_clicked(bool checked)
 {
-    applyPreset(0, checked, 0, 0);
+    applyPreset(0, checked);
 }
 
 void MicroSides::on_radioButton_Common_clicked(bool checked)
 {
-    applyPreset(1, checked, -38, 26);
+    applyPreset(1, checked);
 }
 
 void MicroSides::on_radioButton_Qauatic_clicked(bool checked)
 {
-    applyPreset(2, checked, 49, 65);
+    applyPreset(2, checked);
 }
 
-void MicroSides::applyPreset(int target, bool checked, int saturation, int brightness)
+void MicroSides::applyPreset(int target, bool checked)
 {
     if (!checked || m_presetTarget == target)
         return;
     m_presetTarget = target;
+    const SlidePresets::Preset& preset = SlidePresets::kPresets.at(std::size_t(target));
     m_filling = true;
     m_ui->checkBox_autoContrast->setChecked(true);
-    m_ui->horizontalSlider_saturation->setValue(saturation);
-    m_ui->horizontalSlider_brightness->setValue(brightness);
+    m_ui->horizontalSlider_saturation->setValue(preset.editorSaturation);
+    m_ui->horizontalSlider_brightness->setValue(preset.editorBrightness);
     m_filling = false;
     processImage();
 }

@@ -2,6 +2,7 @@
 
 #include "editorprompts.h"
 #include "filterpreview.h"
+#include "outputfields.h"
 #include "scanprofile.h"
 
 #include <QWidget>
@@ -53,10 +54,11 @@ public slots:
     void on_radioButton_Qauatic_clicked(bool checked);
 
 private:
-    void applyPreset(int target, bool checked, int saturation, int brightness);
+    void applyPreset(int target, bool checked);
     int checkedTarget() const;
 
     std::unique_ptr<Ui::MicroSides> m_ui;
+    std::unique_ptr<OutputFields> m_outputFields;
     EditorContext m_context;
     SlideSettings m_settings;
     FilterPreview m_preview;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editorprompts.h"
+#include "outputfields.h"
 #include "scanprofile.h"
 
 #include <QDialog>
@@ -31,10 +32,8 @@ public slots:
     void on_pushButton_cancel_clicked();
 
 private:
-    template <typename Settings> void fill(const Settings& settings);
-    template <typename Settings> void read(Settings& settings) const;
-
     std::unique_ptr<Ui::PreferencesDialog> m_ui;
+    std::unique_ptr<OutputFields> m_outputFields;
     EditorContext m_context;
     ScanProfile m_profile;
 };

@@ -1,8 +1,10 @@
 #include "profileediting.h"
 
+#include <formlook.h>
+
 #include "customdialog.h"
+#include "devicerecord.h"
 #include "manager.h"
-#include "nvascanner.h"
 #include "preferencesdialog.h"
 #include "processingsteps.h"
 #include "profileprocessingoptions.h"
@@ -15,12 +17,10 @@
 namespace
 {
 
-// The main window's 12-pixel font, which a window without parent does not inherit.
+// The main window's font, which a window without parent does not inherit.
 void useEditorFont(QWidget* dialog)
 {
-    QFont font = dialog->font();
-    font.setPixelSize(12);
-    dialog->setFont(font);
+    dialog->setFont(FormLook::formFont(dialog->font()));
 }
 
 } // namespace
@@ -29,7 +29,7 @@ EditorContext ProfileEditing::applicationContext(manager& data)
 {
     EditorContext context;
     context.processing = data.processing();
-    context.modelCode = std::max(0, NVAScanner::modelCode(data.scannerInfo()));
+    context.modelCode = std::max(0, DeviceRecord::modelCode(data.scannerInfo()));
     return context;
 }
 
@@ -84,7 +84,7 @@ QImage ProfileEditing::uncorrectedPrescan(manager& data, const STImage& prescan,
     std::copy(data.filmTerms().begin(), data.filmTerms().end(), tables.begin());
     steps.setFilmTermTables(tables);
     STImage developed = prescan;
-    const int modelCode = std::max(0, NVAScanner::modelCode(data.scannerInfo()));
+    const int modelCode = std::max(0, DeviceRecord::modelCode(data.scannerInfo()));
     steps.runPrescan(developed, uncorrectedProcessingOptions(profile, modelCode));
     return developed.toQImage();
 }

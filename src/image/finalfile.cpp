@@ -133,6 +133,13 @@ bool writeFile(
 
 } // namespace
 
+bool isJpegName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0
+        || suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+}
+
 QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
     Failure* failure)
 {
@@ -152,8 +159,7 @@ QString write(const STImage& image, const Prepared& prepared, const QString& pat
         if (temporary.isEmpty()) {
             cause = diagnose(folder, 1);
         } else {
-            const bool jpeg = path.contains(QLatin1String(".jpg"), Qt::CaseSensitive);
-            if (writeFile(image, prepared, jpeg, temporary, workFolder)) {
+            if (writeFile(image, prepared, isJpegName(path), temporary, workFolder)) {
                 written = OutputCommit::commitWithoutReplacing(temporary, path);
                 // The chosen name exists and so did every later one it tried.
                 if (written.isEmpty())

@@ -55,10 +55,13 @@ struct Prepared {
 // other resolution the image's resolution field is set to it.
 Prepared prepare(STImage& image, int outputResolution, bool eightBit, const QString& workFolder);
 
-// Writes the final file for path P: JPEG when P contains ".jpg" (case-sensitive),
-// else TIFF. Returns the path written (P, or the next free number when P was taken
-// meanwhile), or empty on failure, with its cause in failure when given. Removes
-// the enlarged raw file.
+// Whether a final file of that name is written as JPEG: its own suffix is ".jpg" or
+// ".jpeg" in any case; a folder named like "trip.jpgs" has no say.
+bool isJpegName(const QString& path);
+
+// Writes the final file for path P: JPEG when isJpegName(P), else TIFF. Returns the path written (P, or the
+// next free number when P was taken meanwhile), or empty on failure, with its cause in failure when given.
+// Removes the enlarged raw file.
 QString write(const STImage& image, const Prepared& prepared, const QString& path, const QString& workFolder,
     Failure* failure = nullptr);
 

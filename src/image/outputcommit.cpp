@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,11 +26,29 @@ namespace
 
 enum class Placed { Done, Taken, Failed };
 
-// ".<target name>.<pid>.XXXXXX.part", as createTemporaryBeside names them.
+// ".<target name>.<host>.<pid>.XXXXXX.part", as createTemporaryBeside names them; the
+// host has no dots, so the last fields are found however many dots the target has.
 const QRegularExpression& temporaryPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\..+\\.([A-Za-z0-9_-]+)\\.(\\d+)\\.[^.]{6}\\.part$"));
+    return pattern;
+}
+
+// Any writer's temporary, this version's or an earlier one's that carried no host.
+const QRegularExpression& anyTemporaryPattern()
 {
     static const QRegularExpression pattern(QStringLiteral("^\\..+\\.(\\d+)\\.[^.]{6}\\.part$"));
     return pattern;
+}
+
+QString randomTail()
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString tail;
+    for (int i = 0; i < 6; ++i)
+        tail += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof(letters) - 1))]);
+    return tail;
 }
 
 // rename without replacing: renameat2 where the file system has it, else a hard
@@ -52,22 +72,47 @@ Placed placeWithoutReplacing(const QString& from, const QString& to)
 
 } // namespace
 
+QString hostTag()
+{
+    static const QString tag = [] {
+        QString host = QSysInfo::machineHostName();
+        static const QRegularExpression unfit(QStringLiteral("[^A-Za-z0-9_-]"));
+        host.replace(unfit, QStringLiteral("_"));
+        return host.isEmpty() ? QStringLiteral("_") : host;
+    }();
+    return tag;
+}
+
 QString createTemporaryBeside(const QString& target)
 {
     const QFileInfo info(target);
     if (target.isEmpty() || !info.dir().exists())
         return QString();
     // Hidden and with a suffix no scan uses, so that it never counts as a taken name.
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
-        + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".XXXXXX.part"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        qCWarning(lcImage) << "cannot create a file in" << info.absolutePath() << file.errorString();
-        return QString();
+    const QString stem = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+        + hostTag() + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid())
+        + QLatin1Char('.');
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = stem + randomTail() + QStringLiteral(".part");
+        // Created as open() creates any file, so the umask (and a default ACL) decides
+        // its mode, and the rename hands that mode on to the scan.
+        const int fd
+            = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            break;
     }
-    const QString path = file.fileName();
-    file.close();
-    return path;
+    qCWarning(lcImage) << "cannot create a file in" << info.absolutePath() << std::strerror(errno);
+    return QString();
+}
+
+bool writerGone(const QString& host, qint64 pid)
+{
+    // Another machine's process ids say nothing here: its files are left alone.
+    return host == hostTag() && processGone(pid);
 }
 
 bool processGone(qint64 pid)
@@ -80,7 +125,7 @@ bool processGone(qint64 pid)
 
 bool isTemporary(const QString& fileName)
 {
-    return temporaryPattern().match(fileName).hasMatch();
+    return anyTemporaryPattern().match(fileName).hasMatch();
 }
 
 int removeAbandoned(const QString& folder)
@@ -90,7 +135,7 @@ int removeAbandoned(const QString& folder)
     const QStringList names = dir.entryList({ QStringLiteral(".*.part") }, QDir::Files | QDir::Hidden);
     for (const QString& name : names) {
         const QRegularExpressionMatch match = temporaryPattern().match(name);
-        if (match.hasMatch() && processGone(match.captured(1).toLongLong())
+        if (match.hasMatch() && writerGone(match.captured(1), match.captured(2).toLongLong())
             && QFile::remove(dir.filePath(name)))
             ++removed;
     }
@@ -99,6 +144,9 @@ int removeAbandoned(const QString& folder)
 
 bool commitReplacing(const QString& temporary, const QString& target)
 {
+    // A replaced file keeps the mode its owner gave it.
+    if (QFileInfo::exists(target))
+        QFile::setPermissions(temporary, QFile::permissions(target));
     const QByteArray source = QFile::encodeName(temporary);
     const QByteArray destination = QFile::encodeName(target);
     if (std::rename(source.constData(), destination.constData()) == 0)
@@ -127,12 +175,6 @@ bool writeReplacing(const QString& target, const QByteArray& bytes)
         QFile::remove(temporary);
         return false;
     }
-    // The temporary file is created readable by its owner only.
-    const QFileDevice::Permissions permissions = info.exists()
-        ? QFile::permissions(target)
-        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
-            | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    QFile::setPermissions(temporary, permissions);
     return commitReplacing(temporary, target);
 }
 

@@ -8,18 +8,27 @@
 namespace OutputCommit
 {
 
+// This machine's name as temporary names carry it: letters, digits, '-' and '_' only.
+QString hostTag();
+
 // Creates an empty, uniquely named file beside target (same folder, so that the
 // rename cannot cross file systems) and returns its path; empty when the folder is
-// missing or not writable. The name is hidden and carries the writer's process id
-// (".Image0001.tif.<pid>.XXXXXX.part"), so that a later writer can tell it abandoned.
+// missing or not writable. Its mode is what the umask gives any new file. The name is
+// hidden and carries the writer's host and process id
+// (".Image0001.tif.<host>.<pid>.XXXXXX.part"), so that a later writer can tell it
+// abandoned, also in a folder that other machines share.
 QString createTemporaryBeside(const QString& target);
 
 // Whether the process of that id no longer runs (a process killed mid-write leaves its
 // temporary files behind; nothing else can remove them).
 bool processGone(qint64 pid);
 
-// Removes the temporary files in folder that a writer which no longer runs left behind.
-// Returns how many were removed.
+// Whether the writer of that host and process id no longer runs: only a process of
+// this host can be looked up, so another host's writer never counts as gone.
+bool writerGone(const QString& host, qint64 pid);
+
+// Removes the temporary files in folder that a writer of this host which no longer
+// runs left behind. Returns how many were removed.
 int removeAbandoned(const QString& folder);
 
 // Whether fileName (without folder) is the name of such a temporary file, so that a
@@ -27,13 +36,13 @@ int removeAbandoned(const QString& folder);
 bool isTemporary(const QString& fileName);
 
 // Writes bytes to target through a temporary file beside it, synced to the disk before
-// it replaces target; the target's permissions are kept (a new file gets rw-r--r--).
+// it replaces target; the target's permissions are kept (a new file gets the umask's).
 // What earlier writers killed in that folder left is removed first. False, with target
 // as it was and no temporary file, when any step fails.
 bool writeReplacing(const QString& target, const QByteArray& bytes);
 
-// Renames temporary over target, replacing a file there. On failure the temporary
-// file is removed and the result is false.
+// Renames temporary over target, replacing a file there, whose mode the new file
+// keeps. On failure the temporary file is removed and the result is false.
 bool commitReplacing(const QString& temporary, const QString& target);
 
 // Renames temporary to target only if no file of that name exists, atomically.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "levelssettings.h"
+
 #include <filmtype.h>
 
 // What the processing pipelines need to know of a profile, filled by the caller from
@@ -15,4 +17,6 @@ struct ProcessingOptions {
     int brightness = 0; // brightness value of the current mode, 0 = off
     int saturation = 0; // slide mode with saturation on: its value; else 0 = off
     int modelCode = 0; // the device's model code (scannermodels.h)
+    // The user's levels, after every other step; neutral leaves the pipelines as they were.
+    LevelsSettings levels;
 };

@@ -5,6 +5,7 @@
 #include "cip_rawimg.h"
 #include "composedtables.h"
 #include "iplog.h"
+#include "levelstables.h"
 
 #include <scannermodels.h>
 
@@ -107,6 +108,18 @@ public:
         }
     }
 
+    // The user's levels, the last table step of a pipeline: folded into the pending
+    // pass. A second call does nothing, so a caller may place it early when no other
+    // step follows and again at the end.
+    void levels(const QString& name, const LevelsTables& levels)
+    {
+        if (levels.isNeutral() || m_levelsDone || levels.bitsPerSample() != int(m_image.bitsPerSample()))
+            return;
+        m_levelsDone = true;
+        table(name, levels.table(0), levels.table(1), levels.table(2));
+        dump(name);
+    }
+
     // Applies the table steps gathered so far in one pass.
     void flush()
     {
@@ -151,6 +164,7 @@ private:
     const PipelineHooks& m_hooks;
     ComposedTables m_tables;
     QStringList m_pendingNames;
+    bool m_levelsDone = false;
 };
 
 ProcessingSteps::ProcessingSteps()
@@ -527,6 +541,8 @@ void ProcessingSteps::runPrescan(STImage& image, const ProcessingOptions& option
         if (options.brightness != 0)
             runner.step(QStringLiteral("preScan_Brightness"), [&] { brightness(image, options.brightness); });
     }
+    const LevelsTables levels(options.levels, int(image.bitsPerSample()));
+    runner.levels(QStringLiteral("preScan_Levels"), levels);
     runner.flush();
 }
 
@@ -564,6 +580,8 @@ bool ProcessingSteps::runFinalScan(
             set->valid = false;
     }
 
+    const LevelsTables levels(options.levels, bits);
+    const QString levelsName = QStringLiteral("Scan_Levels");
     StepRunner runner(image, hooks);
     if (options.filmMode) {
         if (!m_gamma.valid) {
@@ -580,6 +598,8 @@ bool ProcessingSteps::runFinalScan(
         filmTermSteps(runner, options, "Scan_");
         if (options.contrast)
             runner.tables(QStringLiteral("Scan_AutoContrast"), m_autoContrast);
+        if (!options.noiseReduction && options.brightness == 0)
+            runner.levels(levelsName, levels);
         runner.flush();
         if (!runner.keepGoing())
             return false;
@@ -612,6 +632,8 @@ bool ProcessingSteps::runFinalScan(
         runner.filmTerm(QStringLiteral("Scan_slideFilm2"), filmTermTable(SlideFilm2));
         if (options.contrast)
             runner.tables(QStringLiteral("Scan_ApplyAutoContrast"), m_autoContrast);
+        if (options.saturation == 0 && options.brightness == 0)
+            runner.levels(levelsName, levels);
         runner.flush();
         if (!runner.keepGoing())
             return false;
@@ -623,6 +645,7 @@ bool ProcessingSteps::runFinalScan(
         if (options.brightness != 0)
             runner.step(QStringLiteral("Scan_Brightness"), [&] { brightness(image, options.brightness); });
     }
+    runner.levels(levelsName, levels);
     runner.flush();
     return runner.keepGoing();
 }

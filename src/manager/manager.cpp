@@ -1,6 +1,7 @@
 #include "manager.h"
 
 #include "cip_filmterms.h"
+#include "devicerecord.h"
 #include "installcheck.h"
 #include "processingsteps.h"
 #include "scannersdk.h"
@@ -30,12 +31,17 @@ manager* s_instance = nullptr;
 // worker then joins its thread, so a scan still running is waited for).
 constexpr unsigned long kWorkerStopMilliseconds = 500;
 
-QString langIniPath()
+QString languageMapPath()
 {
-    return manager::userFolder(QStringLiteral("Korvane")) + QStringLiteral("/lang.ini");
+    return manager::applicationFolder() + QStringLiteral("/translator/LanguageMap.txt");
 }
 
 } // namespace
+
+QString manager::languageChoiceFile()
+{
+    return userFolder(QStringLiteral("Korvane")) + QStringLiteral("/lang.ini");
+}
 
 manager* manager::instance()
 {
@@ -60,7 +66,7 @@ void manager::release()
 manager::manager()
     : m_scanner(std::make_unique<ScannerSDK>())
     , m_processing(std::make_unique<ProcessingSteps>())
-    , m_deviceInfo(NVAScanner::kDeviceInfoSize, '\0')
+    , m_deviceInfo(DeviceRecord::fittedInfo(QByteArray()))
 {
     // Only the first manager of the process reads the files; later ones (after a
     // release) find the tables filled.
@@ -147,10 +153,17 @@ QVector<QPair<QString, QString>> manager::parseLanguageMap(
     return languages;
 }
 
+QString manager::languageListProblem()
+{
+    return tr("The language list %1 is missing or empty. Korvane is shown in English; "
+              "install Korvane again to choose another language.")
+        .arg(QDir::toNativeSeparators(languageMapPath()));
+}
+
 bool manager::loadLanguageMap()
 {
     const QString translatorFolder = applicationFolder() + QStringLiteral("/translator/");
-    const QString mapPath = translatorFolder + QStringLiteral("LanguageMap.txt");
+    const QString mapPath = languageMapPath();
     QFile file(mapPath);
     m_languages.clear();
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -159,9 +172,7 @@ bool manager::loadLanguageMap()
         m_languages = parseLanguageMap(in.readAll(), translatorFolder);
     }
     if (m_languages.isEmpty()) {
-        m_languageProblems.append(tr("The language list %1 is missing or empty. Korvane is shown in English; "
-                                     "install Korvane again to choose another language.")
-                                      .arg(QDir::toNativeSeparators(mapPath)));
+        m_languageProblems.append(languageListProblem());
         return false;
     }
     for (const auto& entry : qAsConst(m_languages)) {
@@ -199,7 +210,7 @@ QString manager::currentLanguageFile() const
 
 int manager::language() const
 {
-    const QString path = langIniPath();
+    const QString path = languageChoiceFile();
     if (!QFileInfo::exists(path))
         return -1;
     const QSettings settings(path, QSettings::IniFormat);
@@ -229,9 +240,33 @@ bool manager::loadLanguage(int index)
     return true;
 }
 
+void manager::installTranslators()
+{
+    QCoreApplication::removeTranslator(&m_translator);
+    QCoreApplication::removeTranslator(&m_qtTranslator);
+    QCoreApplication::installTranslator(&m_qtTranslator);
+    QCoreApplication::installTranslator(&m_translator);
+}
+
+QString manager::switchLanguage(int index)
+{
+    // Tried on its own first: a failed load empties the translator it loads into.
+    const QString file = languageFile(index);
+    QTranslator probe;
+    if (file.isEmpty() || !probe.load(file)) {
+        return tr("The translation file %1 is missing or damaged, so Korvane keeps its language; "
+                  "install Korvane again to restore it.")
+            .arg(QDir::toNativeSeparators(file));
+    }
+    loadLanguage(index);
+    installTranslators();
+    retranslateDefaultSlots();
+    return QString();
+}
+
 bool manager::setLanguage(int index)
 {
-    QSettings settings(langIniPath(), QSettings::IniFormat);
+    QSettings settings(languageChoiceFile(), QSettings::IniFormat);
     settings.setValue(QStringLiteral("Lang"), index);
     settings.sync();
     return settings.status() == QSettings::NoError;
@@ -277,8 +312,7 @@ void manager::setRawMode(bool on)
 void manager::setScannerInfo(const QByteArray& record)
 {
     // A short record leaves the rest zero rather than reading past its end.
-    m_deviceInfo = record.left(NVAScanner::kDeviceInfoSize);
-    m_deviceInfo.append(NVAScanner::kDeviceInfoSize - m_deviceInfo.size(), '\0');
+    m_deviceInfo = DeviceRecord::fittedInfo(record);
 }
 
 QByteArray manager::scannerInfo() const
@@ -290,14 +324,14 @@ QString manager::firmwareVersion() const
 {
     if (m_deviceInfo.at(0) == 0)
         return QString();
-    return NVAScanner::firmwareVersion(scannerInfo());
+    return DeviceRecord::firmwareVersion(scannerInfo());
 }
 
 QString manager::hardwareVersion() const
 {
     if (m_deviceInfo.at(0) == 0)
         return QString();
-    return QString::number(NVAScanner::modelCode(scannerInfo()));
+    return QString::number(DeviceRecord::modelCode(scannerInfo()));
 }
 
 void manager::dumpStage(const STImage& image, const QString& name) const

@@ -65,6 +65,7 @@ public:
     QString languageFile(int index) const;
     QString currentLanguageFile() const;
     int language() const; // -1 without lang.ini, 0 when it lacks the key
+    static QString languageChoiceFile(); // lang.ini in the user's Korvane folder
     bool setLanguage(int index);
     QTranslator* translator() { return &m_translator; }
     // Loads language index's translation into translator() and Qt's own texts (the
@@ -72,9 +73,21 @@ public:
     // with a start-up problem recorded, when the program's own file does not load.
     bool loadLanguage(int index);
     QTranslator* qtTranslator() { return &m_qtTranslator; }
+    // Puts translator() and qtTranslator() into the application's search, ours first;
+    // again after a new load, so that every window is told the language changed.
+    void installTranslators();
+    // Shows language index from now on: its files replace the installed translations
+    // (the windows then get a LanguageChange event) and the default slots' suggested
+    // names follow. Stores nothing. On a file that does not load the shown language
+    // stays and the result is the sentence for the user; empty on success.
+    QString switchLanguage(int index);
+    // The sentence for a language list that is missing or empty.
+    static QString languageListProblem();
 
     // Profile slots 0-4 hold the defaults, 5-9 the custom profiles.
     void initProfiles();
+    // The default slots' suggested names in the language now installed.
+    void retranslateDefaultSlots();
     ScanProfile profile(int slot) const;
     // The whole profile replaces the slot's; a custom slot is also saved to its file
     // (customProfilePath), false when that write failed.

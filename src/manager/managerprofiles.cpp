@@ -2,6 +2,7 @@
 #include "manager.h"
 
 #include <outputcommit.h>
+#include <slidepresets.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +20,12 @@ namespace
 const char* const kCustomNames[] = { QT_TRANSLATE_NOOP("manager", "Custom 1"),
     QT_TRANSLATE_NOOP("manager", "Custom 2"), QT_TRANSLATE_NOOP("manager", "Custom 3"),
     QT_TRANSLATE_NOOP("manager", "Custom 4"), QT_TRANSLATE_NOOP("manager", "Custom 5") };
+
+// The suggested names of the five default slots, in slot order (slides, then film).
+const char* const kDefaultSuggestions[] = { QT_TRANSLATE_NOOP("manager", "Tissue Sections"),
+    QT_TRANSLATE_NOOP("manager", "Common Things"), QT_TRANSLATE_NOOP("manager", "Aquatic Organisms"),
+    QT_TRANSLATE_NOOP("manager", "Positive Color"), QT_TRANSLATE_NOOP("manager", "Negative Color") };
+constexpr int kFirstFilmDefault = 3;
 
 } // namespace
 
@@ -58,44 +65,44 @@ void manager::buildSlots()
     // One working copy per settings kind is carried from slot to slot, so a value
     // set for one slot stays for the next unless that slot sets it again.
     SlideSettings slide;
-    slide.resolution = 1;
-    slide.colourDepth = 1;
+    slide.resolution = int(ScanProfile::Resolution::Normal);
+    slide.colourDepth = int(ScanProfile::ColourDepth::EightBit);
     slide.directory = pictures;
     slide.prefix = ScanProfile::defaultPrefix(ScanProfile::SlideMode);
     FilmSettings film;
-    film.resolution = 1;
-    film.colourDepth = 1;
+    film.resolution = int(ScanProfile::Resolution::Normal);
+    film.colourDepth = int(ScanProfile::ColourDepth::EightBit);
     film.directory = pictures;
     film.prefix = ScanProfile::defaultPrefix(ScanProfile::FilmMode);
 
-    auto slideSlot = [this, &slide](int slot, const char* description, int target, const QString& suggested) {
+    // The slide slots are the targets with a preset, slot n for target n.
+    auto slideSlot = [this, &slide](int slot, const char* description) {
+        const SlidePresets::Preset& preset = SlidePresets::kPresets.at(std::size_t(slot));
         slide.description = QString::fromLatin1(description);
-        slide.scanningTarget = target;
-        slide.suggestedText = suggested;
+        slide.scanningTarget = slot;
+        slide.saturation = { true, preset.slotSaturation };
+        slide.brightness = { true, preset.slotBrightness };
+        slide.suggestedText = tr(kDefaultSuggestions[slot]);
         m_slots[slot].setMode(ScanProfile::SlideMode);
         m_slots[slot].setSlideSettings(slide);
     };
-    slideSlot(0, "Default 1", 0, tr("Tissue Sections"));
-    slide.saturation = { true, -38 };
-    slide.brightness = { true, 0 };
-    slideSlot(1, "Default 2", 1, tr("Common Things"));
-    slide.saturation = { true, 49 };
-    slide.brightness = { true, 10 };
-    slideSlot(2, "Default 3", 2, tr("Aquatic Organisms"));
+    slideSlot(0, "Default 1");
+    slideSlot(1, "Default 2");
+    slideSlot(2, "Default 3");
 
-    auto filmSlot = [this, &film](int slot, const char* description, int target, const QString& suggested) {
+    auto filmSlot = [this, &film](int slot, const char* description, int target) {
         film.description = QString::fromLatin1(description);
         film.scanningTarget = target;
-        film.suggestedText = suggested;
+        film.suggestedText = tr(kDefaultSuggestions[slot]);
         m_slots[slot].setMode(ScanProfile::FilmMode);
         m_slots[slot].setFilmSettings(film);
     };
     film.autoColour = { false, 0 };
     film.autoBalance = { false, 0 };
-    filmSlot(3, "Default 4", 0, tr("Positive Color"));
+    filmSlot(3, "Default 4", 0);
     film.autoColour = { true, 0 };
     film.autoBalance = { true, 0 };
-    filmSlot(4, "Default 5", 1, tr("Negative Color"));
+    filmSlot(4, "Default 5", 1);
 
     slide.saturation = { true, 0 };
     slide.brightness = { true, 0 };
@@ -105,13 +112,31 @@ void manager::buildSlots()
         const QString description = tr(kCustomNames[slot - kFirstCustomSlot]);
         slide.description = description;
         slide.scanningTarget = 0;
-        slide.suggestedText = tr("Tissue Sections");
+        slide.suggestedText = tr(kDefaultSuggestions[0]);
         film.description = description;
         film.scanningTarget = 0;
-        film.suggestedText = tr("Positive Color");
+        film.suggestedText = tr(kDefaultSuggestions[kFirstFilmDefault]);
         m_slots[slot].setMode(ScanProfile::SlideMode);
         m_slots[slot].setSlideSettings(slide);
         m_slots[slot].setFilmSettings(film);
+    }
+}
+
+void manager::retranslateDefaultSlots()
+{
+    if (m_slots.size() < kFirstCustomSlot)
+        return;
+    for (int slot = 0; slot < kFirstCustomSlot; ++slot) {
+        ScanProfile& profile = m_slots[slot];
+        if (slot < kFirstFilmDefault) {
+            SlideSettings slide = profile.slideSettings();
+            slide.suggestedText = tr(kDefaultSuggestions[slot]);
+            profile.setSlideSettings(slide);
+        } else {
+            FilmSettings film = profile.filmSettings();
+            film.suggestedText = tr(kDefaultSuggestions[slot]);
+            profile.setFilmSettings(film);
+        }
     }
 }
 

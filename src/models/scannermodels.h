@@ -14,15 +14,11 @@ namespace ScannerModels
 
 using Balance = std::array<std::uint16_t, 3>; // red, green, blue
 
-// Resolution choices of a profile.
-constexpr int kQuality = 0;
-constexpr int kNormal = 1;
-
 struct Model {
     int code; // model code in the device information record
     int parameterIndex; // model index of the parameter files (the "TQ" folders)
     Balance presetBalance; // device colour balance of prescans and scans
-    std::array<int, 2> deviceDpi; // asked of the device, by resolution choice
+    std::array<int, 2> deviceDpi; // asked of the device, Quality then Normal
     std::array<int, 2> outputDpi; // written into the file (the scan is enlarged to it)
     double multipassHighlight; // highlight factor of multipass on positives and slides
     int firstFilmTermTable; // table of the positive-film step; the other three follow
@@ -79,18 +75,18 @@ constexpr int filmTermTable(int parameterIndex, int step)
     return -1;
 }
 
-// Resolutions of the final scan by resolution choice (0 Quality, any other Normal);
-// 0 for an unlisted code.
-constexpr int deviceDpi(int code, int resolutionChoice)
+// Resolutions of the final scan for the Quality choice or the Normal one (the
+// profile's scansAtQuality() says which); 0 for an unlisted code.
+constexpr int deviceDpi(int code, bool quality)
 {
     const Model* model = find(code);
-    return model ? model->deviceDpi[resolutionChoice == kQuality ? 0 : 1] : 0;
+    return model ? model->deviceDpi[quality ? 0 : 1] : 0;
 }
 
-constexpr int outputDpi(int code, int resolutionChoice)
+constexpr int outputDpi(int code, bool quality)
 {
     const Model* model = find(code);
-    return model ? model->outputDpi[resolutionChoice == kQuality ? 0 : 1] : 0;
+    return model ? model->outputDpi[quality ? 0 : 1] : 0;
 }
 
 // The enlargement a model's resolutions ask for: the file written at outputDpi from a

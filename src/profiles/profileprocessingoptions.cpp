@@ -14,6 +14,7 @@ ProcessingOptions profileProcessingOptions(const ScanProfile& profile, int model
     options.brightness = profile.brightness();
     options.saturation = profile.saturation();
     options.modelCode = modelCode;
+    options.levels = profile.levels();
     return options;
 }
 
@@ -26,5 +27,6 @@ ProcessingOptions uncorrectedProcessingOptions(const ScanProfile& profile, int m
     options.noiseReduction = false;
     options.brightness = 0;
     options.saturation = 0;
+    options.levels = LevelsSettings();
     return options;
 }

@@ -10,6 +10,6 @@ class ScanProfile;
 ProcessingOptions profileProcessingOptions(const ScanProfile& profile, int modelCode);
 
 // The same with every switch of the user off (balance, colour, contrast, noise
-// reduction, brightness, saturation): only the corrections that every picture of the
+// reduction, brightness, saturation, levels): only the corrections that every picture of the
 // mode needs. What a filter preview starts from, so that its filters have work left.
 ProcessingOptions uncorrectedProcessingOptions(const ScanProfile& profile, int modelCode);

@@ -35,7 +35,7 @@ bool SlideSettings::operator==(const SlideSettings& other) const
         && resolution == other.resolution && colourDepth == other.colourDepth && directory == other.directory
         && prefix == other.prefix && fileFormat == other.fileFormat && multipass == other.multipass
         && autoContrast == other.autoContrast && saturation == other.saturation
-        && brightness == other.brightness && suggestedText == other.suggestedText;
+        && brightness == other.brightness && suggestedText == other.suggestedText && levels == other.levels;
 }
 
 bool FilmSettings::operator==(const FilmSettings& other) const
@@ -46,7 +46,7 @@ bool FilmSettings::operator==(const FilmSettings& other) const
         && noiseReduction == other.noiseReduction && scratchRemoval == other.scratchRemoval
         && autoContrast == other.autoContrast && autoColour == other.autoColour
         && autoBalance == other.autoBalance && brightness == other.brightness
-        && suggestedText == other.suggestedText;
+        && suggestedText == other.suggestedText && levels == other.levels;
 }
 
 bool ScanProfile::operator==(const ScanProfile& other) const
@@ -92,7 +92,7 @@ int ScanProfile::fileFormat() const
 
 QString ScanProfile::extension() const
 {
-    return fileFormat() == 1 ? QStringLiteral(".jpg") : QStringLiteral(".tif");
+    return savesJpeg() ? QStringLiteral(".jpg") : QStringLiteral(".tif");
 }
 
 EnableValue ScanProfile::multipass() const
@@ -114,6 +114,16 @@ void ScanProfile::setBrightness(int value)
 {
     m_slide.brightness = { false, value };
     m_film.brightness = { false, value };
+}
+
+LevelsSettings ScanProfile::levels() const
+{
+    return (isSlideMode() ? m_slide.levels : m_film.levels).normalised();
+}
+
+void ScanProfile::setLevels(const LevelsSettings& levels)
+{
+    (isSlideMode() ? m_slide.levels : m_film.levels) = levels.normalised();
 }
 
 int ScanProfile::saturation() const
@@ -169,11 +179,15 @@ ExposureTriple ScanProfile::exposureTriple(int modelCode, const ServiceModeState
     return { balance[0], balance[1], balance[2] };
 }
 
+QString ScanProfile::outputFolder() const
+{
+    return directory().isEmpty() ? UserFolders::picturesFolder() : directory();
+}
+
 QString ScanProfile::nextOutputPath() const
 {
-    const QString folder = directory().isEmpty() ? UserFolders::picturesFolder() : directory();
     const QString name = isValidPrefix(prefix()) ? prefix() : defaultPrefix(m_mode);
-    return OutputName::nextFree(folder, name, extension());
+    return OutputName::nextFree(outputFolder(), name, extension());
 }
 
 QString ScanProfile::prefixPattern()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filmtype.h>
+#include <levelssettings.h>
 
 #include <QString>
 #include <QtGlobal>
@@ -18,19 +19,22 @@ struct EnableValue {
 
 // Settings of the microscope-slide mode. Enumerations are kept as read from a file,
 // so they may hold any value; the ScanProfile accessors map unknown ones to defaults.
+// The codes below are ScanProfile::Resolution, ColourDepth and FileFormat, stored as
+// the file holds them; read them through the ScanProfile readings.
 struct SlideSettings {
     QString description;
     int scanningTarget = 0; // 0 tissue sections, 1 common things, 2 aquatic organisms, 3 others
-    int resolution = 0; // 0 Quality, 1 Normal
-    int colourDepth = 0; // 0 = 16 bits, 1 = 8 bits per sample
+    int resolution = 0; // ScanProfile::Resolution
+    int colourDepth = 0; // ScanProfile::ColourDepth
     QString directory;
     QString prefix;
-    int fileFormat = 0; // 0 TIFF, 1 JPEG
+    int fileFormat = 0; // ScanProfile::FileFormat
     EnableValue multipass;
     EnableValue autoContrast { true, 0 };
     EnableValue saturation { true, 0 };
     EnableValue brightness { true, 0 };
     QString suggestedText;
+    LevelsSettings levels;
 
     bool operator==(const SlideSettings& other) const;
     bool operator!=(const SlideSettings& other) const { return !(*this == other); }
@@ -53,6 +57,7 @@ struct FilmSettings {
     EnableValue autoBalance;
     EnableValue brightness;
     QString suggestedText;
+    LevelsSettings levels;
 
     bool operator==(const FilmSettings& other) const;
     bool operator!=(const FilmSettings& other) const { return !(*this == other); }
@@ -77,6 +82,21 @@ class ScanProfile
 {
 public:
     enum Mode { SlideMode = 0, FilmMode = 1 };
+    // The stored codes of the output settings.
+    enum class Resolution { Quality = 0, Normal = 1 };
+    enum class ColourDepth { SixteenBit = 0, EightBit = 1 };
+    enum class FileFormat { Tiff = 0, Jpeg = 1 };
+
+    // The readings of those codes. A code no form writes (a damaged file) is read
+    // differently by the forms and by the scan: the forms show it as the second
+    // choice (Quality for a resolution, 8 bits, JPEG), the scan takes it for the
+    // first (Normal, 16 bits, TIFF).
+    static constexpr bool showsNormal(int resolution) { return resolution == int(Resolution::Normal); }
+    static constexpr bool scansAtQuality(int resolution) { return resolution == int(Resolution::Quality); }
+    static constexpr bool showsEightBit(int depth) { return depth != int(ColourDepth::SixteenBit); }
+    static constexpr bool savesEightBit(int depth) { return depth == int(ColourDepth::EightBit); }
+    static constexpr bool showsJpeg(int format) { return format != int(FileFormat::Tiff); }
+    static constexpr bool savesJpeg(int format) { return format == int(FileFormat::Jpeg); }
 
     ScanProfile() = default;
     virtual ~ScanProfile() = default;
@@ -104,7 +124,14 @@ public:
     int resolution() const;
     int colourDepth() const;
     int fileFormat() const;
-    QString extension() const; // ".jpg" for file format 1, else ".tif"
+    // The readings above, of the current mode's codes.
+    bool showsNormal() const { return showsNormal(resolution()); }
+    bool scansAtQuality() const { return scansAtQuality(resolution()); }
+    bool showsEightBit() const { return showsEightBit(colourDepth()); }
+    bool savesEightBit() const { return savesEightBit(colourDepth()); }
+    bool showsJpeg() const { return showsJpeg(fileFormat()); }
+    bool savesJpeg() const { return savesJpeg(fileFormat()); }
+    QString extension() const; // ".jpg" when savesJpeg(), else ".tif"
     EnableValue multipass() const;
     EnableValue autoContrast() const;
     // Offsets on the 0-255 scale; beyond +-255 every pixel clamps the same way, so the
@@ -112,6 +139,9 @@ public:
     int brightness() const;
     void setBrightness(int value); // both settings; switches both brightness enables off
     int saturation() const; // slide mode with saturation on: its value, else 0
+    // The levels of the current mode, always in range (normalised).
+    LevelsSettings levels() const;
+    void setLevels(const LevelsSettings& levels); // the current mode's only
     // Film mode: the film scanning target (a value outside 0-3 reads as positive colour);
     // slide mode: positive colour.
     FilmType filmType() const;
@@ -127,10 +157,13 @@ public:
     // The same with the service modes as a scan saw them when it was requested.
     ExposureTriple exposureTriple(int modelCode, const ServiceModeState& modes) const;
 
-    // directory + "/" + prefix + four-digit counter + extension, the first free one
-    // from 1 to 9998; empty when all are taken. An empty directory stands for the
-    // user's Pictures folder, and a prefix that could leave the folder (a damaged or
-    // hand-edited file) is replaced by the mode's default prefix.
+    // The folder scans are saved in: directory(), or the user's Pictures folder when
+    // that is empty. What the user is shown and offered to open is this one.
+    QString outputFolder() const;
+
+    // outputFolder() + "/" + prefix + four-digit counter + extension, the first free one
+    // from 1 to 9998; empty when all are taken. A prefix that could leave the folder (a
+    // damaged or hand-edited file) is replaced by the mode's default prefix.
     QString nextOutputPath() const;
 
     // The file-name rule of the prefix fields: one or more characters, none of

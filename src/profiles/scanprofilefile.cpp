@@ -71,6 +71,46 @@ void addCommon(pugi::xml_node section, const Settings& settings, const char* tar
     addValue(section, "FileFormat", "value", settings.fileFormat);
 }
 
+// The levels, one element per channel after the section's other elements, written
+// only when not neutral: a profile without levels gives the same file as before, and
+// a reader that does not know them ignores them.
+constexpr const char* kLevelsElements[LevelsSettings::kChannels]
+    = { "LevelsAll", "LevelsRed", "LevelsGreen", "LevelsBlue" };
+
+void addLevels(pugi::xml_node section, const LevelsSettings& levels)
+{
+    const LevelsSettings shown = levels.normalised();
+    for (int c = 0; c < LevelsSettings::kChannels; ++c) {
+        const LevelsChannel& channel = shown.channels[std::size_t(c)];
+        if (channel.isNeutral())
+            continue;
+        pugi::xml_node node = section.append_child(kLevelsElements[c]);
+        node.append_attribute("black") = channel.black;
+        node.append_attribute("white") = channel.white;
+        node.append_attribute("gamma") = QByteArray::number(channel.gamma, 'f', 2).constData();
+    }
+}
+
+// A missing element or attribute reads as neutral; values out of range are brought in.
+LevelsSettings readLevels(pugi::xml_node section)
+{
+    LevelsSettings levels;
+    for (int c = 0; c < LevelsSettings::kChannels; ++c) {
+        const pugi::xml_node node = section.child(kLevelsElements[c]);
+        if (!node)
+            continue;
+        LevelsChannel& channel = levels.channels[std::size_t(c)];
+        channel.black = node.attribute("black").as_int(0);
+        channel.white = node.attribute("white").as_int(LevelsChannel::kMaxLevel);
+        // Not as_double(): strtod follows the desktop's locale, which may want a comma.
+        bool ok = false;
+        channel.gamma = QByteArray(node.attribute("gamma").as_string("1")).toDouble(&ok);
+        if (!ok)
+            channel.gamma = 1.0;
+    }
+    return levels.normalised();
+}
+
 QString readText(pugi::xml_node section, const char* name)
 {
     return QString::fromUtf8(section.child(name).attribute("text").as_string());
@@ -120,6 +160,7 @@ QByteArray ScanProfile::toXml() const
     addSwitch(slide, "Saturation", m_slide.saturation);
     addSwitch(slide, "Brightness", m_slide.brightness);
     addText(slide, "SuggestedText", m_slide.suggestedText);
+    addLevels(slide, m_slide.levels);
 
     pugi::xml_node film = root.append_child("FilmMode");
     addCommon(film, m_film, "Positive Negative PositiveBW NegativeBW");
@@ -131,6 +172,7 @@ QByteArray ScanProfile::toXml() const
     addSwitch(film, "AutoBalance", m_film.autoBalance);
     addSwitch(film, "Brightness", m_film.brightness);
     addText(film, "SuggestedText", m_film.suggestedText);
+    addLevels(film, m_film.levels);
 
     QByteArray bytes;
     ByteArrayWriter writer(bytes);
@@ -184,6 +226,7 @@ bool ScanProfile::load(const QString& path)
         m_slide.saturation = readSwitch(slide, "Saturation");
         m_slide.brightness = readSwitch(slide, "Brightness");
         m_slide.suggestedText = readText(slide, "SuggestedText");
+        m_slide.levels = readLevels(slide);
     }
     if (const pugi::xml_node film = root.child("FilmMode")) {
         readCommon(film, m_film);
@@ -195,6 +238,7 @@ bool ScanProfile::load(const QString& path)
         m_film.autoBalance = readSwitch(film, "AutoBalance");
         m_film.brightness = readSwitch(film, "Brightness");
         m_film.suggestedText = readText(film, "SuggestedText");
+        m_film.levels = readLevels(film);
     }
     return true;
 }

@@ -70,8 +70,8 @@ RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     const ServiceModeState& modes = request.value.modes;
     m_scannedOnce = true;
     const int model = modelCode();
-    const int choice = settings.resolution();
-    const int outputResolution = ScannerModels::outputDpi(model, choice);
+    const bool quality = settings.scansAtQuality();
+    const int outputResolution = ScannerModels::outputDpi(model, quality);
 
     // Negatives are exposed with the balance the last prescan measured on their film base.
     if (FilmTypes::isNegative(settings.filmType())) {
@@ -82,7 +82,7 @@ RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     }
 
     device::ScanOptionRecord record
-        = ScanOptionRecords::finalRecord(ScannerModels::deviceDpi(model, choice), area.left, area.top,
+        = ScanOptionRecords::finalRecord(ScannerModels::deviceDpi(model, quality), area.left, area.top,
             area.width, area.height, m_colourBalance, settings.filmTypeCode(), NVAScanner::lineCallback());
     applyScanBalance(record, request);
 
@@ -135,7 +135,7 @@ RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     const QString workFolder = UserFolders::userFolder(QStringLiteral("Korvane"));
     FinalFile::Prepared prepared;
     if (finished)
-        prepared = FinalFile::prepare(image, outputResolution, settings.colourDepth() == 1, workFolder);
+        prepared = FinalFile::prepare(image, outputResolution, settings.savesEightBit(), workFolder);
 
     // A cancel that arrived during the scan's processing discards it, and with it
     // the enlarged raw file.
@@ -150,7 +150,8 @@ RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
         // A failed preparation is a fault of the work folder, the rest of the output folder.
         emit scannerScanImage_s(QString());
-        return failed(request, saveFailureReason(failure, prepared.ok ? settings.directory() : workFolder));
+        return failed(
+            request, saveFailureReason(failure, prepared.ok ? settings.outputFolder() : workFolder));
     }
     m_progress->done();
     emit scannerScanImage_s(written);

@@ -29,10 +29,10 @@ static_assert(ScanOptionRecords::kWindowWidthInches == float(ScannerModels::kWin
 
 } // namespace
 
-static_assert(NVAScanner::kDeviceInfoSize == device::kDeviceInfoSize, "device information record");
 static_assert(sizeof(std::array<std::uint8_t, 20>) == device::kSessionBufferSize, "session buffer");
 
 NVAScanner::NVAScanner()
+    : m_deviceInfo(device::kDeviceInfoSize)
 {
     s_instance.store(this);
 }
@@ -136,7 +136,7 @@ int NVAScanner::link()
     }
     call(device::CmdActivateSession, &session);
 
-    m_deviceInfo.fill(0);
+    std::fill(m_deviceInfo.begin(), m_deviceInfo.end(), std::uint8_t(0));
     m_deviceInfo[0] = static_cast<std::uint8_t>(device::kDeviceInfoSize);
     const int result = call(device::CmdDeviceInfo, m_deviceInfo.data()) & 0xFF;
     m_deviceInfoFilled = result != 0;
@@ -157,23 +157,6 @@ QByteArray NVAScanner::deviceInfo() const
         return QByteArray();
     return QByteArray(
         reinterpret_cast<const char*>(m_deviceInfo.data()), static_cast<int>(m_deviceInfo.size()));
-}
-
-int NVAScanner::modelCode(const QByteArray& deviceInfo)
-{
-    if (deviceInfo.size() < static_cast<int>(device::kDeviceInfoSize))
-        return -1;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(deviceInfo.constData());
-    // Little-endian 16-bit, as the device writes it.
-    return bytes[device::kDeviceInfoModelOffset] | (bytes[device::kDeviceInfoModelOffset + 1] << 8);
-}
-
-QString NVAScanner::firmwareVersion(const QByteArray& deviceInfo)
-{
-    if (deviceInfo.size() < kDeviceInfoSize)
-        return QString();
-    return QString::fromLatin1(deviceInfo.constData() + device::kDeviceInfoFirmwareOffset,
-        int(sizeof(device::DeviceInfoRecord::firmwareVersion)));
 }
 
 int NVAScanner::startScan(device::ScanOptionRecord* record)
@@ -216,21 +199,6 @@ int NVAScanner::sendServiceRecord(const QByteArray& record)
         return 0;
     QByteArray copy = record.left(static_cast<int>(device::kScanParameterSize));
     return call(device::CmdServiceRecord, copy.data()) & 0xFF;
-}
-
-int NVAScanner::scanParameterSize()
-{
-    return static_cast<int>(device::kScanParameterSize);
-}
-
-int NVAScanner::firmwareBlockSize()
-{
-    return static_cast<int>(device::kFirmwareBlockSize);
-}
-
-int NVAScanner::firmwareVersionOffset()
-{
-    return static_cast<int>(device::kFirmwareVersionOffset);
 }
 
 int NVAScanner::updateFirmware(const QByteArray& bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devicerecord.h"
+
 #include <QByteArray>
 #include <QLibrary>
 #include <QString>
@@ -71,16 +73,15 @@ public:
     // Command 21; the status bits come back in record->statusBits.
     int queryStatus(device::StatusRecord* record);
 
-    static constexpr int kDeviceInfoSize = 173;
     // A copy of the device information record filled by the link; empty when no link
     // has filled one.
     QByteArray deviceInfo() const;
-    // Fields of a device information record (offsets in devicerecords.h): the model
-    // code, -1 for a record shorter than kDeviceInfoSize, which is refused rather than
-    // read past its end; and the four firmware-version characters, empty text for such
-    // a record.
-    static int modelCode(const QByteArray& deviceInfo);
-    static QString firmwareVersion(const QByteArray& deviceInfo);
+    // Fields of a device information record, as devicerecord.h reads them.
+    static int modelCode(const QByteArray& deviceInfo) { return DeviceRecord::modelCode(deviceInfo); }
+    static QString firmwareVersion(const QByteArray& deviceInfo)
+    {
+        return DeviceRecord::firmwareVersion(deviceInfo);
+    }
 
     // Clears the started flag, sets the running flag and runs command 32, which
     // returns when the scan is over; the success byte.
@@ -104,9 +105,9 @@ public:
 
     // The sizes of the scan parameter record and of the firmware block the device
     // takes, and where a firmware image keeps its four version characters.
-    static int scanParameterSize();
-    static int firmwareBlockSize();
-    static int firmwareVersionOffset();
+    static int scanParameterSize() { return DeviceRecord::scanParameterSize(); }
+    static int firmwareBlockSize() { return DeviceRecord::firmwareBlockSize(); }
+    static int firmwareVersionOffset() { return DeviceRecord::firmwareVersionOffset(); }
 
     void setRunning(bool running);
     bool isRunning() const;
@@ -147,7 +148,7 @@ private:
     QString m_scannerName;
     QLibrary m_library;
     std::atomic<int (*)(int, void*)> m_entry { nullptr };
-    std::array<std::uint8_t, kDeviceInfoSize> m_deviceInfo {};
+    std::vector<std::uint8_t> m_deviceInfo;
     bool m_deviceInfoFilled = false;
     std::array<std::uint8_t, 20> m_sessionBuffer {};
 

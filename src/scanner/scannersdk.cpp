@@ -69,6 +69,32 @@ void ScannerSDK::forgetDeviceSeenForTests()
     s_deviceSeen.store(false);
 }
 
+void ScannerSDK::setScannerName(const QString& name)
+{
+    m_scannerName = name;
+    // The thread has not started, or has ended and been joined: nothing else
+    // touches the wrapper.
+    if (!isRunning())
+        m_device->setScannerName(name);
+}
+
+void ScannerSDK::relink(const QString& name)
+{
+    m_scannerName = name;
+    ScanRequest request;
+    request.bytes = name.toUtf8();
+    if (isRunning() && keepRunning()) {
+        queueRequest(RequestRelink, request);
+        return;
+    }
+    // A failed link ends the loop on its own; join it before starting again.
+    wait();
+    setScanRunning(true);
+    queueRequest(RequestRelink, request);
+    setKeepRunning(true);
+    start(QThread::InheritPriority);
+}
+
 void ScannerSDK::startLink()
 {
     setScanRunning(true);
@@ -336,6 +362,9 @@ void ScannerSDK::run()
             case RequestLink:
                 outcome = handleLink();
                 break;
+            case RequestRelink:
+                outcome = handleRelink(request);
+                break;
             case RequestFirmware:
                 outcome = handleFirmware(request);
                 break;
@@ -372,6 +401,18 @@ RequestOutcome ScannerSDK::handleLink()
     }
     m_linked.store(linked);
     return ended(linked ? RequestOutcome::Done : RequestOutcome::Failed);
+}
+
+RequestOutcome ScannerSDK::handleRelink(const RequestSnapshot& request)
+{
+    m_linked.store(false);
+    m_device->unlink();
+    m_device->setScannerName(QString::fromUtf8(request.value.bytes));
+    // The new scanner is announced by the first poll that finds it, as at start-up,
+    // and its absence before that is no disconnect.
+    s_deviceSeen.store(false);
+    m_scannedOnce = false;
+    return handleLink();
 }
 
 void ScannerSDK::handlePoll()

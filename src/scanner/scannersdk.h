@@ -55,6 +55,9 @@ struct ScanOptionRecord;
 //    sets it) does not revive them. keep-running is guarded by m_loopLock (which
 //    also wakes the worker's pauses). No code path holds two of the three locks.
 //  - linked is atomic: the request operations read it on the interface thread.
+//  - The scanner name is the interface thread's; the wrapper gets it from
+//    setScannerName() before the thread starts, or from the relink request's
+//    snapshot on the worker thread, which lets go of the old device first.
 //  - The service command is a flag of its own (atomic), not a queued request: the
 //    worker sends it before it takes the next request, so it never waits behind a
 //    queue of scans and never meets another device call.
@@ -75,6 +78,7 @@ public:
         RequestFirmware = 4,
         RequestGetScanParameter = 5,
         RequestSetScanParameter = 6,
+        RequestRelink = 7,
     };
 
     using ScanArea = ::ScanArea;
@@ -86,7 +90,16 @@ public:
     // prescan and scan.
     ScanProfile settings;
 
+    // The scanner the next link reaches, as ScannerList names it (the simulated one by
+    // default). Set before startLink(); relink() changes it later.
+    void setScannerName(const QString& name);
+    QString scannerName() const { return m_scannerName; }
+
     void startLink();
+    // Lets go of the linked scanner and links the one called name, announced as the
+    // first link is (scannerInquiry_s and scannerLinkReady_s, or scannerLinkFailure_s).
+    // Also after a failed link, whose loop has ended: the thread is started again.
+    void relink(const QString& name);
     void setKeepRunning(bool keepRunning);
     bool keepRunning() const;
     void setScanRunning(bool running);
@@ -188,6 +201,7 @@ private:
 
     // The handlers give the result and message; run() adds the serial and kind.
     RequestOutcome handleLink();
+    RequestOutcome handleRelink(const RequestSnapshot& request);
     void handlePoll();
     RequestOutcome handleFirmware(const RequestSnapshot& request);
     RequestOutcome handleGetScanParameter(const RequestSnapshot& request);
@@ -205,6 +219,7 @@ private:
     void runParameterScan(const RequestSnapshot& request);
 
     // Written and read on the user-interface thread only; requests copy them.
+    QString m_scannerName;
     ScanArea m_scanArea;
     ImageTransform m_transform;
 

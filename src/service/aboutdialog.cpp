@@ -34,6 +34,11 @@ QString AboutDialog::applicationVersion()
     return QStringLiteral("v1.0.0.1d");
 }
 
+void AboutDialog::setScanner(const QString& text)
+{
+    m_ui->label_Scanner->setText(text);
+}
+
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick
@@ -60,5 +65,5 @@ void AboutDialog::toggleRawMode()
     manager* data = manager::instance();
     const bool on = !data->isRawMode();
     data->setRawMode(on);
-    ServiceTitles::setFor(parentWidget(), on ? ServiceTitles::rawMode() : ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), on ? ServiceTitles::RawMode : ServiceTitles::Plain);
 }

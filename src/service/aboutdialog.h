@@ -28,6 +28,8 @@ public:
     ~AboutDialog() override;
 
     static QString applicationVersion();
+    // Which scanner is linked, as the user knows it.
+    void setScanner(const QString& text);
 
 signals:
     void openAdjust_s();

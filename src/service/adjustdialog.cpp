@@ -1,5 +1,7 @@
 #include "adjustdialog.h"
 
+#include <formlook.h>
+
 #include "servicetitles.h"
 #include "ui_adjustdialog.h"
 
@@ -18,7 +20,7 @@ adjustdialog::adjustdialog(QWidget* parent)
     connect(this, &adjustdialog::scannerSetScanParameter_s, this, &adjustdialog::scannerSetScanParameter,
         Qt::DirectConnection);
     m_timer = new QTimer(this);
-    m_timer->setInterval(kTickMilliseconds);
+    m_timer->setInterval(FormLook::kTickMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &adjustdialog::timeArrival);
     m_statusText = tr("Getting");
 }
@@ -35,8 +37,8 @@ void adjustdialog::openDialog()
     manager* data = manager::instance();
     data->setEngineerMode(true);
     show();
-    ServiceTitles::setFor(parentWidget(),
-        data->isRawMode() ? ServiceTitles::rawAndEngineerMode() : ServiceTitles::engineerMode());
+    ServiceTitles::setFor(
+        parentWidget(), data->isRawMode() ? ServiceTitles::RawAndEngineerMode : ServiceTitles::EngineerMode);
     m_ui->groupBox_Adjustment->setEnabled(true);
     if (!m_shownBefore) {
         m_shownBefore = true;
@@ -50,8 +52,7 @@ void adjustdialog::closeDialog()
     manager* data = manager::instance();
     data->setEngineerMode(false);
     hide();
-    ServiceTitles::setFor(
-        parentWidget(), data->isRawMode() ? ServiceTitles::rawMode() : ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), data->isRawMode() ? ServiceTitles::RawMode : ServiceTitles::Plain);
     m_ui->label_message->clear();
 }
 
@@ -95,4 +96,11 @@ void adjustdialog::timeArrival()
     m_ui->label_message->setText(m_statusText + QString(dots, QLatin1Char('.')));
     // Never reset: a new operation continues the cycle where the last one stopped.
     m_ticks = (m_ticks + 1) % 10;
+}
+
+void adjustdialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ServiceTitles::retranslateServiceForm(this, *m_ui);
 }

@@ -22,8 +22,6 @@ class adjustdialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kTickMilliseconds = 500;
-
     // parent is the main window, whose title tells the mode.
     explicit adjustdialog(QWidget* parent = nullptr);
     ~adjustdialog() override;
@@ -44,6 +42,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::adjustdialog> m_ui;

@@ -1,10 +1,13 @@
 #include "engineerdialog.h"
 
+#include <formlook.h>
+
 #include "scanparameterrecord.h"
 #include "servicetitles.h"
 #include "ui_engineerdialog.h"
 
 #include <desktop.h>
+#include <devicerecord.h>
 #include <manager.h>
 #include <scannersdk.h>
 
@@ -46,7 +49,7 @@ EngineerDialog::EngineerDialog(ScannerSDK* worker, QWidget* parent)
             m_worker, &ScannerSDK::scannerSetScanParameter_s, this, &EngineerDialog::scannerSetScanParameter);
     }
     m_timer = new QTimer(this);
-    m_timer->setInterval(kTickMilliseconds);
+    m_timer->setInterval(FormLook::kTickMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &EngineerDialog::timeArrival);
     m_statusText = tr("Getting");
 }
@@ -62,7 +65,7 @@ void EngineerDialog::openDialog()
 {
     manager::instance()->setEngineerMode(true);
     show();
-    ServiceTitles::setFor(parentWidget(), ServiceTitles::engineerMode());
+    ServiceTitles::setFor(parentWidget(), ServiceTitles::EngineerMode);
     if (m_record.isEmpty()) {
         // Reopened before any answer: ask again rather than write a record whose
         // other bytes were never read.
@@ -77,7 +80,7 @@ void EngineerDialog::closeDialog()
     m_timer->stop();
     manager::instance()->setEngineerMode(false);
     hide();
-    ServiceTitles::setFor(parentWidget(), ServiceTitles::plain());
+    ServiceTitles::setFor(parentWidget(), ServiceTitles::Plain);
     m_ui->label_message->clear();
 }
 
@@ -117,11 +120,11 @@ void EngineerDialog::showNotLinked()
 
 void EngineerDialog::scannerGetScanParameter(QByteArray array)
 {
-    if (array.size() < NVAScanner::scanParameterSize())
+    if (array.size() < DeviceRecord::scanParameterSize())
         return;
     m_timer->stop();
     m_ui->groupBox_Adjustment->setEnabled(true);
-    m_record = array.left(NVAScanner::scanParameterSize());
+    m_record = array.left(DeviceRecord::scanParameterSize());
     const ScanParameterRecord record(m_record);
     for (const ChannelBoxes& boxes : channelBoxes(*m_ui)) {
         // The box stops at the largest signed value; a larger time shows as that.
@@ -174,4 +177,11 @@ void EngineerDialog::timeArrival()
     m_ui->label_message->setText(m_statusText + QString(dots, QLatin1Char('.')));
     // Never reset: a new operation continues the cycle where the last one stopped.
     m_ticks = (m_ticks + 1) % 10;
+}
+
+void EngineerDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ServiceTitles::retranslateServiceForm(this, *m_ui);
 }

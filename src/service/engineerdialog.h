@@ -27,8 +27,6 @@ class EngineerDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kTickMilliseconds = 500;
-
     // parent is the main window, whose title tells the mode.
     explicit EngineerDialog(ScannerSDK* worker, QWidget* parent = nullptr);
     ~EngineerDialog() override;
@@ -53,6 +51,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void requestParameters();

@@ -1,6 +1,6 @@
 #include "firmwareimage.h"
 
-#include <nvascanner.h>
+#include <devicerecord.h>
 
 namespace FirmwareImage
 {
@@ -9,7 +9,7 @@ QString version(const QByteArray& bytes)
 {
     if (bytes.size() < kMinimumSize)
         return QString();
-    return QString::fromLatin1(bytes.constData() + NVAScanner::firmwareVersionOffset(), 4);
+    return QString::fromLatin1(bytes.constData() + DeviceRecord::firmwareVersionOffset(), 4);
 }
 
 Verdict check(const QByteArray& bytes)
@@ -18,7 +18,7 @@ Verdict check(const QByteArray& bytes)
         return Verdict::TooShort;
     if (bytes.size() > maximumSize())
         return Verdict::TooLarge;
-    const char* characters = bytes.constData() + NVAScanner::firmwareVersionOffset();
+    const char* characters = bytes.constData() + DeviceRecord::firmwareVersionOffset();
     for (int i = 0; i < 4; ++i) {
         const auto c = static_cast<unsigned char>(characters[i]);
         // A zero-filled or binary header is no firmware image of this scanner.
@@ -30,7 +30,7 @@ Verdict check(const QByteArray& bytes)
 
 int maximumSize()
 {
-    return NVAScanner::firmwareBlockSize();
+    return DeviceRecord::firmwareBlockSize();
 }
 
 } // namespace FirmwareImage

@@ -1,5 +1,7 @@
 #include "fwupdatedialog.h"
 
+#include <formlook.h>
+
 #include "firmwareimage.h"
 #include "ui_fwupdatedialog.h"
 
@@ -109,7 +111,7 @@ void FWUpdateDialog::on_pushButton_update_clicked()
     m_updating = true;
     setControlsEnabled(false);
     m_worker->requestFirmwareUpdate(m_firmware);
-    m_timer->start(kTickMilliseconds);
+    m_timer->start(FormLook::kTickMilliseconds);
 }
 
 void FWUpdateDialog::timeArrival()

@@ -24,8 +24,6 @@ class FWUpdateDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kTickMilliseconds = 500;
-
     FWUpdateDialog(ScannerSDK* worker, const QString& scannerVersion, QWidget* parent = nullptr);
     ~FWUpdateDialog() override;
 

@@ -1,6 +1,6 @@
 #include "scanparameterrecord.h"
 
-#include <nvascanner.h>
+#include <devicerecord.h>
 
 namespace
 {
@@ -13,10 +13,10 @@ constexpr int kLightness = 15;
 } // namespace
 
 ScanParameterRecord::ScanParameterRecord(const QByteArray& bytes)
-    : m_bytes(bytes.left(NVAScanner::scanParameterSize()))
+    : m_bytes(bytes.left(DeviceRecord::scanParameterSize()))
 {
-    if (m_bytes.size() < NVAScanner::scanParameterSize())
-        m_bytes.append(QByteArray(NVAScanner::scanParameterSize() - m_bytes.size(), '\0'));
+    if (m_bytes.size() < DeviceRecord::scanParameterSize())
+        m_bytes.append(QByteArray(DeviceRecord::scanParameterSize() - m_bytes.size(), '\0'));
 }
 
 quint16 ScanParameterRecord::word(int offset) const

@@ -1,29 +1,40 @@
 #include "servicetitles.h"
 
+#include <QVariant>
 #include <QWidget>
 
-QString ServiceTitles::plain()
+namespace
 {
+// Which title a window shows, kept on the window so that every copy of it has its own.
+constexpr char kTitleProperty[] = "korvaneServiceTitle";
+} // namespace
+
+QString ServiceTitles::text(Title title)
+{
+    switch (title) {
+    case RawMode:
+        return tr("Korvane - RAW mode");
+    case EngineerMode:
+        return tr("Korvane - Engineer mode");
+    case RawAndEngineerMode:
+        return tr("Korvane - RAW&Engineer mode");
+    case Plain:
+        break;
+    }
     return tr("Korvane");
 }
 
-QString ServiceTitles::rawMode()
+void ServiceTitles::setFor(QWidget* widget, Title title)
 {
-    return tr("Korvane - RAW mode");
+    if (!widget)
+        return;
+    QWidget* window = widget->window();
+    window->setProperty(kTitleProperty, int(title));
+    window->setWindowTitle(text(title));
 }
 
-QString ServiceTitles::engineerMode()
+void ServiceTitles::retranslate(QWidget* window)
 {
-    return tr("Korvane - Engineer mode");
-}
-
-QString ServiceTitles::rawAndEngineerMode()
-{
-    return tr("Korvane - RAW&Engineer mode");
-}
-
-void ServiceTitles::setFor(QWidget* widget, const QString& title)
-{
-    if (widget)
-        widget->window()->setWindowTitle(title);
+    if (window)
+        window->setWindowTitle(text(Title(window->property(kTitleProperty).toInt())));
 }

@@ -10,12 +10,12 @@ InformationPanel::InformationPanel(const ScanProfile& profile)
 
 QString InformationPanel::resolutionText() const
 {
-    return tr("Image Resolution: %1").arg(m_profile.resolution() == 1 ? tr("Normal") : tr("Quality"));
+    return tr("Image Resolution: %1").arg(m_profile.showsNormal() ? tr("Normal") : tr("Quality"));
 }
 
 QString InformationPanel::colourDepthText() const
 {
-    const bool eightBit = m_profile.colourDepth() != 0;
+    const bool eightBit = m_profile.showsEightBit();
     // The two modes have always spelt the depth differently; translators see both.
     QString depth;
     if (m_profile.isSlideMode())
@@ -28,13 +28,12 @@ QString InformationPanel::colourDepthText() const
 QString InformationPanel::fileFormatText() const
 {
     // Format names are the same in every language.
-    return tr("File Format: %1")
-        .arg(m_profile.fileFormat() != 0 ? QStringLiteral("JPEG") : QStringLiteral("TIFF"));
+    return tr("File Format: %1").arg(m_profile.showsJpeg() ? QStringLiteral("JPEG") : QStringLiteral("TIFF"));
 }
 
 QString InformationPanel::directoryText(const QFontMetrics& metrics, int width) const
 {
-    const QString folder = QDir::toNativeSeparators(m_profile.directory());
+    const QString folder = QDir::toNativeSeparators(m_profile.outputFolder());
     return tr("Directory: %1").arg(metrics.elidedText(folder, Qt::ElideLeft, width));
 }
 

@@ -276,11 +276,10 @@ void MainForm::editCustomSlot(int slot)
 
 void MainForm::on_toolButton_OpenFileLocation_clicked()
 {
-    const QString folder = manager::instance()->profile(mode()).directory();
+    const QString folder = manager::instance()->profile(mode()).outputFolder();
     // The folder of a mode that has not scanned yet may not exist; it is where the
     // scans will go, so it is made rather than refused.
-    if (!folder.isEmpty())
-        QDir().mkpath(folder);
+    QDir().mkpath(folder);
     if (!Desktop::openFolder(folder, this))
         warn(tr("The folder %1 could not be opened.").arg(QDir::toNativeSeparators(folder)));
 }
@@ -484,14 +483,20 @@ void MainForm::scanerInquiry(QByteArray dataArray)
 
 void MainForm::updateInformationPanel()
 {
+    updatePanelTexts();
+    const InformationPanel panel(manager::instance()->profile(mode()));
+    QSlider* slider = m_ui->horizontalSlider_brightness;
+    slider->setValue(panel.brightness());
+    slider->setToolTip(QString::number(panel.brightness()));
+}
+
+void MainForm::updatePanelTexts()
+{
     const InformationPanel panel(manager::instance()->profile(mode()));
     m_ui->label_Resolution->setText(panel.resolutionText());
     m_ui->label_colorDepth->setText(panel.colourDepthText());
     m_ui->label_FileFormat->setText(panel.fileFormatText());
     updateElidedTexts();
-    QSlider* slider = m_ui->horizontalSlider_brightness;
-    slider->setValue(panel.brightness());
-    slider->setToolTip(QString::number(panel.brightness()));
 }
 
 void MainForm::updateElidedTexts()
@@ -499,7 +504,7 @@ void MainForm::updateElidedTexts()
     const InformationPanel panel(manager::instance()->profile(mode()));
     QLabel* directory = m_ui->label_Directory;
     directory->setText(panel.directoryText(directory->fontMetrics(), directory->width() / 2));
-    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(mode()).directory()));
+    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(mode()).outputFolder()));
     QLabel* suggested = m_ui->label_suggested;
     suggested->setText(panel.suggestedText(suggested->fontMetrics(), suggested->width()));
 }
@@ -520,7 +525,22 @@ void MainForm::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         updateCustomCaptions();
         updateElidedTexts();
+    } else if (event->type() == QEvent::LanguageChange) {
+        retranslate();
     }
+}
+
+void MainForm::retranslate()
+{
+    // The form's texts come back as designed; those that tell the state are made again.
+    m_ui->retranslateUi(this);
+    const int brightness = m_ui->horizontalSlider_brightness->value();
+    setUIdefaultValue();
+    if (!savedFile().isEmpty())
+        showSavedFile(savedFile());
+    m_ui->label_Brightness->setText(tr("Brightness : %1").arg(brightness));
+    updatePanelTexts();
+    updateCustomCaptions();
 }
 
 void MainForm::updateCustomCaptions()

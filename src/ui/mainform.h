@@ -107,6 +107,10 @@ private:
     // The profile editor of a custom slot (5-9), offering the prescan as its picture.
     void editCustomSlot(int slot);
     void updateInformationPanel();
+    // The panel's texts of the current mode, without touching the brightness slider.
+    void updatePanelTexts();
+    // After a language change: the form's texts and every text the form made itself.
+    void retranslate();
     // The directory and suggested texts, cut to the labels' present widths.
     void updateElidedTexts();
     void updateCustomCaptions();

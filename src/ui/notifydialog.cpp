@@ -1,5 +1,7 @@
 #include "notifydialog.h"
 
+#include <formlook.h>
+
 #include "ui_notifydialog.h"
 
 #include <QTimer>
@@ -13,7 +15,7 @@ NotifyDialog::NotifyDialog(QWidget* parent)
     m_ui->progressBar->hide();
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &NotifyDialog::timeArrival);
-    m_timer->start(kTickMilliseconds);
+    m_timer->start(FormLook::kTickMilliseconds);
 }
 
 NotifyDialog::~NotifyDialog() = default;

@@ -20,8 +20,6 @@ class NotifyDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kTickMilliseconds = 500;
-
     explicit NotifyDialog(QWidget* parent = nullptr);
     ~NotifyDialog() override;
 

@@ -15,6 +15,7 @@ STImage reprocess(const STImage& raw, const ScanProfile& profile, int modelCode,
     STImage image(raw);
     ProcessingOptions options = profileProcessingOptions(profile, modelCode);
     options.brightness = 0;
+    options.levels = LevelsSettings();
     steps.runPrescan(image, options, hooks);
     return image;
 }

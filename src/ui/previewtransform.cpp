@@ -16,19 +16,21 @@ bool PreviewTransform::zoomOut()
     return true;
 }
 
+// The angle counts clockwise, as the image transform turns; a turn to the left takes
+// a quarter off it.
 void PreviewTransform::rotateLeft()
 {
-    rotationAngle += 90;
-    if (rotationAngle >= 360)
-        rotationAngle -= 360;
+    rotationAngle -= 90;
+    if (rotationAngle < 0)
+        rotationAngle += 360;
     operationHistory.append(RotateLeftOp);
 }
 
 void PreviewTransform::rotateRight()
 {
-    rotationAngle -= 90;
-    if (rotationAngle < 0)
-        rotationAngle += 360;
+    rotationAngle += 90;
+    if (rotationAngle >= 360)
+        rotationAngle -= 360;
     operationHistory.append(RotateRightOp);
 }
 

@@ -21,7 +21,7 @@ struct PreviewTransform {
     static constexpr double kRulerPixelsPerInch = 300.0;
 
     double zoomFactor = 1.0;
-    int rotationAngle = 0; // degrees, 0, 90, 180 or 270
+    int rotationAngle = 0; // degrees clockwise, 0, 90, 180 or 270
     bool mirrorHorizontal = false;
     bool mirrorVertical = false;
     QVector<int> operationHistory;

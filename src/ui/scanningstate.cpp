@@ -3,19 +3,19 @@
 #include "prescanprocessing.h"
 #include "previewgeometry.h"
 
+#include <devicerecord.h>
 #include <manager.h>
-#include <nvascanner.h>
 
 ScanningState::ScanningState(manager& data, QObject* parent)
     : QObject(parent)
     , m_data(data)
-    , m_deviceRecord(NVAScanner::kDeviceInfoSize, '\0')
+    , m_deviceRecord(DeviceRecord::infoSize(), '\0')
 {
 }
 
 int ScanningState::modelCode() const
 {
-    return NVAScanner::modelCode(m_deviceRecord);
+    return DeviceRecord::modelCode(m_deviceRecord);
 }
 
 bool ScanningState::hasPrescan() const
@@ -111,9 +111,9 @@ void ScanningState::setLastFile(const QString& path)
 
 bool ScanningState::setDeviceRecord(const QByteArray& record)
 {
-    if (record.size() < NVAScanner::kDeviceInfoSize)
+    if (record.size() < DeviceRecord::infoSize())
         return false;
-    m_deviceRecord = record.left(NVAScanner::kDeviceInfoSize);
+    m_deviceRecord = DeviceRecord::fittedInfo(record);
     m_data.setScannerInfo(m_deviceRecord);
     emit deviceRecordChanged(m_deviceRecord);
     return true;

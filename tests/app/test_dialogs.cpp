@@ -161,7 +161,11 @@ private slots:
         QCOMPARE(help.at(1)->objectName(), QStringLiteral("actionFirmwareUpdate"));
         QVERIFY(help.at(2)->isSeparator());
         QCOMPARE(help.at(3)->objectName(), QStringLiteral("actionAbout"));
-        QCOMPARE(menus.at(0)->menu()->actions().value(0)->objectName(), QStringLiteral("actionExit"));
+        // Close ends the File menu, below the entries that change settings.
+        const QList<QAction*> file = menus.at(0)->menu()->actions();
+        QCOMPARE(file.value(0)->objectName(), QStringLiteral("actionScanner"));
+        QCOMPARE(file.last()->objectName(), QStringLiteral("actionExit"));
+        QVERIFY(file.contains(window.findChild<QAction*>(QStringLiteral("actionLanguage"))));
     }
 
     void exitClosesWithoutAQuestionBeforeAnyPrescan()

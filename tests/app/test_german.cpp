@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
@@ -77,6 +78,9 @@ QVector<QRegularExpression> germanPatterns()
 void collect(QStringList& texts, const QString& text)
 {
     const QString shown = plain(text);
+    // A folder's path (the information panel's tool tip) is the user's, in no language.
+    if (QDir::isAbsolutePath(shown))
+        return;
     // Numbers, units of one letter and blanks are the same in both languages.
     static const QRegularExpression word(QStringLiteral("[A-Za-zÄÖÜäöüß]{2,}"));
     if (shown.contains(word))

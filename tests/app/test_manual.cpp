@@ -2,6 +2,7 @@
 // where Help > User Manual looks for it, every chapter of the source in it, the engineer
 // window's key combination named, and every message the program's code can show explained
 // in its Messages chapter.
+#include "commandline.h"
 #include "desktop.h"
 #include "mainwindow.h"
 
@@ -48,7 +49,8 @@ const QSet<QString>& notMessages()
         QStringLiteral("Select directory for save"), QStringLiteral("Select firmware file "),
         QStringLiteral("bin File(*.bin)"), QStringLiteral("Select kor Project File"),
         QStringLiteral("Select kor project file for save"), QStringLiteral("Kor Project(*.kor)"),
-        QStringLiteral("Untitled.kor") };
+        QStringLiteral("Untitled.kor"), QStringLiteral("Simulated scanner (built in)"),
+        CommandLine::helpText() };
     return texts;
 }
 

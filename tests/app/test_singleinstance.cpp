@@ -51,7 +51,7 @@ int runSecondInstance(int argc, char** argv, const QString& key)
     SayingPrompts boxes([](const QString& title, const QString& text) {
         say(QStringLiteral("box:%1|%2|%3").arg(title, text).arg(now()));
     });
-    Startup::run(app, &boxes);
+    Startup::run(app, QString(), &boxes);
     say(QStringLiteral("done"));
     return 0;
 }

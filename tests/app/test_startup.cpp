@@ -7,12 +7,16 @@
 #include "mainwindow.h"
 #include "notifydialog.h"
 #include "sayingprompts.h"
+#include "scannerdialog.h"
 #include "singleapplication.h"
 #include "startup.h"
 
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -36,15 +40,27 @@ void say(const QString& line)
 
 // answer: "close" closes the main window once shown; "cancel" presses Cancel in the
 // wait dialog; "wait" leaves the wait dialog alone; "scan" presses Scan once the main
-// window shows.
-int runStartup(int argc, char** argv, const QString& key, const QString& answer)
+// window shows. The scanner choice is accepted as it opens, unless
+// KORVANE_TEST_SCANNER_CHOICE is "cancel". scanner is the command line's --scanner.
+int runStartup(int argc, char** argv, const QString& key, const QString& answer, const QString& scanner)
 {
     SingleApplication app(argc, argv, key);
     QSet<QObject*> reported;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&reported, answer] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            say(QStringLiteral("box:%1|%2")
+                    .arg(box->windowTitle(), box->text().replace(QLatin1Char('\n'), QLatin1Char('#'))));
+            box->accept();
+        } else if (auto* choice = qobject_cast<ScannerDialog*>(modal)) {
+            const auto* list = choice->findChild<QListWidget*>(QStringLiteral("listWidget_Scanner"));
+            say(QStringLiteral("scanners:%1|%2").arg(list->count()).arg(list->currentRow()));
+            if (qgetenv("KORVANE_TEST_SCANNER_CHOICE") == "cancel")
+                choice->reject();
+            else
+                choice->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        } else if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
             say(QStringLiteral("language"));
             languages->accept();
         } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
@@ -82,7 +98,7 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer)
     SayingPrompts boxes([](const QString& title, QString text) {
         say(QStringLiteral("box:%1|%2").arg(title, text.replace(QLatin1Char('\n'), QLatin1Char('#'))));
     });
-    Startup::run(app, &boxes);
+    Startup::run(app, scanner, &boxes);
     say(QStringLiteral("done"));
     return 0;
 }
@@ -99,7 +115,7 @@ QString text(const QStringList& lines)
 }
 
 Run start(const QString& answer, const QStringList& environment = {},
-    const QString& program = QCoreApplication::applicationFilePath())
+    const QString& program = QCoreApplication::applicationFilePath(), const QString& scanner = QString())
 {
     static int runs = 0;
     const QString key = QStringLiteral("KorvaneLockStartup-%1-%2").arg(::getpid()).arg(++runs);
@@ -109,7 +125,7 @@ Run start(const QString& answer, const QStringList& environment = {},
     for (const QString& entry : environment)
         variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     helper.setProcessEnvironment(variables);
-    helper.start(program, { QStringLiteral("--start"), key, answer });
+    helper.start(program, { QStringLiteral("--start"), key, answer, scanner });
     Run run;
     if (!helper.waitForFinished(30000)) {
         helper.kill();
@@ -129,6 +145,12 @@ QString langIni()
         + QStringLiteral("/Korvane/lang.ini");
 }
 
+QString scannerIni()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/Korvane/scanner.ini");
+}
+
 void storeLanguage(int index)
 {
     QDir().mkpath(QFileInfo(langIni()).path());
@@ -144,7 +166,11 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QFile::remove(langIni()); }
+    void init()
+    {
+        QFile::remove(langIni());
+        QFile::remove(scannerIni());
+    }
 
     void firstStartAsksTheLanguageOnceThenLinks()
     {
@@ -315,13 +341,110 @@ private slots:
         QCOMPARE(run.lines.value(1),
             QStringLiteral("box:Korvane|Die Verbindung zum Kor-Scanner ist fehlgeschlagen!"));
     }
+
+    // A scanner that does not link is named, the choice is offered again, and the
+    // simulated scanner takes over; only a choice made in the dialog is remembered.
+    void unreachableScannerOffersTheChoice_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("rememberedAfter");
+        QTest::newRow("--scanner, choice cancelled") << "nosuch:0"
+                                                     << ""
+                                                     << "cancel"
+                                                     << "";
+        QTest::newRow("--scanner, simulator chosen") << "nosuch:0"
+                                                     << "test:9"
+                                                     << "ok"
+                                                     << "simulator";
+        QTest::newRow("remembered, choice cancelled") << ""
+                                                      << "nosuch:0"
+                                                      << "cancel"
+                                                      << "nosuch:0";
+    }
+    void unreachableScannerOffersTheChoice()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, remembered);
+        QFETCH(QString, choice);
+        QFETCH(QString, rememberedAfter);
+        storeLanguage(0);
+        if (!remembered.isEmpty())
+            QSettings(scannerIni(), QSettings::IniFormat).setValue(QStringLiteral("Scanner"), remembered);
+
+        const Run run
+            = start(QStringLiteral("close"), { QStringLiteral("KORVANE_TEST_SCANNER_CHOICE=") + choice },
+                QCoreApplication::applicationFilePath(), given);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.lines.size(), 6);
+        QCOMPARE(run.lines.at(0), QStringLiteral("wait:Korvane"));
+        QVERIFY2(run.lines.at(1).startsWith(
+                     QStringLiteral("box:Korvane|Korvane cannot find the scanner nosuch:0. ")),
+            qPrintable(run.lines.at(1)));
+        QVERIFY(run.lines.at(1).contains(QStringLiteral("scanimage -L")));
+        // Only the simulated scanner is there to choose, and it is offered first.
+        QCOMPARE(run.lines.at(2), QStringLiteral("scanners:1|0"));
+        QCOMPARE(run.lines.at(3), QStringLiteral("wait:Korvane"));
+        QCOMPARE(run.lines.at(4), QStringLiteral("window:Korvane|12|12|1"));
+        QCOMPARE(QSettings(scannerIni(), QSettings::IniFormat).value(QStringLiteral("Scanner")).toString(),
+            rememberedAfter);
+    }
+
+    // Without a SANE device there is nothing to ask, and nothing is remembered.
+    void simulatorAloneLinksWithoutAsking_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::newRow("no option") << "";
+        QTest::newRow("--scanner simulator") << "simulator";
+    }
+    void simulatorAloneLinksWithoutAsking()
+    {
+        QFETCH(QString, given);
+        storeLanguage(0);
+        const Run run = start(QStringLiteral("close"), {}, QCoreApplication::applicationFilePath(), given);
+        QCOMPARE(run.text(),
+            text(QStringList({ QStringLiteral("wait:Korvane"), QStringLiteral("window:Korvane|12|12|1"),
+                QStringLiteral("done") })));
+        QVERIFY(!QFile::exists(scannerIni()));
+    }
+
+    // With SANE's test device present: a first start asks once, --scanner does not.
+    void firstStartWithASaneDeviceAsksOnce()
+    {
+        if (!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/korvane-sane.so")))
+            QSKIP("the SANE device library is not built beside the program");
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        QFile dll(config.filePath(QStringLiteral("dll.conf")));
+        QVERIFY(dll.open(QIODevice::WriteOnly));
+        dll.write("test\n");
+        dll.close();
+        const QString sane = QStringLiteral("SANE_CONFIG_DIR=") + config.path();
+        storeLanguage(0);
+
+        const Run given = start(QStringLiteral("close"), { sane }, QCoreApplication::applicationFilePath(),
+            QStringLiteral("test:0"));
+        QCOMPARE(given.lines.value(0), QStringLiteral("wait:Korvane"));
+        QCOMPARE(given.lines.value(1), QStringLiteral("window:Korvane|12|12|1"));
+        QVERIFY(!QFile::exists(scannerIni()));
+
+        const Run first = start(QStringLiteral("close"), { sane });
+        QVERIFY2(first.lines.value(0).startsWith(QStringLiteral("scanners:")), qPrintable(first.text()));
+        QVERIFY(first.lines.value(0) != QStringLiteral("scanners:1|0"));
+        QCOMPARE(QSettings(scannerIni(), QSettings::IniFormat).value(QStringLiteral("Scanner")).toString(),
+            QStringLiteral("simulator"));
+        const Run second = start(QStringLiteral("close"), { sane });
+        QCOMPARE(second.lines.value(0), QStringLiteral("wait:Korvane"));
+    }
 };
 
 int main(int argc, char** argv)
 {
-    if (argc >= 4 && QByteArray(argv[1]) == "--start") {
+    if (argc >= 5 && QByteArray(argv[1]) == "--start") {
         int helperArgc = 1;
-        return runStartup(helperArgc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return runStartup(helperArgc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+            QString::fromLocal8Bit(argv[4]));
     }
     QCoreApplication app(argc, argv);
     TestStartup test;

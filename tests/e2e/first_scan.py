@@ -8,6 +8,10 @@ the accessibility bus by their accessible names, as a screen reader finds
 them; the mouse drag goes through xdotool. Prints the two response times and
 leaves a screenshot of the main window.
 
+With --scanner NAME (and --sane-config FOLDER, a private SANE configuration) the
+program links that scanner from its command line instead, and the file's size is
+checked against the resolution its TIFF tag says the scanner really used.
+
 Run inside a session bus of its own: run-in-session.sh first_scan.py --app ... --shot ...
 """
 
@@ -136,7 +140,7 @@ def differing_share(a, b):
     return changed / (len(a) / step)
 
 
-def tiff_size(path):
+def tiff_size_and_dpi(path):
     with open(path, "rb") as f:
         data = f.read(1 << 16)
     order = "<" if data[:2] == b"II" else ">"
@@ -146,12 +150,19 @@ def tiff_size(path):
         (count,) = struct.unpack(order + "H", f.read(2))
         entries = f.read(12 * count)
     size = {}
+    dpi = 0.0
     for i in range(count):
         tag, kind, _, value = struct.unpack(order + "HHI4s", entries[12 * i:12 * i + 12])
         if tag in (256, 257):
             number = struct.unpack(order + ("H" if kind == 3 else "I"), value[:2 if kind == 3 else 4])[0]
             size[tag] = number
-    return size.get(256, 0), size.get(257, 0)
+        elif tag == 282 and kind == 5:  # XResolution, a rational stored at an offset
+            (where,) = struct.unpack(order + "I", value)
+            with open(path, "rb") as f:
+                f.seek(where)
+                numerator, denominator = struct.unpack(order + "II", f.read(8))
+            dpi = numerator / denominator if denominator else 0.0
+    return size.get(256, 0), size.get(257, 0), dpi
 
 
 def run(args):
@@ -160,8 +171,10 @@ def run(args):
     app_process = None
     try:
         env = dict(os.environ)
-        for key in ("QT_QPA_PLATFORM", "KORVANE_SIM_IMAGE", "KORVANE_SIM_MODEL"):
+        for key in ("QT_QPA_PLATFORM", "KORVANE_SIM_IMAGE", "KORVANE_SIM_MODEL", "SANE_CONFIG_DIR"):
             env.pop(key, None)
+        if args.sane_config:
+            env["SANE_CONFIG_DIR"] = args.sane_config
         env.update({"DISPLAY": display, "HOME": home, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
                     "XDG_RUNTIME_DIR": os.path.join(home, "runtime"), "XDG_CONFIG_HOME": os.path.join(home, ".config")})
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
@@ -170,7 +183,8 @@ def run(args):
         env["TMPDIR"] = os.path.join(home, "tmp")
         os.makedirs(env["TMPDIR"])
         os.environ["DISPLAY"] = display
-        app_process = subprocess.Popen([args.app], env=env, cwd=home,
+        command = [args.app] + (["--scanner", args.scanner] if args.scanner else [])
+        app_process = subprocess.Popen(command, env=env, cwd=home,
                                        stdout=subprocess.DEVNULL, stderr=sys.stderr)
         # Touch the accessibility bus only once the program's first window is up: a bus that
         # appears while the program sets up its own link to it makes Qt register too early, and
@@ -237,10 +251,18 @@ def run(args):
         files = sorted(f for f in os.listdir(pictures) if f.lower().endswith((".tif", ".tiff")))
         if len(files) != 1:
             raise Failure("expected one TIFF in %s, found %s" % (pictures, files))
-        width, height = tiff_size(os.path.join(pictures, files[0]))
-        scale = FINAL_DPI * SCANNER_WIDTH_INCHES / PRESCAN_WIDTH
+        width, height, dpi = tiff_size_and_dpi(os.path.join(pictures, files[0]))
+        if args.scanner:
+            # A real scanner scans at the resolution it offers nearest to the asked one.
+            if dpi <= 0:
+                raise Failure("the saved picture carries no resolution")
+        elif abs(dpi - FINAL_DPI) > 0.5:
+            raise Failure("the saved picture says %.1f dpi, the simulated scanner scans at %d" % (dpi, FINAL_DPI))
+        else:
+            dpi = FINAL_DPI
+        scale = dpi * SCANNER_WIDTH_INCHES / PRESCAN_WIDTH
         expected = (round((x1 - x0) * scale), round((y1 - y0) * scale))
-        print("saved %s: %d x %d pixels, framed %d x %d" % (files[0], width, height, *expected))
+        print("saved %s: %d x %d pixels at %.0f dpi, framed %d x %d" % (files[0], width, height, dpi, *expected))
         print("prescan click to processed preview: %.0f ms" % prescan_ms)
         print("scan click to updated information panel: %.0f ms" % scan_ms)
         # A preview pixel is six scanner pixels; allow three preview pixels of play on each side.
@@ -269,6 +291,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--app", required=True)
     parser.add_argument("--shot", default="")
+    parser.add_argument("--scanner", default="")
+    parser.add_argument("--sane-config", default="")
     args = parser.parse_args()
     try:
         return run(args)

@@ -3,7 +3,8 @@
 #include "scanprofile.h"
 
 // Settings that the editors' controls can hold exactly (sliders within -100..100,
-// the switch values the editors write, descriptions within 22 characters).
+// the switch values the editors write, descriptions within 22 characters), and levels,
+// which no editor shows but every one must carry through.
 inline SlideSettings sampleSlides()
 {
     SlideSettings slide;
@@ -19,6 +20,8 @@ inline SlideSettings sampleSlides()
     slide.saturation = { true, -12 };
     slide.brightness = { true, 33 };
     slide.suggestedText = QStringLiteral("Stained\nsections");
+    slide.levels[LevelsSettings::All] = { 4, 250, 1.2 };
+    slide.levels[LevelsSettings::Blue] = { 0, 230, 0.85 };
     return slide;
 }
 
@@ -40,6 +43,8 @@ inline FilmSettings sampleFilm()
     film.autoBalance = { true, 0 };
     film.brightness = { true, -40 };
     film.suggestedText = QStringLiteral("Negatives");
+    film.levels[LevelsSettings::Red] = { 10, 255, 1.0 };
+    film.levels[LevelsSettings::Green] = { 0, 241, 1.5 };
     return film;
 }
 

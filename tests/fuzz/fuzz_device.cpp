@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int model = NVAScanner::modelCode(info);
     NVAScanner::firmwareVersion(info);
     if (ScannerModels::isSupported(model)) {
-        ScannerModels::deviceDpi(model, ScannerModels::kQuality);
-        ScannerModels::outputDpi(model, ScannerModels::kNormal);
+        ScannerModels::deviceDpi(model, true);
+        ScannerModels::outputDpi(model, false);
         ScannerModels::parameterIndex(model);
     }
 

@@ -10,6 +10,8 @@
 
 #include <limits>
 
+#include <sys/stat.h>
+
 using namespace ImageTest;
 
 Q_DECLARE_METATYPE(FinalFile::Failure)
@@ -79,27 +81,35 @@ private slots:
         QVERIFY(running.waitForStarted(5000));
         const QString alive = QString::number(running.processId());
         const QString own = QString::number(QCoreApplication::applicationPid());
+        const QString host = OutputCommit::hostTag();
+        const QString otherHost = host + QStringLiteral("-other");
 
         QTemporaryDir dir;
         const QString dead = QString::number(gone > 0 ? gone : 999999);
         QVERIFY(OutputCommit::processGone(dead.toLongLong()));
         QVERIFY(!OutputCommit::processGone(alive.toLongLong()));
         QVERIFY(!OutputCommit::processGone(own.toLongLong()));
-        const QStringList kept { ".Image0002.tif." + alive + ".Qx7aB2.part",
-            ".Image0003.jpg." + own + ".Qx7aB2.part", ".notes.part", "Image0001.tif",
-            ".Image0004.tif.12.short.part" };
+        // Another machine sharing the folder may run a writer of a number that is free here.
+        const QStringList kept { ".Image0002.tif." + host + "." + alive + ".Qx7aB2.part",
+            ".Image0003.jpg." + host + "." + own + ".Qx7aB2.part",
+            ".Image0006.tif." + otherHost + "." + dead + ".Qx7aB2.part",
+            ".Image0007.tif." + dead + ".Qx7aB2.part", ".notes.part", "Image0001.tif",
+            ".Image0004.tif." + host + ".12.short.part" };
         for (const QString& name : kept)
             touch(dir.filePath(name));
-        touch(dir.filePath(".Image0001.tif." + dead + ".aB3dE5.part"));
+        touch(dir.filePath(".Image0001.tif." + host + "." + dead + ".aB3dE5.part"));
         QCOMPARE(OutputCommit::removeAbandoned(dir.path()), 1);
         QStringList expected = kept;
         expected.sort();
         QDir listing(dir.path());
         QCOMPARE(listing.entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        QVERIFY(OutputCommit::isTemporary(".Image0006.tif." + otherHost + "." + dead + ".Qx7aB2.part"));
 
-        // A temporary file carries this process's id, so another writer leaves it alone.
+        // A temporary file carries this host and process, so another writer leaves it alone.
         const QString temporary = OutputCommit::createTemporaryBeside(dir.filePath("Image0005.tif"));
-        QVERIFY(QFileInfo(temporary).fileName().startsWith(".Image0005.tif." + own + "."));
+        QVERIFY2(QFileInfo(temporary).fileName().startsWith(".Image0005.tif." + host + "." + own + "."),
+            qPrintable(temporary));
+        QVERIFY(OutputCommit::isTemporary(QFileInfo(temporary).fileName()));
         QCOMPARE(OutputCommit::removeAbandoned(dir.path()), 0);
         QVERIFY(QFile::exists(temporary));
         running.kill();
@@ -172,6 +182,87 @@ private slots:
         }
         QCOMPARE(entries(out.path()), QStringList { name });
         QVERIFY(entries(work.path()).isEmpty());
+    }
+
+    // The format follows the file's own suffix, whatever the folders are called.
+    void formatFollowsTheFileSuffix_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("jpeg");
+        QTest::newRow("TIFF in a folder named like JPEG") << "trip.jpgs/Image0001.tif" << false;
+        QTest::newRow("TIFF in a folder ending .jpg") << "old.jpg/Film0001.tif" << false;
+        QTest::newRow("TIFF whose prefix holds .jpg") << "a.jpg.Image0001.tif" << false;
+        QTest::newRow("JPEG") << "plain/Image0001.jpg" << true;
+        QTest::newRow("JPEG, upper case") << "IMG0001.JPG" << true;
+        QTest::newRow("JPEG, long suffix") << "IMG0001.jpeg" << true;
+    }
+
+    void formatFollowsTheFileSuffix()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, jpeg);
+        QTemporaryDir work;
+        QTemporaryDir out;
+        const QString path = out.filePath(relative);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        STImage image = randomImage(8, 6, 16, 3);
+        const FinalFile::Prepared prepared = FinalFile::prepare(image, 1800, false, work.path());
+        QVERIFY(prepared.ok);
+        QCOMPARE(FinalFile::write(image, prepared, path, work.path()), path);
+        const QByteArray head = fileBytes(path).left(4);
+        if (jpeg)
+            QCOMPARE(head.left(2), QByteArray("\xFF\xD8"));
+        else
+            QCOMPARE(head, QByteArray("II*\0", 4));
+        QCOMPARE(FinalFile::isJpegName(relative), jpeg);
+    }
+
+    // Every file a writer makes gets the mode the umask gives any new file; a file
+    // written over an older one keeps the older one's mode.
+    void modeOfWrittenFiles_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("oldMode"); // -1: no file there before
+        QTest::addColumn<int>("mode");
+        for (const char* writer : { "final TIFF", "final JPEG", "saveTiff", "bytes" }) {
+            QTest::addRow("%s under 022", writer) << writer << 022 << -1 << 0644;
+            QTest::addRow("%s under 027", writer) << writer << 027 << -1 << 0640;
+        }
+        QTest::newRow("saveTiff over a file") << "saveTiff" << 022 << 0604 << 0604;
+        QTest::newRow("bytes over a file") << "bytes" << 077 << 0664 << 0664;
+    }
+
+    void modeOfWrittenFiles()
+    {
+        QFETCH(QString, writer);
+        QFETCH(int, umask);
+        QFETCH(int, oldMode);
+        QTemporaryDir work;
+        QTemporaryDir out;
+        const QString path = out.filePath(writer == "final JPEG" ? "Image0001.jpg" : "Image0001.tif");
+        if (oldMode >= 0) {
+            QVERIFY(writeBytes(path, "old"));
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(oldMode)) == 0);
+        }
+        const mode_t before = ::umask(mode_t(umask));
+        STImage image = randomImage(8, 6, 16, 3);
+        QString written;
+        if (writer.startsWith("final")) {
+            const FinalFile::Prepared prepared = FinalFile::prepare(image, 1800, false, work.path());
+            written = FinalFile::write(image, prepared, path, work.path());
+        } else if (writer == "saveTiff") {
+            written = image.saveTiff(path) ? path : QString();
+        } else {
+            written = OutputCommit::writeReplacing(path, "bytes") ? path : QString();
+        }
+        ::umask(before);
+        QCOMPARE(written, path);
+        struct stat info {
+        };
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QFETCH(int, mode);
+        QCOMPARE(QString::number(info.st_mode & 0777, 8), QString::number(mode, 8));
     }
 
     void jpegAtAResolutionBeyondDotsPerMetre()

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Checks an installed tree against what the build staged.
 
-check_layout.py --prefix P --staged APPDIR --build BUILDDIR --source SRCDIR --version X.Y.Z
+check_layout.py --prefix P --staged STAGED --appdir APPDIR --build BUILDDIR --source SRCDIR --version X.Y.Z
 
-The application folder lib/korvane must hold everything the build staged (the programs
+The application folder P/APPDIR must hold everything the build staged (the programs
 may differ from their staged copies: install drops the build's run paths), the two
 links in bin/ must lead into it, the programs must carry no run path into the build or
 source tree, and the desktop entry, metainfo and theme icons must agree with each other.
@@ -151,10 +151,10 @@ def check_metainfo(prefix, version):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--prefix", "--staged", "--build", "--source", "--version"):
+    for option in ("--prefix", "--staged", "--appdir", "--build", "--source", "--version"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
-    appdir = os.path.join(args.prefix, "lib", "korvane")
+    appdir = os.path.join(args.prefix, args.appdir)
     check_links(args.prefix, appdir)
     check_staged_copy(args.staged, appdir)
     check_run_paths(appdir, [os.path.realpath(args.build), os.path.realpath(args.source)])

@@ -1,6 +1,6 @@
 #!/bin/sh
-# readonly-scan.sh PREFIX E2E_FOLDER PROFILE
-# Makes the installed application folder PREFIX/lib/korvane read-only, then runs the
+# readonly-scan.sh PREFIX E2E_FOLDER PROFILE APPDIR
+# Makes the installed application folder PREFIX/APPDIR read-only, then runs the
 # installed program (bin/korvane) through the end-to-end first scan against the simulator
 # and korvane-process from the PATH. Everything the programs write must go to the user's
 # folders. As root, chmod proves nothing, so the folder is bind-mounted read-only onto
@@ -8,7 +8,7 @@
 # strace present, any write the programs even try inside the folder fails the test too
 # (a write refused with EROFS may be one the program silently drops).
 prefix=$1 e2e=$2 profile=$3
-appdir=$prefix/lib/korvane
+appdir=$prefix/$4
 
 if [ "${KORVANE_READONLY_INSIDE:-}" != 1 ]; then
   [ -x "$appdir/korvane" ] || { echo "FAIL: nothing installed in $appdir" >&2; exit 1; }

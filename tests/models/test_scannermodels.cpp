@@ -35,27 +35,24 @@ private slots:
     void resolutions_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("quality");
         QTest::addColumn<int>("deviceDpi");
         QTest::addColumn<int>("output");
-        QTest::newRow("82 Quality") << 82 << 0 << 3600 << 3600;
-        QTest::newRow("82 Normal") << 82 << 1 << 1800 << 1800;
-        QTest::newRow("83 Normal") << 83 << 1 << 1800 << 1800;
-        QTest::newRow("84 Quality is doubled") << 84 << 0 << 5000 << 10000;
-        QTest::newRow("84 Normal") << 84 << 1 << 5000 << 5000;
-        // A choice a damaged profile file holds is read as Normal, not as an index.
-        QTest::newRow("84 choice 7") << 84 << 7 << 5000 << 5000;
-        QTest::newRow("82 choice -1") << 82 << -1 << 1800 << 1800;
-        QTest::newRow("unlisted model") << 85 << 0 << 0 << 0;
+        QTest::newRow("82 Quality") << 82 << true << 3600 << 3600;
+        QTest::newRow("82 Normal") << 82 << false << 1800 << 1800;
+        QTest::newRow("83 Normal") << 83 << false << 1800 << 1800;
+        QTest::newRow("84 Quality is doubled") << 84 << true << 5000 << 10000;
+        QTest::newRow("84 Normal") << 84 << false << 5000 << 5000;
+        QTest::newRow("unlisted model") << 85 << true << 0 << 0;
     }
     void resolutions()
     {
         QFETCH(int, model);
-        QFETCH(int, choice);
+        QFETCH(bool, quality);
         QFETCH(int, deviceDpi);
         QFETCH(int, output);
-        QCOMPARE(ScannerModels::deviceDpi(model, choice), deviceDpi);
-        QCOMPARE(ScannerModels::outputDpi(model, choice), output);
+        QCOMPARE(ScannerModels::deviceDpi(model, quality), deviceDpi);
+        QCOMPARE(ScannerModels::outputDpi(model, quality), output);
     }
 
     void filmTermTables_data()

@@ -545,6 +545,41 @@ private slots:
         QCOMPARE(profile.version(), QStringLiteral("1.0"));
     }
 
+    // A code no form writes is shown as the second choice and scanned as the first, as
+    // the forms and the scan have always read it; the codes the forms write agree.
+    void readingsOfStoredCodes_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("shownSecond"); // Quality, 8 bits, JPEG
+        QTest::addColumn<bool>("savedSecond"); // 8 bits, JPEG
+        QTest::newRow("0") << 0 << false << false;
+        QTest::newRow("1") << 1 << true << true;
+        QTest::newRow("2, from a damaged file") << 2 << true << false;
+        QTest::newRow("-1, from a damaged file") << -1 << true << false;
+    }
+
+    void readingsOfStoredCodes()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, shownSecond);
+        QFETCH(bool, savedSecond);
+        FilmSettings film;
+        film.resolution = code;
+        film.colourDepth = code;
+        film.fileFormat = code;
+        ScanProfile profile;
+        profile.setMode(ScanProfile::FilmMode);
+        profile.setFilmSettings(film);
+        // Resolution: the forms show Normal only for 1, the scan takes Quality only for 0.
+        QCOMPARE(profile.showsNormal(), code == 1);
+        QCOMPARE(profile.scansAtQuality(), code == 0);
+        QCOMPARE(profile.showsEightBit(), shownSecond);
+        QCOMPARE(profile.savesEightBit(), savedSecond);
+        QCOMPARE(profile.showsJpeg(), shownSecond);
+        QCOMPARE(profile.savesJpeg(), savedSecond);
+        QCOMPARE(profile.extension(), savedSecond ? QStringLiteral(".jpg") : QStringLiteral(".tif"));
+    }
+
     void absurdValuesLoadAndStaySafe()
     {
         const QString longText(10000, QLatin1Char('w'));
@@ -567,7 +602,9 @@ private slots:
         QCOMPARE(profile.filmType(), FilmType::PositiveColour);
         QCOMPARE(profile.filmTypeCode(), 16);
         QCOMPARE(profile.extension(), QStringLiteral(".tif"));
-        QVERIFY(profile.colourDepth() != 0); // not 16 bits
+        QVERIFY(profile.showsEightBit());
+        QVERIFY(!profile.savesEightBit());
+        QVERIFY(!profile.scansAtQuality());
     }
 };
 

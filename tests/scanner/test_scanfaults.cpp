@@ -84,6 +84,7 @@ private slots:
     void cleanup();
     void outputFolderBroken_data();
     void outputFolderBroken();
+    void defaultFolderNamedInFailure();
     void unpluggedDuringFinalScan_data();
     void unpluggedDuringFinalScan();
 
@@ -242,6 +243,31 @@ void TestScanFaults::outputFolderBroken()
     QVERIFY(completeFile(written));
     QCOMPARE(entries(folder).size(), 1);
     QCOMPARE(workLeftovers(), QStringList());
+}
+
+// An empty folder in the profile saves into Pictures, so a failure names Pictures.
+void TestScanFaults::defaultFolderNamedInFailure()
+{
+    QVERIFY(link(82, 0));
+    const QString pictures = UserFolders::picturesFolder();
+    QVERIFY(prescan(profileFor(QString(), 1, 0)));
+    QVERIFY(QDir(pictures).removeRecursively());
+    QFile blocker(pictures);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QSignalSpy failed(m_results.get(), &WorkerSignals::requestFailed);
+    QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
+    ScannerSDK* sdk = manager::instance()->scanner();
+    sdk->setScanArea({ 0.2, 0.1, 0.12, 0.09 });
+    QVERIFY(sdk->requestScan());
+    QVERIFY(done.wait(kWaitMs));
+    QVERIFY(blocker.remove());
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(failed.at(0).at(1).toString(),
+        QStringLiteral("The scan could not be saved in %1: the folder does not exist or cannot be written. "
+                       "Choose another folder in Preference...")
+            .arg(QDir::toNativeSeparators(pictures)));
 }
 
 void TestScanFaults::unpluggedDuringFinalScan_data()

@@ -64,9 +64,9 @@ int main(int argc, char** argv)
     ScannerSDK* sdk = data->scanner();
     ScanProfile profile = data->profile(4); // negative film, 16-bit TIFF
     FilmSettings film = profile.filmSettings();
-    film.resolution = ScannerModels::kNormal;
-    film.colourDepth = 0;
-    film.fileFormat = 0;
+    film.resolution = int(ScanProfile::Resolution::Normal);
+    film.colourDepth = int(ScanProfile::ColourDepth::SixteenBit);
+    film.fileFormat = int(ScanProfile::FileFormat::Tiff);
     film.directory = output.path();
     profile.setFilmSettings(film);
 

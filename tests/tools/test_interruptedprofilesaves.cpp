@@ -213,7 +213,8 @@ void TestInterruptedProfileSaves::leftTemporaryIsNeitherLoadedNorKept()
     QVERIFY(ended.waitForFinished(5000));
     QVERIFY(OutputCommit::processGone(pid));
     const QString abandoned = QFileInfo(target).path() + QStringLiteral("/.") + QFileInfo(target).fileName()
-        + QLatin1Char('.') + QString::number(pid) + QStringLiteral(".aB3dE5.part");
+        + QLatin1Char('.') + OutputCommit::hostTag() + QLatin1Char('.') + QString::number(pid)
+        + QStringLiteral(".aB3dE5.part");
     QFile file(abandoned);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(savedProfile(1).toXml());

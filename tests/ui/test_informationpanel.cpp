@@ -2,6 +2,8 @@
 // custom button captions cut to their 80 pixels.
 #include "informationpanel.h"
 
+#include <userfolders.h>
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QtTest>
@@ -87,6 +89,14 @@ private slots:
         QVERIFY2(narrow.startsWith(QStringLiteral("Directory: \u2026")), qPrintable(narrow));
         QVERIFY2(narrow.endsWith(QStringLiteral("out")), qPrintable(narrow));
         QVERIFY(!narrow.contains(QStringLiteral("/film")));
+
+        // No folder of its own: the scans go to Pictures, and that is what is shown.
+        ScanProfile unset = profileWith(ScanProfile::FilmMode, 0, 0, 0);
+        FilmSettings settings = unset.filmSettings();
+        settings.directory.clear();
+        unset.setFilmSettings(settings);
+        QCOMPARE(InformationPanel(unset).directoryText(metrics, 1000),
+            QStringLiteral("Directory: ") + QDir::toNativeSeparators(UserFolders::picturesFolder()));
     }
 
     void captions_data()

@@ -9,6 +9,7 @@
 #include "ruleritem.h"
 #include "scannerview.h"
 
+#include <devicerecord.h>
 #include <editorprompts.h>
 #include <imagefilesize.h>
 #include <manager.h>
@@ -247,7 +248,7 @@ void TestMainForm::initTestCase()
     m_watcher = std::make_unique<ModalWatcher>(m_form.get());
     m_results = linkManagerToSimulator(kWaitMs);
     QVERIFY(m_results);
-    QTRY_COMPARE_WITH_TIMEOUT(NVAScanner::modelCode(m_form->deviceInformation()), 82, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(DeviceRecord::modelCode(m_form->deviceInformation()), 82, 5000);
 }
 
 void TestMainForm::cleanupTestCase()
@@ -825,12 +826,12 @@ void TestMainForm::deviceRecord()
     QFETCH(int, size);
     QFETCH(bool, taken);
     const QByteArray linked = m_form->deviceInformation();
-    QCOMPARE(linked.size(), NVAScanner::kDeviceInfoSize);
+    QCOMPARE(linked.size(), DeviceRecord::infoSize());
     QByteArray record(size, '\x5a');
     for (int i = 0; i < size; ++i)
         record[i] = char(i % 251);
     m_form->scanerInquiry(record);
-    const QByteArray expected = taken ? record.left(NVAScanner::kDeviceInfoSize) : linked;
+    const QByteArray expected = taken ? record.left(DeviceRecord::infoSize()) : linked;
     QCOMPARE(m_form->deviceInformation(), expected);
     QCOMPARE(manager::instance()->scannerInfo(), expected);
     m_form->scanerInquiry(linked);
@@ -873,6 +874,17 @@ void TestMainForm::openFileLocation()
     QTRY_COMPARE(m_watcher->boxTexts().size(), 1);
     QVERIFY(m_watcher->boxTexts().first().contains(QDir::toNativeSeparators(slide.directory)));
     QCOMPARE(catcher.urls.size(), 1);
+
+    // No folder set: the scans go to Pictures, so that is the one opened.
+    slide.directory.clear();
+    film.directory.clear();
+    profile.setSlideSettings(slide);
+    profile.setFilmSettings(film);
+    QVERIFY(data->setProfile(m_form->mode(), profile));
+    QTest::mouseClick(child<QToolButton>("toolButton_OpenFileLocation"), Qt::LeftButton);
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls.last(), QUrl::fromLocalFile(manager::picturesFolder()));
+    QCOMPARE(m_watcher->boxTexts().size(), 1);
 
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QVERIFY(data->setProfile(m_form->mode(), original));

@@ -1,5 +1,6 @@
 #include "imagetransform.h"
 #include "previewgeometry.h"
+#include "previewtransform.h"
 #include "stimage.h"
 
 #include <QTest>
@@ -67,31 +68,31 @@ QRectF redBox(const QImage& image)
 enum Click { RotateLeft, RotateRight, Mirror, Flip };
 
 struct ViewState {
+    PreviewTransform transform;
     int rotation = 0;
     bool mirror = false;
     bool flip = false;
 
-    // What the form's buttons do to its state.
+    // The form's buttons act through its preview transform.
     void click(Click c)
     {
         switch (c) {
         case RotateLeft:
-            rotation += 90;
-            if (rotation >= 360)
-                rotation -= 360;
+            transform.rotateLeft();
             break;
         case RotateRight:
-            rotation -= 90;
-            if (rotation < 0)
-                rotation += 360;
+            transform.rotateRight();
             break;
         case Mirror:
-            mirror = !mirror;
+            transform.flipHorizontal();
             break;
         case Flip:
-            flip = !flip;
+            transform.flipVertical();
             break;
         }
+        rotation = transform.rotationAngle;
+        mirror = transform.mirrorHorizontal;
+        flip = transform.mirrorVertical;
     }
 };
 

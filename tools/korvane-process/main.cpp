@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <array>
@@ -47,14 +48,24 @@ int fail(const QString& message)
     return 1;
 }
 
+// ".korvane-process.<host>.<pid>.XXXXXX": the host, so that a folder shared with
+// another machine never loses that machine's running work.
+QString workFolderTemplate(const QString& outputFolder)
+{
+    return outputFolder + QLatin1String("/.korvane-process.") + OutputCommit::hostTag() + QLatin1Char('.')
+        + QString::number(QCoreApplication::applicationPid()) + QLatin1String(".XXXXXX");
+}
+
 void removeAbandonedWorkFolders(const QString& folder)
 {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.korvane-process\\.([A-Za-z0-9_-]+)\\.(\\d+)\\.[^.]+$"));
     const QDir dir(folder);
     const QStringList names = dir.entryList(
-        { QStringLiteral(".korvane-process-*-*") }, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        { QStringLiteral(".korvane-process.*") }, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        const qint64 pid = name.section(QLatin1Char('-'), 2, 2).toLongLong();
-        if (OutputCommit::processGone(pid))
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (match.hasMatch() && OutputCommit::writerGone(match.captured(1), match.captured(2).toLongLong()))
             QDir(dir.filePath(name)).removeRecursively();
     }
 }
@@ -92,7 +103,7 @@ bool parse(const QCoreApplication& app, Arguments& arguments, QString& error)
     parser.addOptions({ prescan, stages, profile, model });
     parser.addPositionalArgument(QStringLiteral("INPUT.tif"), tr("The 16-bit RGB TIFF to process."));
     parser.addPositionalArgument(
-        QStringLiteral("OUTPUT"), tr("The file to write: JPEG when the name contains .jpg, else TIFF."));
+        QStringLiteral("OUTPUT"), tr("The file to write: JPEG when its name ends in .jpg, else TIFF."));
     if (!parser.parse(app.arguments())) {
         error = parser.errorText();
         return false;
@@ -197,7 +208,7 @@ int main(int argc, char* argv[])
         steps.runPrescan(image, options, hooks);
     } else {
         steps.runFinalScan(image, options, hooks);
-        resolution = ScannerModels::outputDpi(arguments.model, profile.resolution());
+        resolution = ScannerModels::outputDpi(arguments.model, profile.scansAtQuality());
     }
     printTime(tr("pipeline"), timer.nsecsElapsed());
     if (!arguments.stages.isEmpty() && !arguments.prescan)
@@ -206,16 +217,15 @@ int main(int argc, char* argv[])
     timer.restart();
     // The 10000 dpi enlargement goes through raw files of fixed names: they are kept in
     // a folder of their own beside the output, so no file of the user's is touched.
-    // Named with the process id, so that the work folder of a run that was killed is
-    // recognised and removed by the next run.
+    // Named with the host and process id, so that the work folder of a run that was
+    // killed is recognised and removed by the next run.
     removeAbandonedWorkFolders(output.absolutePath());
-    QTemporaryDir work(output.absolutePath() + QLatin1String("/.korvane-process-")
-        + QString::number(QCoreApplication::applicationPid()) + QLatin1String("-XXXXXX"));
+    QTemporaryDir work(workFolderTemplate(output.absolutePath()));
     if (!work.isValid())
         return fail(tr("cannot write into the output folder %1").arg(output.absolutePath()));
     const QString workFolder = work.path();
     const FinalFile::Prepared prepared
-        = FinalFile::prepare(image, resolution, profile.colourDepth() == 1, workFolder);
+        = FinalFile::prepare(image, resolution, profile.savesEightBit(), workFolder);
     if (!prepared.ok) {
         FinalFile::discardRawFiles(workFolder);
         return fail(tr("could not prepare the image for writing in %1 (disk full?)").arg(workFolder));

@@ -16,6 +16,8 @@
 
 #include "modalwatcher.h"
 
+#include <formlook.h>
+
 #include <aboutdialog.h>
 #include <adjustdialog.h>
 #include <customdialog.h>
@@ -28,6 +30,9 @@
 #include <notifydialog.h>
 #include <preferencesdialog.h>
 #include <profileediting.h>
+#include <scannerdialog.h>
+#include <scannerlinking.h>
+#include <scannerlist.h>
 #include <scannersdk.h>
 #include <scannerview.h>
 #include <startup.h>
@@ -83,9 +88,7 @@ void settle()
 // The dialogs of the program get the main window's 12-pixel font, as it gives them.
 void useProgramFont(QWidget* widget)
 {
-    QFont font = widget->font();
-    font.setPixelSize(12);
-    widget->setFont(font);
+    widget->setFont(FormLook::formFont(widget->font()));
 }
 
 template <typename T> T* child(QWidget* parent, const char* name)
@@ -221,9 +224,19 @@ void Session::startUp(manager* data)
     language.show();
     save(&language, QStringLiteral("language"));
 
+    ScannerDialog scanners;
+    scanners.setWindowTitle(Startup::tr("Korvane"));
+    // As it looks with SANE's test device found beside the simulated scanner.
+    scanners.setScanners({ ScannerList::simulator(),
+                             ScannerEntry { QStringLiteral("test:0"), QStringLiteral("Noname"),
+                                 QStringLiteral("frontend-tester"), QStringLiteral("virtual device") } },
+        ScannerList::simulator().name);
+    scanners.show();
+    save(&scanners, QStringLiteral("scanner-choice"));
+
     NotifyDialog wait;
     wait.setWindowTitle(Startup::tr("Korvane"));
-    wait.setMessage(Startup::tr("Initialize scanner. Please wait"));
+    wait.setMessage(ScannerLinking::tr("Initialize scanner. Please wait"));
     for (int tick = 0; tick < 4; ++tick)
         wait.timeArrival();
     wait.show();
@@ -293,6 +306,7 @@ void Session::serviceWindows(MainWindow& window, manager* data)
     }
     {
         AboutDialog dialog(data->scanner(), data->firmwareVersion(), data->hardwareVersion(), &window);
+        dialog.setScanner(ScannerList::simulator().label());
         dialog.show();
         save(&dialog, QStringLiteral("about"));
     }
@@ -366,9 +380,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // As the program's start-up does: every window in the forms' 12-pixel font.
-    QFont font = QApplication::font();
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    QApplication::setFont(FormLook::formFont(QApplication::font()));
     QStringList arguments = application.arguments().mid(1);
     const bool german = arguments.size() == 3 && arguments.at(0) == QLatin1String("--language")
         && arguments.at(1) == QLatin1String("de");

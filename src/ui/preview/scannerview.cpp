@@ -38,6 +38,16 @@ ScannerView::ScannerView(QWidget* parent)
     updateSceneRect();
 }
 
+void ScannerView::changeEvent(QEvent* event)
+{
+    QGraphicsView::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        setAccessibleName(tr("Preview"));
+        // The ruler's caption is translated as it is drawn.
+        viewport()->update();
+    }
+}
+
 ScannerView::~ScannerView()
 {
     // A hidden ruler is out of the scene but still ours; whatever is in the scene

@@ -56,6 +56,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum DragMode { Idle = 0, DrawingBand = 1, PressingRuler = 2 };
