@@ -15,12 +15,12 @@
 #include "servicetitles.h"
 #include "ui_mainwindow.h"
 
+#include <editorprompts.h>
 #include <scannerlist.h>
 #include <scannersdk.h>
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QMessageBox>
 #include <QShortcut>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -58,6 +58,17 @@ MainForm* MainWindow::mainForm() const
     return m_ui->widget;
 }
 
+void MainWindow::setPrompts(EditorPrompts* prompts)
+{
+    m_prompts = prompts;
+    mainForm()->setPrompts(prompts);
+}
+
+EditorPrompts* MainWindow::prompts() const
+{
+    return m_prompts ? m_prompts : EditorPrompts::native();
+}
+
 QString MainWindow::manualPath()
 {
     return InstallCheck::manualPath(manager::applicationFolder());
@@ -67,9 +78,8 @@ void MainWindow::on_actionUserManual_triggered()
 {
     const QString path = manualPath();
     if (!Desktop::openDocument(path)) {
-        QMessageBox::warning(this, tr("Korvane"),
-            tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)),
-            QMessageBox::Ok);
+        prompts()->warning(this, tr("Korvane"),
+            tr("The user manual %1 could not be opened.").arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -82,17 +92,17 @@ void MainWindow::on_actionFirmwareUpdate_triggered()
 {
     manager* data = manager::instance();
     FWUpdateDialog dialog(data->scanner(), data->firmwareVersion(), this);
+    dialog.setPrompts(m_prompts);
     dialog.setFont(FormLook::formFont(dialog.font()));
     if (dialog.exec() == QDialog::Accepted) {
-        QMessageBox::information(this, tr("Update firmware"),
-            tr("Update firmware success.\nIt will close Korvane softwrae now."), QMessageBox::Ok);
+        prompts()->information(
+            this, tr("Update firmware"), tr("Update firmware success.\nIt will close Korvane softwrae now."));
         quitWithoutQuestion();
     } else if (dialog.updateFailed()) {
         // The worker has let go of the scanner, so nothing more can be scanned.
-        QMessageBox::critical(this, tr("Korvane"),
+        prompts()->critical(this, tr("Korvane"),
             tr("Update firmware failed.\nThe scanner keeps its firmware. Korvane will close now; "
-               "connect the scanner again and restart Korvane."),
-            QMessageBox::Ok);
+               "connect the scanner again and restart Korvane."));
         quitWithoutQuestion();
     }
 }
@@ -169,7 +179,7 @@ void MainWindow::on_actionScanner_triggered()
         return;
     if (!ScannerLinking::relink(worker, chosen, this)) {
         // Not even the simulated scanner linked: nothing is left to scan with.
-        QMessageBox::critical(this, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
+        prompts()->critical(this, tr("Korvane"), tr("Connect with Kor scanner fail !"));
         quitWithoutQuestion();
     }
 }
@@ -179,7 +189,7 @@ void MainWindow::on_actionLanguage_triggered()
     manager* data = manager::instance();
     const QStringList names = data->languageNames();
     if (names.isEmpty()) {
-        QMessageBox::warning(this, tr("Korvane"), manager::languageListProblem(), QMessageBox::Ok);
+        prompts()->warning(this, tr("Korvane"), manager::languageListProblem());
         return;
     }
     LanguageDialog dialog(this);
@@ -193,15 +203,14 @@ void MainWindow::on_actionLanguage_triggered()
         return;
     const QString problem = data->switchLanguage(chosen);
     if (!problem.isEmpty()) {
-        QMessageBox::warning(this, tr("Korvane"), problem, QMessageBox::Ok);
+        prompts()->warning(this, tr("Korvane"), problem);
         return;
     }
     if (!data->setLanguage(chosen)) {
-        QMessageBox::warning(this, tr("Korvane"),
+        prompts()->warning(this, tr("Korvane"),
             tr("Korvane could not save the language in %1, so it is shown in this language only until "
                "Korvane is closed.")
-                .arg(QDir::toNativeSeparators(manager::languageChoiceFile())),
-            QMessageBox::Ok);
+                .arg(QDir::toNativeSeparators(manager::languageChoiceFile())));
     }
 }
 
@@ -225,16 +234,14 @@ void MainWindow::titleServiceWindows()
 void MainWindow::Scanner_disconnect()
 {
     m_quitting = true;
-    QMessageBox::critical(this, tr("Korvane"), tr("Scanner disconnect"), QMessageBox::Ok);
+    prompts()->critical(this, tr("Korvane"), tr("Scanner disconnect"));
     QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_quitting && mainForm()->hasPrescan()
-        && QMessageBox::question(
-               this, tr("Korvane"), tr("Are you sure to exit Korvane?"), QMessageBox::Yes | QMessageBox::No)
-            != QMessageBox::Yes) {
+        && !prompts()->question(this, tr("Korvane"), tr("Are you sure to exit Korvane?"))) {
         event->ignore();
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class EditorPrompts;
 class EngineerDialog;
 class MainForm;
 class QCloseEvent;
@@ -37,6 +38,9 @@ public:
     EngineerDialog* engineerDialog() const { return m_engineer; }
     adjustdialog* adjustDialog() const { return m_adjust; }
     static QKeySequence engineerShortcut();
+    // The boxes and file choosers of the window, its form and its firmware dialog; null
+    // for the native ones.
+    void setPrompts(EditorPrompts* prompts);
 
 public slots:
     void on_actionUserManual_triggered();
@@ -60,10 +64,12 @@ private:
     // Where the service windows open: the main window the manager knows, else this.
     QPoint serviceWindowPosition() const;
     void quitWithoutQuestion();
+    EditorPrompts* prompts() const;
     void titleServiceWindows();
 
     // Set once the scanner is gone: the application ends without asking.
     bool m_quitting = false;
     EngineerDialog* m_engineer = nullptr; // children: they die with the window
     adjustdialog* m_adjust = nullptr;
+    EditorPrompts* m_prompts = nullptr;
 };

@@ -10,21 +10,24 @@
 #include "singleapplication.h"
 #include "userfolders.h"
 
+#include <editorprompts.h>
 #include <scannerchoice.h>
 #include <scannerlist.h>
 
 #include <QDir>
-#include <QMessageBox>
 #include <QScreen>
 
-void Startup::run(SingleApplication& app, const QString& scanner)
+#include <memory>
+
+void Startup::run(SingleApplication& app, const QString& scanner, EditorPrompts* given)
 {
+    EditorPrompts& prompts = given ? *given : *EditorPrompts::native();
     const QString unusable = UserFolders::unusableFolder();
     // The language is asked only where the answer can be kept; without a usable folder
     // the start-up stops right after, and the question comes again next time.
     settleLanguage(unusable.isEmpty());
     if (!unusable.isEmpty()) {
-        reportUnusableFolder(unusable);
+        reportUnusableFolder(prompts, unusable);
         manager::release();
         return;
     }
@@ -34,9 +37,9 @@ void Startup::run(SingleApplication& app, const QString& scanner)
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     if (app.isRunning())
-        reportAnotherInstance(app);
+        reportAnotherInstance(prompts, app);
     else
-        runFirstInstance(app, scanner);
+        runFirstInstance(prompts, app, scanner);
     // Also after a second instance: the worker was never started, and destroying the
     // manager here keeps the order manager, then windows, then application.
     manager::release();
@@ -70,22 +73,20 @@ void Startup::installLanguage(int index)
         data->installTranslators();
 }
 
-void Startup::reportUnusableFolder(const QString& folder)
+void Startup::reportUnusableFolder(EditorPrompts& prompts, const QString& folder)
 {
     // Writing the profiles or scans anywhere else would hide them from the user.
-    QMessageBox::critical(nullptr, tr("Korvane"),
+    prompts.critical(nullptr, tr("Korvane"),
         tr("Korvane cannot create or write to the folder %1, where it keeps your profiles and scans. "
            "Check that your Documents folder exists and that you may write to it, then start Korvane again.")
-            .arg(QDir::toNativeSeparators(folder)),
-        QMessageBox::Ok);
+            .arg(QDir::toNativeSeparators(folder)));
 }
 
-void Startup::reportAnotherInstance(SingleApplication& app)
+void Startup::reportAnotherInstance(EditorPrompts& prompts, SingleApplication& app)
 {
     app.sendMessage(QStringLiteral("I am another instance"));
     app.sendMessage(QStringLiteral("I want to send several message like argv if needed"));
-    QMessageBox::critical(nullptr, tr("Korvane"),
-        tr("Another program instance is already running, aborting."), QMessageBox::Ok);
+    prompts.critical(nullptr, tr("Korvane"), tr("Another program instance is already running, aborting."));
 }
 
 QString Startup::scannerToLink(const QString& given)
@@ -104,9 +105,10 @@ QString Startup::scannerToLink(const QString& given)
     return chosen.isEmpty() ? ScannerList::simulator().name : chosen;
 }
 
-void Startup::runFirstInstance(SingleApplication& app, const QString& scanner)
+void Startup::runFirstInstance(EditorPrompts& prompts, SingleApplication& app, const QString& scanner)
 {
     MainWindow window;
+    window.setPrompts(&prompts);
     const QFont font = FormLook::formFont(window.font());
     // The forms place their texts at fixed positions made for this size. Dialogs are
     // windows of their own and would take the desktop's font instead, which may be
@@ -120,7 +122,7 @@ void Startup::runFirstInstance(SingleApplication& app, const QString& scanner)
 
     const QStringList problems = data->startupProblems();
     if (!problems.isEmpty())
-        QMessageBox::warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')), QMessageBox::Ok);
+        prompts.warning(nullptr, tr("Korvane"), problems.join(QLatin1Char('\n')));
 
     const bool linked = ScannerLinking::linkFirst(worker, scannerToLink(scanner), nullptr);
     if (linked) {
@@ -136,7 +138,7 @@ void Startup::runFirstInstance(SingleApplication& app, const QString& scanner)
         app.exec();
     } else {
         worker->setKeepRunning(false);
-        QMessageBox::critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"), QMessageBox::Ok);
+        prompts.critical(nullptr, tr("Korvane"), tr("Connect with Kor scanner fail !"));
     }
     // The manager goes first: it stops and joins the worker, which still has signals
     // connected to the window.

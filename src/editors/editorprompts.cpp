@@ -24,6 +24,27 @@ void EditorPrompts::critical(QWidget* parent, const QString& title, const QStrin
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
 }
 
+void EditorPrompts::warning(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+void EditorPrompts::information(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+bool EditorPrompts::question(QWidget* parent, const QString& title, const QString& text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString EditorPrompts::openFileIn(
+    QWidget* parent, const QString& caption, const QString& start, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, start, filter);
+}
+
 EditorPrompts* EditorPrompts::native()
 {
     static EditorPrompts prompts;

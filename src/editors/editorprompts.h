@@ -4,9 +4,9 @@
 
 class QWidget;
 
-// The file and folder choosers and the error box of the editors. The editors ask
-// through this object, so that a test can answer in place of the user; the base class
-// shows the platform's dialogs.
+// The file and folder choosers and the message boxes of the windows. They ask through
+// this object, so that a test can answer in place of the user; the base class shows
+// the platform's dialogs.
 class EditorPrompts
 {
 public:
@@ -17,8 +17,15 @@ public:
     virtual QString saveFileName(
         QWidget* parent, const QString& caption, const QString& suggested, const QString& filter);
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& filter);
-    // A critical message box with one OK button.
+    // Message boxes with one OK button.
     virtual void critical(QWidget* parent, const QString& title, const QString& text);
+    virtual void warning(QWidget* parent, const QString& title, const QString& text);
+    virtual void information(QWidget* parent, const QString& title, const QString& text);
+    // Yes and No; true for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text);
+    // Opens with start, filtered.
+    virtual QString openFileIn(
+        QWidget* parent, const QString& caption, const QString& start, const QString& filter);
 
     // The shared instance that shows the real dialogs.
     static EditorPrompts* native();

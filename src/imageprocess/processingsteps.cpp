@@ -174,6 +174,22 @@ ProcessingSteps::ProcessingSteps()
 
 ProcessingSteps::~ProcessingSteps() = default;
 
+std::shared_ptr<ProcessingSteps> ProcessingSteps::fork() const
+{
+    auto copy = std::make_shared<ProcessingSteps>();
+    copy->m_crop = m_crop;
+    copy->m_autoColour = m_autoColour;
+    copy->m_autoContrast = m_autoContrast;
+    copy->m_rgbBalance = m_rgbBalance;
+    copy->m_gamma = m_gamma;
+    copy->m_filmCode = m_filmCode;
+    copy->m_filmTerms = m_filmTerms;
+    copy->m_slideMode = m_slideMode;
+    copy->m_progress = m_progress;
+    copy->m_process->modelIndex = m_process->modelIndex;
+    return copy;
+}
+
 void ProcessingSteps::setFilmTermTables(const std::array<const CIP_FilmTermTable*, kFilmTermTables>& tables)
 {
     m_filmTerms = tables;

@@ -27,10 +27,12 @@ class CIP_FilmTermTable;
 // itself. Tables found on an image of one depth are never applied to another: the final
 // scan analyses its reduced copy instead.
 //
-// Threads: one object for the whole process (the manager's). The prescan pipeline and
-// the filter previews run on the user-interface thread, the final-scan pipeline on the
-// scanner worker thread. There is no lock: the modal wait dialogs keep those uses apart
-// in time. setFilmTermTables() is called once, before any pipeline runs.
+// Threads: an object is used by one thread. The manager's runs the prescan pipeline and
+// the filter previews on the user-interface thread; each final scan runs on a fork()
+// of it taken when the scan was requested, which its handler on the scanner worker
+// thread owns, so what the interface does meanwhile never reaches a running scan. The
+// film-term tables are shared read-only; setFilmTermTables() is called once, before
+// any pipeline runs.
 class ProcessingSteps
 {
 public:
@@ -53,6 +55,10 @@ public:
     virtual ~ProcessingSteps();
     ProcessingSteps(const ProcessingSteps&) = delete;
     ProcessingSteps& operator=(const ProcessingSteps&) = delete;
+
+    // A new object with this one's film-term tables, progress callback, tables and
+    // crop, for another thread to own.
+    std::shared_ptr<ProcessingSteps> fork() const;
 
     // Pointers to the process-wide tables; an empty (failed) table is kept as such and
     // its step is skipped.

@@ -56,28 +56,29 @@ QString saveFailureReason(FinalFile::Failure failure, const QString& folder)
 
 } // namespace
 
-void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleFinalScan(const RequestSnapshot& request)
 {
     if (!stillWanted(request))
-        return;
+        return ended(RequestOutcome::Cancelled);
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, notLinkedReason());
         emit scannerScanImage_s(QString());
-        return;
+        return failed(request, notLinkedReason());
     }
-    const ScanProfile& settings = request.settings;
-    const ScanArea& area = request.area;
-    const ImageTransform& transform = request.transform;
-    const ServiceModeState& modes = request.modes;
+    const ScanProfile& settings = request.value.profile;
+    const ScanArea& area = request.value.area;
+    const ImageTransform& transform = request.value.transform;
+    const ServiceModeState& modes = request.value.modes;
     m_scannedOnce = true;
     const int model = modelCode();
     const bool quality = settings.scansAtQuality();
     int outputResolution = ScannerModels::outputDpi(model, quality);
 
-    // Negatives keep the balance the last prescan measured on their film base.
-    if (!FilmTypes::isNegative(settings.filmType())) {
+    // Negatives are exposed with the balance the last prescan measured on their film base.
+    if (FilmTypes::isNegative(settings.filmType())) {
+        m_colourBalance = m_measuredBalance;
+    } else {
         const ExposureTriple triple = settings.exposureTriple(model, modes);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
@@ -96,15 +97,14 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     // The library may report a cancelled scan as complete.
     if (!stillWanted(request)) {
         emit scannerScanImage_s(QString());
-        return;
+        return ended(RequestOutcome::Cancelled);
     }
     if (image.isNull()) {
         const QString reason = m_device->failureReason();
-        reportFailure(request,
+        emit scannerScanImage_s(QString());
+        return failed(request,
             reason.isEmpty() ? tr("The scanner did not deliver the scan. Check the scanner and try again.")
                              : reason);
-        emit scannerScanImage_s(QString());
-        return;
     }
     m_progress->endAcquisition();
     // A device that scanned at another resolution than asked: the file says which.
@@ -128,16 +128,15 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     }
 
     bool finished = true;
-    if (m_processing) {
+    if (ProcessingSteps* processing = request.value.processing.get()) {
         PipelineHooks hooks;
         if (modes.rawMode)
             hooks.dumpStage = [](const STImage& stage, const QString& name) { dumpStage(stage, name); };
         hooks.keepGoing = [this, &request] { return stillWanted(request); };
         hooks.stepTimed = [this](const QString&, qint64) { m_progress->stepDone(); };
-        finished = m_processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
+        finished = processing->runFinalScan(image, profileProcessingOptions(settings, model), hooks);
     } else {
-        qCWarning(lcWorker)
-            << "no processing steps were given to the scanner worker; the scan is saved unprocessed";
+        qCWarning(lcWorker) << "the scan request brought no processing steps; the scan is saved unprocessed";
     }
     if (finished && modes.rawMode)
         dumpStage(image.toQImage(), QStringLiteral("Scan_Final"));
@@ -154,18 +153,18 @@ void ScannerSDK::handleFinalScan(const RequestSnapshot& request)
     if (!stillWanted(request)) {
         FinalFile::discardRawFiles(workFolder);
         emit scannerScanImage_s(QString());
-        return;
+        return ended(RequestOutcome::Cancelled);
     }
     FinalFile::Failure failure = FinalFile::Failure::None;
     const QString written = FinalFile::write(image, prepared, path, workFolder, &failure, metadata);
     if (written.isEmpty()) {
         qCWarning(lcWorker) << "the final scan could not be saved as" << path;
         // A failed preparation is a fault of the work folder, the rest of the output folder.
-        reportFailure(
-            request, saveFailureReason(failure, prepared.ok ? settings.outputFolder() : workFolder));
         emit scannerScanImage_s(QString());
-        return;
+        return failed(
+            request, saveFailureReason(failure, prepared.ok ? settings.outputFolder() : workFolder));
     }
     m_progress->done();
     emit scannerScanImage_s(written);
+    return ended(RequestOutcome::Done);
 }

@@ -20,37 +20,36 @@ std::array<quint16, 3> ScannerSDK::presetBalance(int modelCode, const std::array
 
 void ScannerSDK::applyScanBalance(device::ScanOptionRecord& record, const RequestSnapshot& request)
 {
-    if (request.modes.engineerMode) {
+    if (request.value.modes.engineerMode) {
         const auto gain = [&request](ServiceModes::Channel channel) {
-            return std::uint16_t(request.modes.gainFactor[channel]);
+            return std::uint16_t(request.value.modes.gainFactor[channel]);
         };
         ScanOptionRecords::applyEngineer(
             record, { { gain(ServiceModes::Red), gain(ServiceModes::Green), gain(ServiceModes::Blue) } });
         return;
     }
     const ScanOptionRecords::Multipass multipass
-        = ScanOptionRecords::multipassBalance(m_colourBalance, request.settings.filmType(), modelCode());
+        = ScanOptionRecords::multipassBalance(m_colourBalance, request.value.profile.filmType(), modelCode());
     for (std::size_t c = 0; c < 3; ++c) {
         m_balanceWork.balance[c] = multipass.balance[c];
         m_balanceWork.highlight[c] = multipass.highlights[c];
         m_balanceWork.shadow[c] = multipass.shadows[c];
     }
-    if (request.settings.multipass().enable)
+    if (request.value.profile.multipass().enable)
         ScanOptionRecords::applyMultipass(record, multipass);
 }
 
-void ScannerSDK::handlePrescan(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handlePrescan(const RequestSnapshot& request)
 {
     if (!stillWanted(request))
-        return;
+        return ended(RequestOutcome::Cancelled);
     watchForCancel(request);
     m_progress->begin();
     if (!isLinked()) {
-        reportFailure(request, notLinkedReason());
         emit scannerPreScan_s(STImage());
-        return;
+        return failed(request, notLinkedReason());
     }
-    const ScanProfile& settings = request.settings;
+    const ScanProfile& settings = request.value.profile;
     const int model = modelCode();
     m_colourBalance = presetBalance(model, m_colourBalance);
     m_scannedOnce = true;
@@ -59,7 +58,7 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
     if (FilmTypes::isNegative(settings.filmType())) {
         device::ScanOptionRecord filmBase
             = ScanOptionRecords::filmBaseRecord(filmTypeCode, NVAScanner::lineCallback());
-        if (request.modes.engineerMode)
+        if (request.value.modes.engineerMode)
             dumpOptionRecord(QStringLiteral("PreviewDminCommand"), filmBase);
         // The film base only yields the balance; its image and result do not matter.
         m_device->startScan(&filmBase);
@@ -68,12 +67,13 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
         // prescan must not follow.
         if (!stillWanted(request)) {
             emit scannerPreScan_s(STImage());
-            return;
+            return ended(RequestOutcome::Cancelled);
         }
     } else {
-        const ExposureTriple triple = settings.exposureTriple(model, request.modes);
+        const ExposureTriple triple = settings.exposureTriple(model, request.value.modes);
         m_colourBalance = { { triple.red, triple.green, triple.blue } };
     }
+    m_measuredBalance = m_colourBalance;
 
     device::ScanOptionRecord record
         = ScanOptionRecords::prescanRecord(m_colourBalance, filmTypeCode, NVAScanner::lineCallback());
@@ -85,29 +85,29 @@ void ScannerSDK::handlePrescan(const RequestSnapshot& request)
     // The library may report a cancelled scan as complete.
     if (!stillWanted(request)) {
         emit scannerPreScan_s(STImage());
-        return;
+        return ended(RequestOutcome::Cancelled);
     }
     if (image.isNull()) {
         const QString reason = m_device->failureReason();
-        reportFailure(request,
+        emit scannerPreScan_s(STImage());
+        return failed(request,
             reason.isEmpty() ? tr("The scanner did not deliver the prescan. Check the scanner and try again.")
                              : reason);
-        emit scannerPreScan_s(STImage());
-        return;
     }
     m_progress->endAcquisition();
 
-    if (request.modes.engineerMode) {
+    if (request.value.modes.engineerMode) {
         const QString folder = UserFolders::debugFolder();
         dumpOptionRecord(QStringLiteral("preScan"), record);
         image.saveTiff(folder + QLatin1String("/preScan.tif"));
         ScanProfile(settings).save(folder + QLatin1String("/preScan.kor"));
     }
-    if (request.modes.rawMode) {
+    if (request.value.modes.rawMode) {
         dumpOptionRecord(QStringLiteral("preScan"), record);
         dumpStage(image, QStringLiteral("preScan_432_287"));
         ScanProfile(settings).save(UserFolders::rawImageFolder() + QLatin1String("/preScan.kor"));
     }
     m_progress->done();
     emit scannerPreScan_s(image);
+    return ended(RequestOutcome::Done);
 }

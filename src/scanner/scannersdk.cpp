@@ -4,6 +4,8 @@
 #include "requestsnapshot.h"
 #include "scanprogress.h"
 
+#include <processingsteps.h>
+
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QMutexLocker>
@@ -29,9 +31,13 @@ std::atomic<bool> s_deviceSeen { false };
 ScannerSDK::ScannerSDK(QObject* parent)
     : QThread(parent)
     , m_device(std::make_unique<NVAScanner>())
-    , m_progress(std::make_unique<ScanProgress>([this](int percent) { emit scannerProgress_s(percent); }))
+    , m_progress(std::make_unique<ScanProgress>([this](int percent) {
+        emit scannerProgress_s(percent);
+        emit scannerRequestProgress_s(activeSerial(), percent);
+    }))
 {
     STImage::registerMetaType();
+    qRegisterMetaType<RequestOutcome>();
     m_transform.reset();
     m_device->setRunning(false);
     m_device->setLineObserver(
@@ -75,14 +81,16 @@ void ScannerSDK::setScannerName(const QString& name)
 void ScannerSDK::relink(const QString& name)
 {
     m_scannerName = name;
+    ScanRequest request;
+    request.bytes = name.toUtf8();
     if (isRunning() && keepRunning()) {
-        queueRequest(RequestRelink, name.toUtf8());
+        queueRequest(RequestRelink, request);
         return;
     }
     // A failed link ends the loop on its own; join it before starting again.
     wait();
     setScanRunning(true);
-    queueRequest(RequestRelink, name.toUtf8());
+    queueRequest(RequestRelink, request);
     setKeepRunning(true);
     start(QThread::InheritPriority);
 }
@@ -90,7 +98,7 @@ void ScannerSDK::relink(const QString& name)
 void ScannerSDK::startLink()
 {
     setScanRunning(true);
-    queueRequest(RequestLink);
+    queueRequest(RequestLink, ScanRequest());
     setKeepRunning(true);
     start(QThread::InheritPriority);
 }
@@ -129,29 +137,54 @@ bool ScannerSDK::scanRunning() const
     return m_running;
 }
 
-bool ScannerSDK::requestPrescan()
+// settings, the area and the transform keep showing what was last asked for.
+quint64 ScannerSDK::requestPrescan(const ScanRequest& request)
 {
     if (!isLinked())
-        return false;
+        return 0;
+    settings = request.profile;
     setScanRunning(true);
-    queueRequest(RequestPrescan);
-    return true;
+    return queueRequest(RequestPrescan, request);
+}
+
+quint64 ScannerSDK::requestScan(const ScanRequest& request)
+{
+    if (!isLinked())
+        return 0;
+    settings = request.profile;
+    m_scanArea = request.area;
+    setTransform(request.transform);
+    setScanRunning(true);
+    return queueRequest(RequestScan, request);
+}
+
+bool ScannerSDK::requestPrescan()
+{
+    return requestPrescan(currentRequest(false)) != 0;
 }
 
 bool ScannerSDK::requestScan()
 {
-    if (!isLinked())
-        return false;
-    setScanRunning(true);
-    queueRequest(RequestScan);
-    return true;
+    return requestScan(currentRequest(true)) != 0;
+}
+
+ScanRequest ScannerSDK::currentRequest(bool withProcessing) const
+{
+    ScanRequest request;
+    request.profile = settings;
+    request.area = m_scanArea;
+    request.transform = m_transform;
+    request.modes = ServiceModes::instance().state();
+    if (withProcessing && m_processing)
+        request.processing = m_processing->fork();
+    return request;
 }
 
 bool ScannerSDK::requestScanParameter()
 {
     if (!isLinked())
         return false;
-    queueRequest(RequestGetScanParameter);
+    queueRequest(RequestGetScanParameter, currentRequest(false));
     return true;
 }
 
@@ -164,7 +197,9 @@ bool ScannerSDK::requestSetScanParameter(const QByteArray& record)
         qCWarning(lcWorker) << "scan parameter record of" << record.size() << "bytes refused";
         return false;
     }
-    queueRequest(RequestSetScanParameter, record.left(static_cast<int>(device::kScanParameterSize)));
+    ScanRequest request;
+    request.bytes = record.left(static_cast<int>(device::kScanParameterSize));
+    queueRequest(RequestSetScanParameter, request);
     return true;
 }
 
@@ -174,9 +209,11 @@ void ScannerSDK::setTransform(const ImageTransform& transform)
     m_transform.setScale(1.0);
 }
 
-void ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
+quint64 ScannerSDK::requestFirmwareUpdate(const QByteArray& bytes)
 {
-    queueRequest(RequestFirmware, bytes);
+    ScanRequest request;
+    request.bytes = bytes;
+    return queueRequest(RequestFirmware, request);
 }
 
 bool ScannerSDK::requestServiceRecord()
@@ -204,21 +241,18 @@ void ScannerSDK::idlePause(int milliseconds)
     m_requestWaiting = false;
 }
 
-void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
+quint64 ScannerSDK::queueRequest(int code, ScanRequest value)
 {
     RequestSnapshot request;
     {
         QMutexLocker lock(&m_runningLock);
         request.serial = ++m_lastSerial;
     }
+    const quint64 serial = request.serial;
     request.code = code;
-    request.bytes = bytes;
-    // Copies of the interface's own fields: this runs on the thread that writes them.
-    request.settings = settings;
-    request.area = m_scanArea;
-    request.transform = m_transform;
-    request.modes = ServiceModes::instance().state();
-
+    // The final scan is only turned, mirrored and flipped.
+    value.transform.setScale(1.0);
+    request.value = std::move(value);
     {
         QMutexLocker lock(&m_requestLock);
         m_pending.push_back(std::move(request));
@@ -227,6 +261,7 @@ void ScannerSDK::queueRequest(int code, const QByteArray& bytes)
     QMutexLocker lock(&m_loopLock);
     m_requestWaiting = true;
     m_loopWake.wakeAll();
+    return serial;
 }
 
 bool ScannerSDK::takeRequest(RequestSnapshot& request)
@@ -264,6 +299,12 @@ int ScannerSDK::request() const
     return m_handling;
 }
 
+quint64 ScannerSDK::activeSerial() const
+{
+    QMutexLocker lock(&m_runningLock);
+    return m_activeSerial;
+}
+
 bool ScannerSDK::stillWanted(const RequestSnapshot& request) const
 {
     return stillWanted(request.serial);
@@ -280,12 +321,20 @@ void ScannerSDK::watchForCancel(const RequestSnapshot& request)
     m_device->setScanWanted([this, serial = request.serial] { return stillWanted(serial); });
 }
 
-void ScannerSDK::reportFailure(const RequestSnapshot& request, const QString& reason)
+RequestOutcome ScannerSDK::failed(const RequestSnapshot& request, const QString& reason) const
 {
     if (!stillWanted(request))
-        return;
+        return ended(RequestOutcome::Cancelled);
     qCWarning(lcWorker) << "request" << request.code << "failed:" << reason;
-    emit scannerRequestFailed_s(request.code, reason);
+    return ended(RequestOutcome::Failed, reason);
+}
+
+RequestOutcome ScannerSDK::ended(RequestOutcome::Result result, const QString& message)
+{
+    RequestOutcome outcome;
+    outcome.result = result;
+    outcome.message = message;
+    return outcome;
 }
 
 QString ScannerSDK::notLinkedReason()
@@ -302,32 +351,36 @@ void ScannerSDK::run()
         if (!takeRequest(request)) {
             handlePoll();
         } else {
+            RequestOutcome outcome = ended(RequestOutcome::Failed);
             switch (request.code) {
             case RequestPrescan:
-                handlePrescan(request);
+                outcome = handlePrescan(request);
                 break;
             case RequestScan:
-                handleFinalScan(request);
+                outcome = handleFinalScan(request);
                 break;
             case RequestLink:
-                handleLink();
+                outcome = handleLink();
                 break;
             case RequestRelink:
-                handleRelink(request);
+                outcome = handleRelink(request);
                 break;
             case RequestFirmware:
-                handleFirmware(request);
+                outcome = handleFirmware(request);
                 break;
             case RequestGetScanParameter:
-                handleGetScanParameter(request);
+                outcome = handleGetScanParameter(request);
                 break;
             case RequestSetScanParameter:
-                handleSetScanParameter(request);
+                outcome = handleSetScanParameter(request);
                 break;
             default:
                 break;
             }
-            // The snapshot's image-sized members are not kept until the next request.
+            outcome.serial = request.serial;
+            outcome.kind = request.code;
+            emit scannerRequestEnded_s(outcome);
+            // The request's processing object and bytes are not kept until the next one.
             request = RequestSnapshot();
             finishRequest();
         }
@@ -337,7 +390,7 @@ void ScannerSDK::run()
     qCDebug(lcWorker) << "scanner loop ended";
 }
 
-void ScannerSDK::handleLink()
+RequestOutcome ScannerSDK::handleLink()
 {
     const bool linked = m_device->link() != 0;
     if (!linked) {
@@ -345,24 +398,25 @@ void ScannerSDK::handleLink()
         const QString reason = m_device->failureReason();
         if (keepRunning())
             pause(kLinkFailurePauseMs);
-        if (!reason.isEmpty())
-            emit scannerRequestFailed_s(RequestLink, reason);
         emit scannerLinkFailure_s();
         setKeepRunning(false);
+        m_linked.store(false);
+        return ended(RequestOutcome::Failed, reason);
     }
-    m_linked.store(linked);
+    m_linked.store(true);
+    return ended(RequestOutcome::Done);
 }
 
-void ScannerSDK::handleRelink(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleRelink(const RequestSnapshot& request)
 {
     m_linked.store(false);
     m_device->unlink();
-    m_device->setScannerName(QString::fromUtf8(request.bytes));
+    m_device->setScannerName(QString::fromUtf8(request.value.bytes));
     // The new scanner is announced by the first poll that finds it, as at start-up,
     // and its absence before that is no disconnect.
     s_deviceSeen.store(false);
     m_scannedOnce = false;
-    handleLink();
+    return handleLink();
 }
 
 void ScannerSDK::handlePoll()
@@ -399,67 +453,67 @@ void ScannerSDK::handlePoll()
     }
 }
 
-void ScannerSDK::handleFirmware(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleFirmware(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         emit scannerFWUpdateFailure_s();
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
-    if (request.bytes.size() > NVAScanner::firmwareBlockSize()) {
+    const QByteArray& bytes = request.value.bytes;
+    if (bytes.size() > NVAScanner::firmwareBlockSize()) {
         // Refused before anything reached the device, which stays linked as it was.
         qCWarning(lcWorker) << "firmware larger than the device's block refused";
         emit scannerFWUpdateFailure_s();
-        return;
+        return ended(RequestOutcome::Failed);
     }
-    if (m_device->updateFirmware(request.bytes) != 0) {
+    if (m_device->updateFirmware(bytes) != 0) {
         if (keepRunning())
             pause(m_firmwareSettleMs);
         emit scannerFWUpdateSucess_s();
-    } else {
-        qCWarning(lcWorker) << "the device refused the firmware";
-        // A device that does not take firmware at all stays linked as it was.
-        const QString reason = m_device->failureReason();
-        if (reason.isEmpty())
-            m_linked.store(false);
-        else
-            emit scannerRequestFailed_s(request.code, reason);
-        emit scannerFWUpdateFailure_s();
+        return ended(RequestOutcome::Done);
     }
+    qCWarning(lcWorker) << "the device refused the firmware";
+    // A device that does not take firmware at all says so and stays linked as it was.
+    const QString reason = m_device->failureReason();
+    if (reason.isEmpty())
+        m_linked.store(false);
+    emit scannerFWUpdateFailure_s();
+    return ended(RequestOutcome::Failed, reason);
 }
 
-void ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleGetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
     if (!m_scannedOnce) {
         runParameterScan(request);
         m_scannedOnce = true;
     }
     QByteArray record;
-    if (m_device->getScanParameter(record) != 0)
+    if (m_device->getScanParameter(record) != 0) {
         emit scannerGetScanParameter_s(record);
-    else
-        reportDeviceRefusal(request, "reading the scan parameters failed");
+        return ended(RequestOutcome::Done);
+    }
+    return deviceRefusal("reading the scan parameters failed");
 }
 
-void ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
+RequestOutcome ScannerSDK::handleSetScanParameter(const RequestSnapshot& request)
 {
     if (!isLinked()) {
         setKeepRunning(false);
-        return;
+        return ended(RequestOutcome::Failed, notLinkedReason());
     }
-    if (m_device->setScanParameter(request.bytes) != 0)
+    if (m_device->setScanParameter(request.value.bytes) != 0) {
         emit scannerSetScanParameter_s();
-    else
-        reportDeviceRefusal(request, "writing the scan parameters failed");
+        return ended(RequestOutcome::Done);
+    }
+    return deviceRefusal("writing the scan parameters failed");
 }
 
-void ScannerSDK::reportDeviceRefusal(const RequestSnapshot& request, const char* what)
+RequestOutcome ScannerSDK::deviceRefusal(const char* what) const
 {
     qCWarning(lcWorker) << what;
-    const QString reason = m_device->failureReason();
-    if (!reason.isEmpty())
-        emit scannerRequestFailed_s(request.code, reason);
+    return ended(RequestOutcome::Failed, m_device->failureReason());
 }

@@ -2,6 +2,7 @@
 
 #include "imagetransform.h"
 #include "nvascanner.h"
+#include "scanrequest.h"
 
 #include <scannermodels.h>
 #include <scanprofile.h>
@@ -35,14 +36,14 @@ struct ScanOptionRecord;
 //    the scan area (setScanArea) and the transform (setTransform), and calls the
 //    request operations, startLink(), setKeepRunning() and setScanRunning(). Those
 //    fields belong to that thread alone: the worker never reads them.
-//  - Each request operation takes a snapshot of everything its handler needs (the
-//    profile in settings, the scan area, the transform, the firmware bytes or the
-//    parameter record, the engineer and RAW flags and the engineer factors) at the
-//    moment of the call and queues it under m_requestLock. The worker takes the
-//    snapshots in order and its handler works on its own snapshot only, so what
-//    the interface writes afterwards, or a request made while another one is still
-//    being handled (one just cancelled, say), never changes a running scan: the new
-//    request waits its turn with its own values.
+//  - Each request is one ScanRequest value (scanrequest.h) with everything its handler
+//    needs, the final scan's own processing object included, queued under
+//    m_requestLock with a serial. The worker takes them in order and its handler works
+//    on its own value only, so what the interface does afterwards, or a request made
+//    while another one is still being handled (one just cancelled, say), never
+//    changes a running scan: the new request waits its turn with its own values.
+//  - Every request ends in one scannerRequestEnded_s, after its own result signals,
+//    carrying its serial: the interface ties a wait to the request it made.
 //  - The worker thread runs run() and every handler; every device call happens there,
 //    the about dialog's service command included. The device colour balance, the
 //    balance work values, scanned-once and the progress meter are the worker's
@@ -80,13 +81,7 @@ public:
         RequestRelink = 7,
     };
 
-    // Left, top, width and height in inches on the scanner's coordinates.
-    struct ScanArea {
-        double left = 0.0;
-        double top = 0.0;
-        double width = 0.0;
-        double height = 0.0;
-    };
+    using ScanArea = ::ScanArea;
 
     explicit ScannerSDK(QObject* parent = nullptr);
     ~ScannerSDK() override;
@@ -110,11 +105,15 @@ public:
     void setScanRunning(bool running);
     bool scanRunning() const;
 
+    // The request's serial, 0 when refused (not linked): no outcome comes for it.
+    quint64 requestPrescan(const ScanRequest& request);
+    quint64 requestScan(const ScanRequest& request);
+    // The same with settings, the scan area, the transform and a fork of processing().
     bool requestPrescan();
     bool requestScan();
     bool requestScanParameter();
     bool requestSetScanParameter(const QByteArray& record);
-    void requestFirmwareUpdate(const QByteArray& bytes);
+    quint64 requestFirmwareUpdate(const QByteArray& bytes);
     // The service command (47) with a zero parameter record. It is sent by the worker
     // thread before its next request, so it never meets another device call, and it
     // leaves a pending request in place. False when not linked.
@@ -134,8 +133,8 @@ public:
     // it at another library folder before startLink().
     NVAScanner& device() { return *m_device; }
 
-    // The processing-step object the final scan runs its pipeline with (the manager's;
-    // not owned). Set before the worker starts; without one a scan is saved unprocessed.
+    // The processing-step object the argumentless requestScan() forks for its request
+    // (the manager's; not owned; read on the user-interface thread only).
     void setProcessing(ProcessingSteps* steps) { m_processing = steps; }
     ProcessingSteps* processing() const { return m_processing; }
 
@@ -162,13 +161,12 @@ signals:
     void scannerFWUpdateSucess_s();
     // A firmware update was requested while not linked, or the device refused it.
     void scannerFWUpdateFailure_s();
-    // A prescan or final scan that failed for another reason than the user's cancel,
-    // sent before the empty result, a link the device refused (before the link
-    // failure) or a service request the device does not take; reason is a sentence
-    // for the user.
-    void scannerRequestFailed_s(int request, QString reason);
+    // How a request ended, once per request, after its result signals.
+    void scannerRequestEnded_s(RequestOutcome outcome);
     // Progress of the running prescan or final scan in percent, at most ten times a second.
     void scannerProgress_s(int percent);
+    // The same with the serial of the request it belongs to.
+    void scannerRequestProgress_s(quint64 serial, int percent);
 
 protected:
     void run() override;
@@ -181,8 +179,10 @@ private:
     void pause(int milliseconds);
     // The pause between polls when idle; a new request ends it at once.
     void idlePause(int milliseconds);
-    // Snapshots the interface's values for a request and queues it.
-    void queueRequest(int code, const QByteArray& bytes = QByteArray());
+    // Queues a request; its serial.
+    quint64 queueRequest(int code, ScanRequest value);
+    // The argumentless requests' value: settings, area, transform and a processing fork.
+    ScanRequest currentRequest(bool withProcessing) const;
     // The next queued request, taken out of the queue; false when there is none.
     bool takeRequest(RequestSnapshot& request);
     // Back to the poll once a handler has returned.
@@ -190,25 +190,28 @@ private:
     // Whether a prescan or scan may go on: running, and not cancelled since it was
     // requested.
     bool stillWanted(const RequestSnapshot& request) const;
+    quint64 activeSerial() const;
     bool stillWanted(quint64 serial) const;
     // Ties the device's scans to a prescan or scan request until finishRequest().
     void watchForCancel(const RequestSnapshot& request);
-    // The failure signal of a prescan or scan, unless it was cancelled.
-    void reportFailure(const RequestSnapshot& request, const QString& reason);
+    // A failure, or the cancel when the request was cancelled meanwhile.
+    RequestOutcome failed(const RequestSnapshot& request, const QString& reason) const;
+    static RequestOutcome ended(RequestOutcome::Result result, const QString& message = QString());
     static QString notLinkedReason();
-    // A service request the device refused: its reason, when the device gives one.
-    void reportDeviceRefusal(const RequestSnapshot& request, const char* what);
+    // A service request the device refused, with its reason when the device gives one.
+    RequestOutcome deviceRefusal(const char* what) const;
 
-    void handleLink();
-    void handleRelink(const RequestSnapshot& request);
+    // The handlers give the result and message; run() adds the serial and kind.
+    RequestOutcome handleLink();
+    RequestOutcome handleRelink(const RequestSnapshot& request);
     void handlePoll();
-    void handleFirmware(const RequestSnapshot& request);
-    void handleGetScanParameter(const RequestSnapshot& request);
-    void handleSetScanParameter(const RequestSnapshot& request);
+    RequestOutcome handleFirmware(const RequestSnapshot& request);
+    RequestOutcome handleGetScanParameter(const RequestSnapshot& request);
+    RequestOutcome handleSetScanParameter(const RequestSnapshot& request);
 
     // Prescan and final scan (prescanacquisition.cpp, finalscanacquisition.cpp).
-    void handlePrescan(const RequestSnapshot& request);
-    void handleFinalScan(const RequestSnapshot& request);
+    RequestOutcome handlePrescan(const RequestSnapshot& request);
+    RequestOutcome handleFinalScan(const RequestSnapshot& request);
     // The device colour balance preset of a model code; other codes keep current.
     static std::array<quint16, 3> presetBalance(int modelCode, const std::array<quint16, 3>& current);
     // Engineer gains and lightness, or the multipass balance.
@@ -226,6 +229,10 @@ private:
     std::unique_ptr<NVAScanner> m_device;
     // The device colour balance sent in the scan option record.
     std::array<quint16, 3> m_colourBalance = ScannerModels::kDefaultBalance;
+    // The balance the last prescan measured (a negative's film base, else its
+    // exposure), which a negative's final scan is exposed with: a positive's scan in
+    // between must not change it.
+    std::array<quint16, 3> m_measuredBalance = ScannerModels::kDefaultBalance;
 
     bool m_running = false;
     quint64 m_lastSerial = 0; // of the last request made
@@ -250,6 +257,6 @@ private:
     bool m_scannedOnce = false;
     std::unique_ptr<ScanProgress> m_progress;
     std::atomic<bool> m_serviceRecordWanted { false };
-    ProcessingSteps* m_processing = nullptr;
+    ProcessingSteps* m_processing = nullptr; // user-interface thread only
     int m_firmwareSettleMs = 8000;
 };

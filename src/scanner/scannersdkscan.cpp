@@ -15,7 +15,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcWorker)
 void ScannerSDK::runParameterScan(const RequestSnapshot& request)
 {
     device::ScanOptionRecord record = ScanOptionRecords::prescanRecord(
-        m_colourBalance, request.settings.filmTypeCode(), NVAScanner::lineCallback());
+        m_colourBalance, request.value.profile.filmTypeCode(), NVAScanner::lineCallback());
     // Only the device's settled state matters here, not the image or the result.
     m_device->startScan(&record);
 }

@@ -5,10 +5,10 @@
 #include "firmwareimage.h"
 #include "ui_fwupdatedialog.h"
 
+#include <editorprompts.h>
 #include <scannersdk.h>
 
 #include <QFile>
-#include <QFileDialog>
 #include <QTimer>
 
 FWUpdateDialog::FWUpdateDialog(ScannerSDK* worker, const QString& scannerVersion, QWidget* parent)
@@ -41,6 +41,15 @@ QString FWUpdateDialog::message() const
     return m_ui->label_showMessage->text();
 }
 
+void FWUpdateDialog::reject()
+{
+    // Escape and every close end in here; an update cut off would leave its outcome
+    // unheard: a refused update unlinks the scanner, a written one needs a restart.
+    if (m_updating)
+        return;
+    QDialog::reject();
+}
+
 void FWUpdateDialog::on_pushButton_cancel_clicked()
 {
     close();
@@ -48,8 +57,9 @@ void FWUpdateDialog::on_pushButton_cancel_clicked()
 
 void FWUpdateDialog::on_pushButton_browse_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, tr("Select firmware file "), QStringLiteral("."), tr("bin File(*.bin)"));
+    EditorPrompts* prompts = m_prompts ? m_prompts : EditorPrompts::native();
+    const QString path
+        = prompts->openFileIn(this, tr("Select firmware file "), QStringLiteral("."), tr("bin File(*.bin)"));
     if (!path.isEmpty())
         loadFile(path);
 }
@@ -116,6 +126,7 @@ void FWUpdateDialog::scannerFWUpdateSucess()
     // Only the answer to this dialog's own request ends it.
     if (!m_updating)
         return;
+    m_updating = false;
     m_timer->stop();
     accept();
 }
@@ -124,6 +135,7 @@ void FWUpdateDialog::scannerFWUpdateFailure()
 {
     if (!m_updating)
         return;
+    m_updating = false;
     m_timer->stop();
     m_failed = true;
     reject();

@@ -7,9 +7,10 @@
 #include "prescanprocessing.h"
 #include "previewgeometry.h"
 #include "scannerview.h"
+#include "scanningstate.h"
 #include "ui_mainform.h"
 
-#include <devicerecord.h>
+#include <editorprompts.h>
 #include <manager.h>
 #include <profileediting.h>
 #include <scannersdk.h>
@@ -20,27 +21,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTimer>
 #include <QToolTip>
 
-MainForm::MainForm(QWidget* parent)
+MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::MainForm>())
+    , m_prompts(prompts)
 {
     m_ui->setupUi(this);
     STImage::registerMetaType();
 
     manager* data = manager::instance();
+    m_state = new ScanningState(*data, this);
+    connect(m_state, &ScanningState::imageChanged, this, &MainForm::showPreview);
+    connect(m_state, &ScanningState::transformChanged, this, &MainForm::transformChanged);
+    connect(m_state, &ScanningState::lastFileChanged, this, &MainForm::showSavedFile);
+    connect(m_state, &ScanningState::modeChanged, this, &MainForm::updateInformationPanel);
+
     m_worker = data->scanner();
     connect(m_worker, &ScannerSDK::scanKey_s, this, &MainForm::scanerScanKey);
     connect(m_worker, &ScannerSDK::scannerInquiry_s, this, &MainForm::scanerInquiry);
     connect(m_worker, &ScannerSDK::scannerScanImage_s, this, &MainForm::scannerScanSuccess);
     connect(m_worker, &ScannerSDK::scannerPreScan_s, this, &MainForm::scannerPreScan);
-    connect(m_worker, &ScannerSDK::scannerRequestFailed_s, this, &MainForm::scannerRequestFailed);
-
-    viewTransform.reset();
-    deviceInfoRecord = QByteArray(DeviceRecord::infoSize(), '\0');
+    connect(m_worker, &ScannerSDK::scannerRequestEnded_s, this, &MainForm::scannerRequestEnded);
 
     // One group, its ids the mode numbers, so keyboard users move between all ten
     // modes with the arrow keys.
@@ -57,7 +61,7 @@ MainForm::MainForm(QWidget* parent)
         if (!checked)
             return;
         QTimer::singleShot(0, this, [this, mode] {
-            if (modeIndex != mode && m_modes->checkedId() == mode)
+            if (m_state->mode() != mode && m_modes->checkedId() == mode)
                 selectMode(mode);
         });
     });
@@ -79,7 +83,6 @@ MainForm::MainForm(QWidget* parent)
     }
 
     setUIdefaultValue();
-    modeIndex = 0;
     m_ui->groupBox_TimeLapse->hide();
     // The two cut texts follow their labels' widths, known only once laid out.
     m_ui->label_Directory->installEventFilter(this);
@@ -92,7 +95,42 @@ MainForm::~MainForm() = default;
 
 bool MainForm::hasPrescan() const
 {
-    return rawPrescan.width() != 0 && rawPrescan.height() != 0;
+    return m_state->hasPrescan();
+}
+
+int MainForm::mode() const
+{
+    return m_state->mode();
+}
+
+const STImage& MainForm::prescanImage() const
+{
+    return m_state->rawPrescan();
+}
+
+const STImage& MainForm::processedImage() const
+{
+    return m_state->workingImage();
+}
+
+QString MainForm::savedFile() const
+{
+    return m_state->lastFile();
+}
+
+QByteArray MainForm::deviceInformation() const
+{
+    return m_state->deviceRecord();
+}
+
+const PreviewTransform& MainForm::transformState() const
+{
+    return m_state->transform();
+}
+
+EditorPrompts* MainForm::prompts() const
+{
+    return m_prompts ? m_prompts : EditorPrompts::native();
 }
 
 void MainForm::setUIdefaultValue()
@@ -105,88 +143,90 @@ void MainForm::setUIdefaultValue()
 
 void MainForm::on_preScan_clicked()
 {
-    m_worker->settings = manager::instance()->profile(modeIndex);
-    if (!m_worker->requestPrescan()) {
+    const quint64 serial = m_worker->requestPrescan(m_state->prescanRequest().request);
+    if (serial == 0) {
         // No result will come for a refused request, so there is nothing to wait for.
-        QMessageBox::critical(nullptr, tr("Korvane"), tr("PreScan failure"), QMessageBox::Ok);
+        prompts()->critical(nullptr, tr("Korvane"), tr("PreScan failure"));
         return;
     }
-    waitForResult(tr("Prescan"), tr("Prescaning. Please wait"), true);
+    waitForResult(serial, ScannerSDK::RequestPrescan, tr("Prescan"), tr("Prescaning. Please wait"));
 }
 
 void MainForm::on_Scan_clicked()
 {
-    manager* data = manager::instance();
-    ScanProfile profile = data->profile(modeIndex);
-    if (profile.multipass().enable && !m_ui->scannerView->hasImage()) {
-        warn(tr("Please Prescan before using Multipass Xposure function."));
+    const ScanRequests::Built built
+        = m_state->scanRequest(m_ui->scannerView->cropRect(), m_ui->horizontalSlider_brightness->value());
+    if (built.refused()) {
+        warn(built.refusal);
         return;
     }
-    const QRectF crop = m_ui->scannerView->cropRect();
-    const QRectF area = PreviewGeometry::scanArea(crop,
-        QSize(int(rawPrescan.width()), int(rawPrescan.height())), viewTransform.zoomFactor,
-        viewTransform.rotationAngle, viewTransform.mirrorHorizontal, viewTransform.mirrorVertical);
-
-    profile.setBrightness(m_ui->horizontalSlider_brightness->value());
-    m_worker->settings = profile;
-    m_worker->setTransform(viewTransform.imageTransform(crop));
-    m_worker->setScanArea({ area.left(), area.top(), area.width(), area.height() });
-    if (!m_worker->requestScan()) {
-        QMessageBox::critical(nullptr, tr("Korvane"), tr("Scan failure"), QMessageBox::Ok);
+    const quint64 serial = m_worker->requestScan(built.request);
+    if (serial == 0) {
+        prompts()->critical(nullptr, tr("Korvane"), tr("Scan failure"));
         return;
     }
-    waitForResult(tr("Scan"), tr("Scaning. Please wait"), false);
+    waitForResult(serial, ScannerSDK::RequestScan, tr("Scan"), tr("Scaning. Please wait"));
 }
 
-void MainForm::waitForResult(const QString& title, const QString& text, bool prescan)
+void MainForm::waitForResult(quint64 serial, int kind, const QString& title, const QString& text)
 {
     auto* dialog = new NotifyDialog(this);
     dialog->setWindowTitle(title);
     dialog->setMessage(text);
     // Show the request's own text at once rather than the dialog's start-up text.
     dialog->timeArrival();
-    if (prescan)
-        connect(m_worker, &ScannerSDK::scannerPreScan_s, dialog, &NotifyDialog::linkSuccess);
-    else
-        connect(m_worker, &ScannerSDK::scannerScanImage_s, dialog, &NotifyDialog::linkSuccess);
-    connect(m_worker, &ScannerSDK::scannerProgress_s, dialog, &NotifyDialog::setProgress);
+    connect(
+        m_worker, &ScannerSDK::scannerRequestProgress_s, dialog, [dialog, serial](quint64 of, int percent) {
+            if (of == serial)
+                dialog->setProgress(percent);
+        });
     m_waitDialog = dialog;
-    if (dialog->exec() != QDialog::Accepted)
+    m_waitSerial = serial;
+    emit waitStarted(dialog);
+    const bool cancelled = dialog->exec() != QDialog::Accepted;
+    m_waitSerial = 0;
+    if (cancelled) {
         m_worker->setScanRunning(false);
+        // Told now, while it is plainly this request's: its outcome may come after
+        // the user has started the next one.
+        addWarning(cancelText(kind));
+    }
     dialog->close();
     delete dialog;
     // The keyboard goes back to the window, also where no window manager hands it on.
     if (!QApplication::activeWindow())
         window()->activateWindow();
     if (!m_pendingWarning.isEmpty()) {
-        QString text;
-        text.swap(m_pendingWarning);
-        warn(text);
+        QString message;
+        message.swap(m_pendingWarning);
+        warn(message);
     }
 }
 
-// An empty result ends the wait; its message comes once the dialog has gone, so
-// the two are never on screen together.
-void MainForm::tellEmptyResult(const QString& text)
+// Shown when the open wait dialog has gone, after any message already waiting.
+void MainForm::addWarning(const QString& text)
 {
-    if (m_waitDialog) {
-        m_pendingWarning = text;
-        m_waitDialog->linkSuccess();
-        return;
-    }
-    warn(text);
+    if (!m_pendingWarning.isEmpty())
+        m_pendingWarning += QLatin1String("\n\n");
+    m_pendingWarning += text;
+}
+
+QString MainForm::cancelText(int kind)
+{
+    return kind == ScannerSDK::RequestPrescan ? tr("Cancel this action of prescan by user.")
+                                              : tr("Cancel this action of scan by user.");
 }
 
 void MainForm::warn(const QString& text)
 {
-    QMessageBox::warning(this, tr("Korvane"), text, QMessageBox::Ok);
+    prompts()->warning(this, tr("Korvane"), text);
 }
 
 void MainForm::on_pushButton_Preference_clicked()
 {
     manager* data = manager::instance();
     const ProfileEditing::Outcome outcome
-        = ProfileEditing::editPreferences(*data, modeIndex, ProfileEditing::applicationContext(*data));
+        = ProfileEditing::editPreferences(*data, mode(), ProfileEditing::applicationContext(*data));
     if (outcome.accepted)
         updateInformationPanel();
 }
@@ -221,23 +261,22 @@ void MainForm::editCustomSlot(int slot)
     manager* data = manager::instance();
     // Developed as the current mode's prescan was taken; the editor offers it, off at first.
     const QImage prescan = hasPrescan()
-        ? ProfileEditing::uncorrectedPrescan(*data, rawPrescan, data->profile(modeIndex))
+        ? ProfileEditing::uncorrectedPrescan(*data, prescanImage(), data->profile(mode()))
         : QImage();
     const ProfileEditing::Outcome outcome
         = ProfileEditing::editCustomSlot(*data, slot, prescan, ProfileEditing::applicationContext(*data));
     if (!outcome.accepted)
         return;
     updateCustomCaptions();
-    if (modeIndex == slot) {
+    if (mode() == slot) {
         updateInformationPanel();
-        reprocessPrescan();
-        showPreview();
+        m_state->reprocess();
     }
 }
 
 void MainForm::on_toolButton_OpenFileLocation_clicked()
 {
-    const QString folder = manager::instance()->profile(modeIndex).outputFolder();
+    const QString folder = manager::instance()->profile(mode()).outputFolder();
     // The folder of a mode that has not scanned yet may not exist; it is where the
     // scans will go, so it is made rather than refused.
     QDir().mkpath(folder);
@@ -297,12 +336,9 @@ void MainForm::on_radioButton__Custom5_clicked()
 
 void MainForm::selectMode(int mode)
 {
-    modeIndex = mode;
     if (QAbstractButton* button = m_modes->button(mode))
         button->setChecked(true);
-    updateInformationPanel();
-    reprocessPrescan();
-    showPreview();
+    m_state->setMode(mode);
 }
 
 void MainForm::on_checkBox_archScale_clicked()
@@ -314,7 +350,7 @@ void MainForm::on_horizontalSlider_brightness_valueChanged(int value)
 {
     QSlider* slider = m_ui->horizontalSlider_brightness;
     slider->setToolTip(QString::number(value));
-    if (workingImage.width() != 0 && workingImage.height() != 0)
+    if (!processedImage().isNull())
         showPreview();
     if (slider->rect().contains(slider->mapFromGlobal(QCursor::pos())))
         QToolTip::showText(QCursor::pos(), QString::number(value), slider);
@@ -323,53 +359,37 @@ void MainForm::on_horizontalSlider_brightness_valueChanged(int value)
 
 void MainForm::on_button_zoomIn_clicked()
 {
-    if (workingImage.isNull() || !viewTransform.zoomIn())
-        return;
-    transformChanged();
+    m_state->zoomIn();
 }
 
 void MainForm::on_button_zoomOut_clicked()
 {
-    if (workingImage.isNull() || !viewTransform.zoomOut())
-        return;
-    transformChanged();
+    m_state->zoomOut();
 }
 
 void MainForm::on_button_rotateLeft90_clicked()
 {
-    if (workingImage.isNull())
-        return;
-    viewTransform.rotateLeft();
-    transformChanged();
+    m_state->rotateLeft();
 }
 
 void MainForm::on_button_rotateRight90_clicked()
 {
-    if (workingImage.isNull())
-        return;
-    viewTransform.rotateRight();
-    transformChanged();
+    m_state->rotateRight();
 }
 
 void MainForm::on_button_flipHorizontal_clicked()
 {
-    if (workingImage.isNull())
-        return;
-    viewTransform.flipHorizontal();
-    transformChanged();
+    m_state->flipHorizontal();
 }
 
 void MainForm::on_button_flipVertical_clicked()
 {
-    if (workingImage.isNull())
-        return;
-    viewTransform.flipVertical();
-    transformChanged();
+    m_state->flipVertical();
 }
 
 void MainForm::transformChanged()
 {
-    m_ui->scannerView->setRulerScale(viewTransform.rulerScale());
+    m_ui->scannerView->setRulerScale(transformState().rulerScale());
     showPreview();
 }
 
@@ -380,64 +400,82 @@ void MainForm::on_button_clearObject_clicked()
     m_ui->checkBox_archScale->setChecked(false);
 }
 
-void MainForm::scannerRequestFailed(int request, QString reason)
-{
-    if (request == ScannerSDK::RequestPrescan)
-        m_prescanFailure = reason;
-    else if (request == ScannerSDK::RequestScan)
-        m_scanFailure = reason;
-    else if (request != ScannerSDK::RequestLink)
-        warn(reason); // a service request the scanner does not take
-}
-
+// The results only say what came; the outcome that follows says of which request.
 void MainForm::scannerPreScan(STImage image)
 {
-    QString failure;
-    failure.swap(m_prescanFailure);
-    if (image.width() == 0 || image.height() == 0) {
-        tellEmptyResult(failure.isEmpty() ? tr("Cancel this action of prescan by user.") : failure);
-        return;
-    }
-    rawPrescan = image;
-    viewTransform.reset();
-    updateInformationPanel();
-    reprocessPrescan();
-    showPreview();
-    manager* data = manager::instance();
-    if (data->isRawMode()) {
-        const STImage shown = PrescanProcessing::withBrightness(
-            workingImage, m_ui->horizontalSlider_brightness->value(), *data->processing());
-        data->dumpStage(shown.toQImage(), QStringLiteral("preScan_final"));
-    }
-    m_ui->scannerView->setRulerScale(viewTransform.rulerScale());
+    m_prescanResult = image;
 }
 
 void MainForm::scannerScanSuccess(QString filepath)
 {
-    QString failure;
-    failure.swap(m_scanFailure);
-    if (filepath.isEmpty()) {
-        tellEmptyResult(failure.isEmpty() ? tr("Cancel this action of scan by user.") : failure);
-        return;
-    }
-    lastScanFile = filepath;
-    showSavedFile();
+    m_scanResult = filepath;
 }
 
-void MainForm::showSavedFile()
+void MainForm::scannerRequestEnded(RequestOutcome outcome)
+{
+    if (outcome.kind != ScannerSDK::RequestPrescan && outcome.kind != ScannerSDK::RequestScan) {
+        // A service request the scanner does not take says why; a link failure is the
+        // start-up's and the scanner choice's to tell.
+        if (outcome.result == RequestOutcome::Failed && outcome.kind != ScannerSDK::RequestLink
+            && outcome.kind != ScannerSDK::RequestRelink && !outcome.message.isEmpty())
+            warn(outcome.message);
+        return;
+    }
+    STImage image;
+    std::swap(image, m_prescanResult);
+    QString path;
+    path.swap(m_scanResult);
+    // A request finished before the user's cancel reached it still delivered: its
+    // prescan or file is real.
+    if (outcome.result == RequestOutcome::Done) {
+        if (outcome.kind == ScannerSDK::RequestPrescan && !image.isNull()) {
+            prescanArrived(image);
+        } else if (outcome.kind == ScannerSDK::RequestScan && !path.isEmpty()) {
+            m_state->setLastFile(path);
+        }
+    }
+    if (m_waitSerial != 0 && outcome.serial == m_waitSerial) {
+        if (outcome.result != RequestOutcome::Done)
+            addWarning(outcome.message.isEmpty() ? cancelText(outcome.kind) : outcome.message);
+        if (m_waitDialog)
+            m_waitDialog->linkSuccess();
+        return;
+    }
+    // The cancel of a request no dialog waits for was told when the user cancelled.
+    if (outcome.result == RequestOutcome::Failed && !outcome.message.isEmpty()) {
+        if (isWaiting())
+            addWarning(outcome.message);
+        else
+            warn(outcome.message);
+    }
+}
+
+void MainForm::prescanArrived(const STImage& image)
+{
+    m_state->setPrescan(image);
+    updateInformationPanel();
+    manager* data = manager::instance();
+    if (data->isRawMode()) {
+        const STImage shown = PrescanProcessing::withBrightness(
+            processedImage(), m_ui->horizontalSlider_brightness->value(), *data->processing());
+        data->dumpStage(shown.toQImage(), QStringLiteral("preScan_final"));
+    }
+}
+
+void MainForm::showSavedFile(const QString& filepath)
 {
     // From the file's header: a large scan would take long and much memory to decode.
-    const QSize size = imageFileSize(lastScanFile);
+    const QSize size = imageFileSize(filepath);
     m_ui->label_Width->setText(tr("Width: %1 pixels").arg(size.width()));
     m_ui->label_Height->setText(tr("Height: %1 pixels").arg(size.height()));
-    m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(lastScanFile).size()));
+    m_ui->label_Size->setText(InformationPanel::sizeText(QFileInfo(filepath).size()));
     // A scanner that could not scan at the profile's resolution scanned at another one,
     // which the file states.
-    const int dpi = imageFileResolution(lastScanFile);
+    const int dpi = imageFileResolution(filepath);
     if (dpi > 0)
         m_ui->label_Resolution->setText(tr("Image Resolution: %1 dpi").arg(dpi));
     m_ui->toolButton_OpenFileLocation->setToolTip(
-        tr("Last saved: %1").arg(QDir::toNativeSeparators(lastScanFile)));
+        tr("Last saved: %1").arg(QDir::toNativeSeparators(filepath)));
 }
 
 void MainForm::scanerScanKey()
@@ -451,22 +489,13 @@ void MainForm::scanerScanKey()
 
 void MainForm::scanerInquiry(QByteArray dataArray)
 {
-    // A short record is not a device record: keep the one we have.
-    if (dataArray.size() < DeviceRecord::infoSize())
-        return;
-    deviceInfoRecord = DeviceRecord::fittedInfo(dataArray);
-    manager::instance()->setScannerInfo(deviceInfoRecord);
-}
-
-int MainForm::modelCode() const
-{
-    return DeviceRecord::modelCode(deviceInfoRecord);
+    m_state->setDeviceRecord(dataArray);
 }
 
 void MainForm::updateInformationPanel()
 {
     updatePanelTexts();
-    const InformationPanel panel(manager::instance()->profile(modeIndex));
+    const InformationPanel panel(manager::instance()->profile(mode()));
     QSlider* slider = m_ui->horizontalSlider_brightness;
     slider->setValue(panel.brightness());
     slider->setToolTip(QString::number(panel.brightness()));
@@ -474,7 +503,7 @@ void MainForm::updateInformationPanel()
 
 void MainForm::updatePanelTexts()
 {
-    const InformationPanel panel(manager::instance()->profile(modeIndex));
+    const InformationPanel panel(manager::instance()->profile(mode()));
     m_ui->label_Resolution->setText(panel.resolutionText());
     m_ui->label_colorDepth->setText(panel.colourDepthText());
     m_ui->label_FileFormat->setText(panel.fileFormatText());
@@ -483,10 +512,10 @@ void MainForm::updatePanelTexts()
 
 void MainForm::updateElidedTexts()
 {
-    const InformationPanel panel(manager::instance()->profile(modeIndex));
+    const InformationPanel panel(manager::instance()->profile(mode()));
     QLabel* directory = m_ui->label_Directory;
     directory->setText(panel.directoryText(directory->fontMetrics(), directory->width() / 2));
-    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(modeIndex).outputFolder()));
+    directory->setToolTip(QDir::toNativeSeparators(manager::instance()->profile(mode()).outputFolder()));
     QLabel* suggested = m_ui->label_suggested;
     suggested->setText(panel.suggestedText(suggested->fontMetrics(), suggested->width()));
 }
@@ -518,8 +547,8 @@ void MainForm::retranslate()
     m_ui->retranslateUi(this);
     const int brightness = m_ui->horizontalSlider_brightness->value();
     setUIdefaultValue();
-    if (!lastScanFile.isEmpty())
-        showSavedFile();
+    if (!savedFile().isEmpty())
+        showSavedFile(savedFile());
     m_ui->label_Brightness->setText(tr("Brightness : %1").arg(brightness));
     updatePanelTexts();
     updateCustomCaptions();
@@ -545,26 +574,8 @@ void MainForm::updateCustomCaptions()
     }
 }
 
-void MainForm::reprocessPrescan()
-{
-    if (rawPrescan.isNull())
-        return;
-    manager* data = manager::instance();
-    PipelineHooks hooks;
-    if (data->isRawMode())
-        hooks.dumpStage = [data](const STImage& stage, const QString& name) { data->dumpStage(stage, name); };
-    workingImage = PrescanProcessing::reprocess(
-        rawPrescan, data->profile(modeIndex), modelCode(), *data->processing(), hooks);
-}
-
 void MainForm::showPreview()
 {
-    if (workingImage.width() == 0 || workingImage.height() == 0) {
-        m_ui->scannerView->setImage(QImage());
-        return;
-    }
-    const STImage shown = PrescanProcessing::withBrightness(
-        workingImage, m_ui->horizontalSlider_brightness->value(), *manager::instance()->processing());
-    m_ui->scannerView->setImage(PreviewGeometry::previewImage(shown, viewTransform.zoomFactor,
-        viewTransform.rotationAngle, viewTransform.mirrorHorizontal, viewTransform.mirrorVertical));
+    m_ui->scannerView->setImage(ScanningState::render(processedImage(),
+        m_ui->horizontalSlider_brightness->value(), transformState(), *manager::instance()->processing()));
 }

@@ -2,6 +2,7 @@
 
 #include "previewtransform.h"
 
+#include <scanrequest.h>
 #include <stimage.h>
 
 #include <QByteArray>
@@ -13,21 +14,23 @@
 
 class NotifyDialog;
 class QButtonGroup;
+class EditorPrompts;
 class ScannerSDK;
 class ScanProfile;
+class ScanningState;
 namespace Ui
 {
 class MainForm;
 }
 
 // The main scanning form: the ten scanning modes, the information panel, the preview
-// with its tools, prescan and scan. It holds no scanner logic: requests go to the
-// manager's worker and the form waits for its signals behind a modal wait dialog.
-// The panel texts, the preview transform and the processing of the prescan live in
-// plain classes (informationpanel.h, previewtransform.h, prescanprocessing.h).
+// with its tools, prescan and scan. It binds widgets to its ScanningState, which holds
+// what it scans with and builds the requests; the worker's answers are tied to the
+// request the form made by their serial, so the late result of an earlier request
+// never ends, fills or explains the wait dialog of a later one. Messages go through
+// the prompts object, so tests answer in place of the user.
 //
-// Threads: main thread. The worker's signals arrive queued; the prescan pipeline runs
-// here, while the worker is idle (the wait dialog keeps prescan and scan apart).
+// Threads: main thread. The worker's signals arrive queued.
 class MainForm : public QWidget
 {
     Q_OBJECT
@@ -36,20 +39,23 @@ public:
     // The profile slot of each mode, 0 to 9.
     static constexpr int kModeCount = 10;
 
-    explicit MainForm(QWidget* parent = nullptr);
+    // prompts: null for the native dialogs.
+    explicit MainForm(QWidget* parent = nullptr, EditorPrompts* prompts = nullptr);
     ~MainForm() override;
 
     // Whether there is a prescan the user would lose by closing.
     bool hasPrescan() const;
 
-    int mode() const { return modeIndex; }
-    const STImage& prescanImage() const { return rawPrescan; }
-    const STImage& processedImage() const { return workingImage; }
-    QString savedFile() const { return lastScanFile; }
-    QByteArray deviceInformation() const { return deviceInfoRecord; }
-    const PreviewTransform& transformState() const { return viewTransform; }
+    ScanningState& state() const { return *m_state; }
+    int mode() const;
+    const STImage& prescanImage() const;
+    const STImage& processedImage() const;
+    QString savedFile() const;
+    QByteArray deviceInformation() const;
+    const PreviewTransform& transformState() const;
     // True while a prescan or scan wait dialog is open.
     bool isWaiting() const { return !m_waitDialog.isNull(); }
+    void setPrompts(EditorPrompts* prompts) { m_prompts = prompts; }
 
 public slots:
     void setUIdefaultValue();
@@ -85,9 +91,12 @@ public slots:
     void scanerScanKey();
     void scanerInquiry(QByteArray dataArray);
     void on_button_clearObject_clicked();
-    // The reason of a failed prescan (request 0) or scan (request 1), told when its
-    // empty result follows.
-    void scannerRequestFailed(int request, QString reason);
+    // How a prescan or scan ended; its result came just before.
+    void scannerRequestEnded(RequestOutcome outcome);
+
+signals:
+    // A wait dialog is about to run for a prescan or scan.
+    void waitStarted(NotifyDialog* dialog);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,36 +109,34 @@ private:
     void updateInformationPanel();
     // The panel's texts of the current mode, without touching the brightness slider.
     void updatePanelTexts();
-    void showSavedFile();
     // After a language change: the form's texts and every text the form made itself.
     void retranslate();
     // The directory and suggested texts, cut to the labels' present widths.
     void updateElidedTexts();
     void updateCustomCaptions();
-    void reprocessPrescan();
-    // workingImage with the slider's brightness, through the view transform.
+    // The working image with the slider's brightness, through the view transform.
     void showPreview();
     void transformChanged();
-    int modelCode() const;
-    // Runs the wait dialog of a request until its result or the user's cancel.
-    void waitForResult(const QString& title, const QString& text, bool prescan);
-    void tellEmptyResult(const QString& text);
+    void showSavedFile(const QString& path);
+    void prescanArrived(const STImage& image);
+    // Runs the wait dialog of request serial until its outcome or the user's cancel.
+    void waitForResult(quint64 serial, int kind, const QString& title, const QString& text);
+    static QString cancelText(int kind);
+    void addWarning(const QString& text);
     void warn(const QString& text);
+    EditorPrompts* prompts() const;
 
     std::unique_ptr<Ui::MainForm> m_ui;
+    ScanningState* m_state = nullptr;
     ScannerSDK* m_worker = nullptr;
+    EditorPrompts* m_prompts = nullptr;
     QButtonGroup* m_modes = nullptr;
     QPointer<NotifyDialog> m_waitDialog;
-
-    int modeIndex = 0;
-    STImage rawPrescan;
-    STImage workingImage;
-    QString lastScanFile;
-    QByteArray deviceInfoRecord;
-    PreviewTransform viewTransform;
-    // Reasons from scannerRequestFailed, kept for the empty result that follows.
-    QString m_prescanFailure;
-    QString m_scanFailure;
-    // The message of an empty result that ended a wait, shown once the dialog is gone.
+    // The request the open wait dialog belongs to; 0 when none.
+    quint64 m_waitSerial = 0;
+    // The last results, kept until the outcome of their request says what they are.
+    STImage m_prescanResult;
+    QString m_scanResult;
+    // The message that ended a wait, shown once the dialog is gone.
     QString m_pendingWarning;
 };

@@ -130,7 +130,12 @@ private slots:
         QTemporaryDir folder;
         const QString scan = folder.filePath(QStringLiteral("Film0001.jpg"));
         QVERIFY(QImage(64, 48, QImage::Format_RGB888).save(scan));
-        emit manager::instance()->scanner()->scannerScanImage_s(scan);
+        ScannerSDK* worker = manager::instance()->scanner();
+        emit worker->scannerScanImage_s(scan);
+        RequestOutcome outcome;
+        outcome.serial = 1000000;
+        outcome.kind = ScannerSDK::RequestScan;
+        emit worker->scannerRequestEnded_s(outcome);
         QApplication::processEvents();
         form->findChild<QSlider*>(QStringLiteral("horizontalSlider_brightness"))->setValue(37);
         m_window->openAdjust();

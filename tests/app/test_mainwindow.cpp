@@ -3,6 +3,7 @@
 #include "mainform.h"
 #include "mainwindow.h"
 
+#include <editorprompts.h>
 #include <manager.h>
 #include <scannersdk.h>
 #include <stimage.h>
@@ -18,31 +19,35 @@
 namespace
 {
 
-// Answers each message box with the given button and notes its title and text.
-class BoxAnswerer : public QObject
+// Answers the window's boxes in place of the user, questions with the given button,
+// and notes each box's title and text.
+class BoxAnswerer : public EditorPrompts
 {
 public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer)
-        : m_answer(answer)
+    BoxAnswerer(MainWindow& window, QMessageBox::StandardButton answer)
+        : m_window(window)
+        , m_answer(answer)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes << box->windowTitle() + QLatin1Char('|') + box->text();
-                QAbstractButton* button = box->button(m_answer);
-                if (button)
-                    button->click();
-                else
-                    box->accept();
-            }
-        });
-        m_timer.start(5);
+        window.setPrompts(this);
+    }
+    ~BoxAnswerer() override { m_window.setPrompts(nullptr); }
+
+    void critical(QWidget*, const QString& title, const QString& text) override { note(title, text); }
+    void warning(QWidget*, const QString& title, const QString& text) override { note(title, text); }
+    void information(QWidget*, const QString& title, const QString& text) override { note(title, text); }
+    bool question(QWidget*, const QString& title, const QString& text) override
+    {
+        note(title, text);
+        return m_answer == QMessageBox::Yes;
     }
 
     QStringList boxes;
 
 private:
+    void note(const QString& title, const QString& text) { boxes << title + QLatin1Char('|') + text; }
+
+    MainWindow& m_window;
     QMessageBox::StandardButton m_answer;
-    QTimer m_timer;
 };
 
 // A prescan as the worker would deliver it.
@@ -52,7 +57,12 @@ void givePrescan(MainWindow& window)
     for (std::uint32_t y = 0; y < image.height(); ++y)
         for (std::uint32_t x = 0; x < image.width(); ++x)
             image.setRed(x, y, 1000 * x);
-    emit manager::instance()->scanner()->scannerPreScan_s(image);
+    ScannerSDK* worker = manager::instance()->scanner();
+    emit worker->scannerPreScan_s(image);
+    RequestOutcome outcome;
+    outcome.serial = 1000000;
+    outcome.kind = ScannerSDK::RequestPrescan;
+    emit worker->scannerRequestEnded_s(outcome);
     QVERIFY(window.mainForm()->hasPrescan());
 }
 
@@ -94,7 +104,7 @@ private slots:
     {
         MainWindow window;
         window.show();
-        BoxAnswerer answerer(QMessageBox::No);
+        BoxAnswerer answerer(window, QMessageBox::No);
         QVERIFY(window.close());
         QVERIFY(!window.isVisible());
         QVERIFY(answerer.boxes.isEmpty());
@@ -120,7 +130,7 @@ private slots:
         MainWindow window;
         window.show();
         givePrescan(window);
-        BoxAnswerer answerer { QMessageBox::StandardButton(answer) };
+        BoxAnswerer answerer(window, QMessageBox::StandardButton(answer));
         if (fromMenu)
             window.findChild<QAction*>(QStringLiteral("actionExit"))->trigger();
         else
@@ -134,7 +144,7 @@ private slots:
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         MainWindow window;
-        BoxAnswerer answerer(QMessageBox::Ok);
+        BoxAnswerer answerer(window, QMessageBox::Ok);
         const QString path = MainWindow::manualPath();
         QVERIFY(path.endsWith(QStringLiteral("/manual/manual_English 002.pdf")));
         const bool shipped = QFile::exists(path);
@@ -162,7 +172,7 @@ private slots:
         MainWindow window;
         window.show();
         givePrescan(window);
-        BoxAnswerer answerer(QMessageBox::No);
+        BoxAnswerer answerer(window, QMessageBox::No);
         QEventLoop loop;
         QTimer::singleShot(0, &window, &MainWindow::Scanner_disconnect);
         QTimer::singleShot(10000, &loop, [&loop] { loop.exit(1); });

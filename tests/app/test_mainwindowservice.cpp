@@ -4,6 +4,7 @@
 
 #include <aboutdialog.h>
 #include <adjustdialog.h>
+#include <editorprompts.h>
 #include <engineerdialog.h>
 #include <fwupdatedialog.h>
 #include <manager.h>
@@ -49,25 +50,27 @@ private:
     QTimer m_timer;
 };
 
-// Notes and accepts every message box that comes up.
-class BoxCatcher : public QObject
+// Notes every box the window shows, in place of the user.
+class BoxCatcher : public EditorPrompts
 {
 public:
-    BoxCatcher()
+    explicit BoxCatcher(MainWindow& window)
+        : m_window(window)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes << box->windowTitle() + QLatin1Char('|') + box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(5);
+        window.setPrompts(this);
     }
+    ~BoxCatcher() override { m_window.setPrompts(nullptr); }
+
+    void critical(QWidget*, const QString& title, const QString& text) override { note(title, text); }
+    void warning(QWidget*, const QString& title, const QString& text) override { note(title, text); }
+    void information(QWidget*, const QString& title, const QString& text) override { note(title, text); }
 
     QStringList boxes;
 
 private:
-    QTimer m_timer;
+    void note(const QString& title, const QString& text) { boxes << title + QLatin1Char('|') + text; }
+
+    MainWindow& m_window;
 };
 
 } // namespace
@@ -186,7 +189,7 @@ private slots:
             else
                 dialog->reject();
         });
-        BoxCatcher boxes;
+        BoxCatcher boxes(window);
         window.findChild<QAction*>(QStringLiteral("actionFirmwareUpdate"))->trigger();
         QVERIFY(driver.done);
         QCOMPARE(pixelSize, 12);
@@ -227,7 +230,7 @@ private slots:
             else
                 dialog->reject();
         });
-        BoxCatcher boxes;
+        BoxCatcher boxes(window);
         window.findChild<QAction*>(QStringLiteral("actionFirmwareUpdate"))->trigger();
         QVERIFY(driver.done);
         QCOMPARE(boxes.boxes.size(), 1);
@@ -245,7 +248,7 @@ private slots:
             QTest::mouseClick(
                 dialog->findChild<QPushButton*>(QStringLiteral("pushButton_cancel")), Qt::LeftButton);
         });
-        BoxCatcher boxes;
+        BoxCatcher boxes(window);
         window.findChild<QAction*>(QStringLiteral("actionFirmwareUpdate"))->trigger();
         QVERIFY(driver.done);
         QCOMPARE(boxes.boxes, QStringList());

@@ -2,11 +2,11 @@
 // instance itself (its application object owns a block under a key of its own) and
 // starts copies of itself in helper modes for the other sides.
 #include "languagedialog.h"
+#include "sayingprompts.h"
 #include "singleapplication.h"
 #include "startup.h"
 
 #include <QDateTime>
-#include <QMessageBox>
 #include <QProcess>
 #include <QSharedMemory>
 #include <QTimer>
@@ -42,16 +42,16 @@ int runSecondInstance(int argc, char** argv, const QString& key)
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            say(QStringLiteral("box:%1|%2|%3").arg(box->windowTitle(), box->text()).arg(now()));
-            box->accept();
-        } else if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
+        if (auto* languages = qobject_cast<LanguageDialog*>(modal)) {
             say(QStringLiteral("language"));
             languages->accept();
         }
     });
     watcher.start(10);
-    Startup::run(app);
+    SayingPrompts boxes([](const QString& title, const QString& text) {
+        say(QStringLiteral("box:%1|%2|%3").arg(title, text).arg(now()));
+    });
+    Startup::run(app, QString(), &boxes);
     say(QStringLiteral("done"));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "mainform.h"
 #include "mainwindow.h"
 #include "notifydialog.h"
+#include "sayingprompts.h"
 #include "scannerdialog.h"
 #include "singleapplication.h"
 #include "startup.h"
@@ -94,7 +95,10 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer,
         }
     });
     watcher.start(10);
-    Startup::run(app, scanner);
+    SayingPrompts boxes([](const QString& title, QString text) {
+        say(QStringLiteral("box:%1|%2").arg(title, text.replace(QLatin1Char('\n'), QLatin1Char('#'))));
+    });
+    Startup::run(app, scanner, &boxes);
     say(QStringLiteral("done"));
     return 0;
 }

@@ -73,6 +73,7 @@ private slots:
     void failedCropSkipsCorrections();
     void missingFilmTermIsSkipped();
     void filterPreviewMakesFinalScanAnalyse();
+    void aForkKeepsItsOwnState();
     void otherDepthIsAnalysedAgain();
     void modelIndexFollowsModelCode_data();
     void modelIndexFollowsModelCode();
@@ -324,6 +325,51 @@ void TestProcessingSteps::filterPreviewMakesFinalScanAnalyse()
     STImage second = filmFrame(1293, 861, 16);
     QVERIFY(steps.runFinalScan(second, options, again.hooks(false)));
     QVERIFY(!again.timed.contains(QStringLiteral("Scan_Analysis")));
+}
+
+// A fork starts with the tables, crop, film terms and progress of its parent; from
+// then on neither sees what the other does.
+void TestProcessingSteps::aForkKeepsItsOwnState()
+{
+    ProcessingSteps steps;
+    steps.setFilmTermTables(m_terms.pointers());
+    QStringList progress;
+    steps.setProgress([&progress](const QString& step) { progress << step; });
+    ProcessingOptions options = filmOptions(0, true, true);
+    options.contrast = true;
+    STImage prescan = filmFrame(431, 287, 16);
+    steps.runPrescan(prescan, options);
+    QVERIFY(steps.gammaTables().valid);
+    const ProcessingSteps::ToneTables gamma = steps.gammaTables();
+    const std::array<int, 4> crop = steps.crop();
+
+    const std::shared_ptr<ProcessingSteps> fork = steps.fork();
+    QVERIFY(fork.get() != &steps);
+    QVERIFY(fork->gammaTables().valid);
+    QVERIFY(fork->gammaTables().red == gamma.red);
+    QCOMPARE(fork->crop(), crop);
+
+    // The parent's filter preview clears its own tables only.
+    steps.runFilmPreview(filmFrame(300, 200, 8).toQImage(), options);
+    QVERIFY(!steps.gammaTables().valid);
+    QVERIFY(fork->gammaTables().valid);
+    QCOMPARE(fork->crop(), crop);
+
+    progress.clear();
+    STImage scan = filmFrame(1293, 861, 16);
+    Recorder recorder;
+    QVERIFY(fork->runFinalScan(scan, options, recorder.hooks(false)));
+    QVERIFY(!recorder.timed.isEmpty());
+    QVERIFY(!recorder.timed.contains(QStringLiteral("Scan_Analysis")));
+    // The fork reports through the parent's progress, and its film terms ran.
+    QCOMPARE(progress, recorder.timed);
+    QVERIFY(recorder.timed.join(QLatin1Char(' ')).contains(QStringLiteral("Scan_positiveFilm")));
+
+    fork->clearTables();
+    STImage again = filmFrame(431, 287, 16);
+    steps.runPrescan(again, options);
+    QVERIFY(steps.gammaTables().valid);
+    QVERIFY(!fork->gammaTables().valid);
 }
 
 // Tables found on a 16-bit prescan do not fit an 8-bit image.

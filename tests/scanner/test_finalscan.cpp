@@ -12,12 +12,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "managerlink.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <jpeglib.h>
 #include <tiffio.h>
@@ -87,6 +89,25 @@ FileFacts jpegFacts(const QString& path)
     return facts;
 }
 
+// The device colour balance of a RAW-mode option record dump, red, green, blue.
+QList<int> dumpedBalance(const QString& dump)
+{
+    QFile file(UserFolders::rawImageFolder() + QLatin1Char('/') + dump);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QList<int> balance { -1, -1, -1 };
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        for (int c = 0; c < 3; ++c) {
+            const QString key = QStringLiteral("pOptionScan.ScanInfoArray[0].wColorBalance")
+                + QLatin1Char("RGB"[c]) + QStringLiteral(" = ");
+            if (line.startsWith(key))
+                balance[c] = line.mid(key.size()).toInt();
+        }
+    }
+    return balance;
+}
+
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -106,6 +127,8 @@ private slots:
     void fileByProfile_data();
     void fileByProfile();
     void tablesCarryOverFromPrescan();
+    void scanKeepsTheTablesItWasAskedWith();
+    void negativeKeepsTheMeasuredBalance();
     void cancelBeforeSavingSavesNothing_data();
     void cancelBeforeSavingSavesNothing();
     void unwritableFolderReportsEmptyPath();
@@ -114,6 +137,7 @@ private slots:
 private:
     void link(int model);
     QString scan(const ScanProfile& profile, double width, double height);
+    STImage prescan(const ScanProfile& profile);
     ScanProfile profileFor(int slot, int resolution, int depth, int format) const;
 
     QTemporaryDir m_state;
@@ -196,6 +220,16 @@ QString TestFinalScan::scan(const ScanProfile& profile, double width, double hei
     if (!sdk->requestScan() || !done.wait(kWaitMs))
         return QStringLiteral("<no result>");
     return done.at(0).at(0).toString();
+}
+
+STImage TestFinalScan::prescan(const ScanProfile& profile)
+{
+    ScannerSDK* sdk = manager::instance()->scanner();
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
+    sdk->settings = profile;
+    if (!sdk->requestPrescan() || !prescanned.wait(kWaitMs))
+        return STImage();
+    return prescanned.at(0).at(0).value<STImage>();
 }
 
 void TestFinalScan::fileByProfile_data()
@@ -293,6 +327,67 @@ void TestFinalScan::tablesCarryOverFromPrescan()
     m_steps.clear();
     QVERIFY(!scan(profile, 0.2, 0.15).isEmpty());
     QCOMPARE(m_steps.value(0), QStringLiteral("Scan_Analysis"));
+}
+
+// A scan owns the tables it was asked with: a filter preview that clears the
+// interface's tables while the scan's handler runs does not reach it.
+void TestFinalScan::scanKeepsTheTablesItWasAskedWith()
+{
+    link(82);
+    ProcessingSteps* steps = manager::instance()->processing();
+    const ScanProfile profile = profileFor(4, 1, 0, 0);
+    STImage preview = prescan(profile);
+    QVERIFY(!preview.isNull());
+    steps->runPrescan(preview, profileProcessingOptions(profile, 82));
+    QVERIFY(steps->gammaTables().valid);
+    steps->setProgress([this](const QString& step) { m_steps << step; });
+
+    ScannerSDK* sdk = manager::instance()->scanner();
+    // The handler is held at its first progress, on the worker thread, until the
+    // tables are cleared.
+    QSemaphore cleared;
+    std::atomic<bool> held { false };
+    const QMetaObject::Connection hold = connect(
+        sdk, &ScannerSDK::scannerProgress_s, this,
+        [&cleared, &held](int) {
+            if (!held.exchange(true))
+                cleared.acquire();
+        },
+        Qt::DirectConnection);
+    QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
+    sdk->settings = profile;
+    sdk->setScanArea({ 0.2, 0.1, 0.2, 0.15 });
+    QVERIFY(sdk->requestScan());
+    steps->runFilmPreview(STImage::zeroed(200, 150, 8, 3).toQImage(), profileProcessingOptions(profile, 82));
+    QVERIFY(!steps->gammaTables().valid);
+    cleared.release();
+    QVERIFY(done.wait(kWaitMs));
+    disconnect(hold);
+    QVERIFY(held.load());
+    QVERIFY(!done.at(0).at(0).toString().isEmpty());
+    QVERIFY2(!m_steps.isEmpty() && !m_steps.contains(QStringLiteral("Scan_Analysis")),
+        qPrintable(m_steps.join(", ")));
+}
+
+// A negative scanned after a positive, without a prescan between, is exposed with the
+// balance the negative's prescan measured, not with the positive's exposure.
+void TestFinalScan::negativeKeepsTheMeasuredBalance()
+{
+    link(82);
+    ServiceModes::instance().setRawMode(true);
+    const ScanProfile negative = profileFor(4, 1, 0, 0);
+    QVERIFY(!prescan(negative).isNull());
+    const QList<int> measured = dumpedBalance(QStringLiteral("preScan_option.txt"));
+    QVERIFY(!measured.contains(-1) && !measured.isEmpty());
+
+    QVERIFY(!scan(negative, 0.1, 0.08).isEmpty());
+    QCOMPARE(dumpedBalance(QStringLiteral("Scan_option.txt")), measured);
+    QVERIFY(!scan(profileFor(3, 1, 0, 0), 0.1, 0.08).isEmpty());
+    const QList<int> positive = dumpedBalance(QStringLiteral("Scan_option.txt"));
+    // Otherwise the last scan could not tell the two apart.
+    QVERIFY2(positive != measured, "the positive's exposure equals the measured balance");
+    QVERIFY(!scan(negative, 0.1, 0.08).isEmpty());
+    QCOMPARE(dumpedBalance(QStringLiteral("Scan_option.txt")), measured);
 }
 
 void TestFinalScan::cancelBeforeSavingSavesNothing_data()

@@ -89,8 +89,8 @@ private slots:
 
     void laterWritesNeverReachARunningScan_data();
     void laterWritesNeverReachARunningScan();
-    void failuresAreReportedOnceBeforeTheResult_data();
-    void failuresAreReportedOnceBeforeTheResult();
+    void failuresEndInOneOutcomeAfterTheResult_data();
+    void failuresEndInOneOutcomeAfterTheResult();
     void progressFollowsTheLines_data();
     void progressFollowsTheLines();
 
@@ -200,7 +200,7 @@ void TestScanRequests::laterWritesNeverReachARunningScan()
     QCOMPARE(results.count(), 2);
 }
 
-void TestScanRequests::failuresAreReportedOnceBeforeTheResult_data()
+void TestScanRequests::failuresEndInOneOutcomeAfterTheResult_data()
 {
     QTest::addColumn<int>("request");
     QTest::addColumn<QString>("setup");
@@ -220,7 +220,7 @@ void TestScanRequests::failuresAreReportedOnceBeforeTheResult_data()
     QTest::newRow("cancelled prescan") << 0 << "cancel" << QString();
 }
 
-void TestScanRequests::failuresAreReportedOnceBeforeTheResult()
+void TestScanRequests::failuresEndInOneOutcomeAfterTheResult()
 {
     QFETCH(int, request);
     QFETCH(QString, setup);
@@ -257,10 +257,15 @@ void TestScanRequests::failuresAreReportedOnceBeforeTheResult()
     QSignalSpy scanned(&events, &WorkerSignals::scanImage);
     QSignalSpy prescanned(&events, &WorkerSignals::preScan);
     QSignalSpy progress(&events, &WorkerSignals::progress);
+    QList<RequestOutcome> outcomes;
+    connect(&events, &WorkerSignals::ended, this, [&outcomes](const RequestOutcome& o) { outcomes << o; });
     link(sdk, events);
-    sdk.settings = profileIn(folder, 1);
-    sdk.setScanArea({ 0.2, 0.1, 0.1, 0.08 });
-    QVERIFY(request == 0 ? sdk.requestPrescan() : sdk.requestScan());
+    outcomes.clear();
+    ScanRequest value;
+    value.profile = profileIn(folder, 1);
+    value.area = { 0.2, 0.1, 0.1, 0.08 };
+    const quint64 serial = request == 0 ? sdk.requestPrescan(value) : sdk.requestScan(value);
+    QVERIFY(serial != 0);
     if (setup == QLatin1String("cancel")) {
         QVERIFY(progress.wait(kWaitMs));
         QTest::ignoreMessage(QtDebugMsg, "Running false");
@@ -275,15 +280,20 @@ void TestScanRequests::failuresAreReportedOnceBeforeTheResult()
     else
         QCOMPARE(scanned.at(0).at(0).toString(), QString());
     const QString resultName = request == 0 ? QStringLiteral("preScan") : QStringLiteral("scanImage");
+    // One outcome, of this request, after its result.
+    QTRY_COMPARE(outcomes.size(), 1);
+    QCOMPARE(outcomes.at(0).serial, serial);
+    QCOMPARE(outcomes.at(0).kind, request);
     if (cause.isEmpty()) {
+        QCOMPARE(int(outcomes.at(0).result), int(RequestOutcome::Cancelled));
         QCOMPARE(failed.count(), 0);
         QCOMPARE(events.order, (QStringList { "inquiry", "ready", resultName }));
         return;
     }
+    QCOMPARE(int(outcomes.at(0).result), int(RequestOutcome::Failed));
     QCOMPARE(failed.count(), 1);
-    QCOMPARE(events.order, (QStringList { "inquiry", "ready", "requestFailed", resultName }));
-    QCOMPARE(failed.at(0).at(0).toInt(), request);
-    const QString reason = failed.at(0).at(1).toString();
+    QCOMPARE(events.order, (QStringList { "inquiry", "ready", resultName, "requestFailed" }));
+    const QString reason = outcomes.at(0).message;
     QVERIFY2(reason.contains(cause), qPrintable(reason));
     if (setup != QLatin1String("fail"))
         QVERIFY2(reason.contains(QStringLiteral(" ") + folder + QStringLiteral(":")), qPrintable(reason));

@@ -196,6 +196,40 @@ private slots:
         QVERIFY(relink(m_state.path()));
     }
 
+    void noCloseWhileUpdating_data()
+    {
+        QTest::addColumn<QString>("attempt");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("window close") << "close";
+        QTest::newRow("reject") << "reject";
+    }
+
+    // While an update runs neither Escape, the window's close (Alt+F4 comes to the
+    // same) nor a reject ends the dialog; the worker's answer still does.
+    void noCloseWhileUpdating()
+    {
+        QFETCH(QString, attempt);
+        worker()->setFirmwareSettleTime(500);
+        FWUpdateDialog dialog(worker(), QString());
+        QVERIFY(dialog.loadFile(writeFirmware(m_files.path(), QStringLiteral("esc.bin"), 1024, "E1.0")));
+        dialog.show();
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButton_update"), Qt::LeftButton);
+        QVERIFY(dialog.isUpdating());
+        if (attempt == QLatin1String("escape"))
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else if (attempt == QLatin1String("close"))
+            QVERIFY(!dialog.close());
+        else
+            dialog.reject();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isUpdating());
+        worker()->setFirmwareSettleTime(0);
+    }
+
     // An update the scanner takes ends the dialog accepted; after a restart the device
     // reports the file's version and the about dialog shows it.
     void updateReachesNextStart()

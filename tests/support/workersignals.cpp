@@ -1,5 +1,7 @@
 #include "workersignals.h"
 
+#include <QCoreApplication>
+
 WorkerSignals::WorkerSignals(ScannerSDK* sdk)
 {
     clock.start();
@@ -47,10 +49,20 @@ WorkerSignals::WorkerSignals(ScannerSDK* sdk)
         note("firmwareFailed");
         emit firmwareFailed();
     });
-    connect(sdk, &ScannerSDK::scannerRequestFailed_s, this, [this](int request, const QString& reason) {
-        note("requestFailed");
-        emit requestFailed(request, reason);
+    connect(sdk, &ScannerSDK::scannerRequestEnded_s, this, [this](const RequestOutcome& outcome) {
+        // Failures are noted by name in the order; the other outcomes would crowd it.
+        if (outcome.result == RequestOutcome::Failed
+            && (outcome.kind == ScannerSDK::RequestPrescan || outcome.kind == ScannerSDK::RequestScan)) {
+            note("requestFailed");
+            emit requestFailed(outcome.kind, outcome.message);
+        }
+        emit ended(outcome);
     });
     // Progress stays out of the order: it interleaves with everything a scan reports.
     connect(sdk, &ScannerSDK::scannerProgress_s, this, [this](int percent) { emit progress(percent); });
+}
+
+WorkerSignals::~WorkerSignals()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }

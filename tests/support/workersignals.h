@@ -15,6 +15,10 @@ class WorkerSignals : public QObject
 
 public:
     explicit WorkerSignals(ScannerSDK* sdk);
+    // Delivers what the worker has already sent: a request's outcome comes just after
+    // its result, and a queued signal destroyed undelivered is a hand-over from the
+    // worker's thread that the thread sanitizer cannot see.
+    ~WorkerSignals() override;
 
     QStringList order;
     QList<qint64> times;
@@ -32,7 +36,9 @@ signals:
     void setParameters();
     void firmwareDone();
     void firmwareFailed();
+    // A prescan or scan that failed, after its result (it came first once).
     void requestFailed(int request, QString reason);
+    void ended(RequestOutcome outcome);
     void progress(int percent);
 
 private:

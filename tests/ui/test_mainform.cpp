@@ -1,6 +1,6 @@
 // The main form against the simulated scanner: modes, prescan, the processed preview,
 // brightness, the preview tools, scan, failures, the scan key and the device record.
-// Every modal window the form opens is answered by a watcher, which notes what it saw.
+// The watcher answers every box for the user and notes the boxes and wait dialogs.
 #include "informationpanel.h"
 #include "mainform.h"
 #include "notifydialog.h"
@@ -10,8 +10,10 @@
 #include "scannerview.h"
 
 #include <devicerecord.h>
+#include <editorprompts.h>
 #include <imagefilesize.h>
 #include <manager.h>
+#include <nvascanner.h>
 #include <processingsteps.h>
 #include <scannersdk.h>
 
@@ -37,6 +39,7 @@
 #include "managerlink.h"
 #include "simulatorsettings.h"
 
+#include <atomic>
 #include <functional>
 
 namespace
@@ -53,23 +56,23 @@ struct Seen {
     bool formWaiting = false; // whether a wait dialog was open when a box came
 };
 
-// Polls for the active modal window: message boxes are noted and closed, wait
-// dialogs noted and left running (or cancelled when asked), so the form's
-// exec() calls return on their own.
-class ModalWatcher : public QObject
+// Answers the form's boxes at once and notes them; notes its wait dialogs and leaves
+// them running (or cancels them when asked), so the form's exec() calls return.
+class ModalWatcher : public QObject, public EditorPrompts
 {
 public:
     explicit ModalWatcher(MainForm* form)
         : m_form(form)
     {
-        connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::poll);
-        m_timer.start(5);
+        form->setPrompts(this);
+        connect(form, &MainForm::waitStarted, this, &ModalWatcher::waitStarted);
     }
+    ~ModalWatcher() override { m_form->setPrompts(nullptr); }
 
     QList<Seen> seen;
     // Milliseconds after which a wait dialog is cancelled; -1 never.
     int cancelAfterMs = -1;
-    // Called once for each wait dialog when first seen.
+    // Called once for each wait dialog as it starts.
     std::function<void(NotifyDialog*)> onWait;
     // The highest progress a wait dialog showed.
     int maxProgress = -1;
@@ -91,33 +94,34 @@ public:
         return titles;
     }
 
+    void critical(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+    void warning(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+    void information(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+
 private:
-    void poll()
+    void box(const QString& title, const QString& text)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen.append({ QStringLiteral("box"), box->windowTitle(), box->text(), m_form->isWaiting() });
-            box->accept();
-        } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
-            maxProgress = qMax(maxProgress, wait->progress());
-            if (!wait->property("watched").toBool()) {
-                wait->setProperty("watched", true);
-                seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
-                if (cancelAfterMs >= 0) {
-                    QPointer<NotifyDialog> target(wait);
-                    QTimer::singleShot(cancelAfterMs, this, [target] {
-                        if (target)
-                            target->on_pushButton_cancel_clicked();
-                    });
-                }
-                if (onWait)
-                    onWait(wait);
-            }
+        seen.append({ QStringLiteral("box"), title, text, m_form->isWaiting() });
+    }
+
+    void waitStarted(NotifyDialog* wait)
+    {
+        seen.append({ QStringLiteral("wait"), wait->windowTitle(), wait->messageText(), true });
+        // Connected after the form's own: the dialog has taken the value when this runs.
+        connect(manager::instance()->scanner(), &ScannerSDK::scannerRequestProgress_s, wait,
+            [this, wait] { maxProgress = qMax(maxProgress, wait->progress()); });
+        if (cancelAfterMs >= 0) {
+            QPointer<NotifyDialog> target(wait);
+            QTimer::singleShot(cancelAfterMs, this, [target] {
+                if (target)
+                    target->on_pushButton_cancel_clicked();
+            });
         }
+        if (onWait)
+            onWait(wait);
     }
 
     MainForm* m_form;
-    QTimer m_timer;
 };
 
 QImage shownImage(ScannerView* view)
@@ -196,8 +200,9 @@ private slots:
     void previewTools();
     void rulerAndClear();
     void cancelledPrescanIsToldAfterTheDialog();
-    void failuresAreToldAsSuch_data();
-    void failuresAreToldAsSuch();
+    void outcomesNoDialogWaitsFor_data();
+    void outcomesNoDialogWaitsFor();
+    void lateResultOfACancelledScan();
     void scanKeyIgnoredWhileWaiting();
     void scanKeyScansAndTheResultIsShown();
     void resultFromTheFileHeader();
@@ -219,6 +224,8 @@ private:
     QString labelText(const char* name) const { return child<QLabel>(name)->text(); }
     // Clicks Prescan; false when no image came.
     bool prescan();
+    // The worker's saved file and its outcome, of a request no dialog waits for.
+    void deliverScan(const QString& path);
     ScannerSDK* worker() const { return manager::instance()->scanner(); }
 
     QTemporaryDir m_state;
@@ -258,6 +265,7 @@ void TestMainForm::cleanup()
     m_watcher->cancelAfterMs = -1;
     m_watcher->onWait = nullptr;
     m_watcher->maxProgress = -1;
+    manager::instance()->processing()->setProgress({});
 }
 
 bool TestMainForm::prescan()
@@ -266,6 +274,15 @@ bool TestMainForm::prescan()
     QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
     // The dialog closes on the result, so it has arrived once the click returns.
     return arrived.count() == 1 && m_form->hasPrescan();
+}
+
+void TestMainForm::deliverScan(const QString& path)
+{
+    emit worker()->scannerScanImage_s(path);
+    RequestOutcome outcome;
+    outcome.serial = 1000000;
+    outcome.kind = ScannerSDK::RequestScan;
+    emit worker()->scannerRequestEnded_s(outcome);
 }
 
 void TestMainForm::modeBeforePrescan_data()
@@ -529,9 +546,13 @@ void TestMainForm::cancelledPrescanIsToldAfterTheDialog()
     // Inside the first block of lines: the worker picks a request up within 500 ms.
     m_watcher->cancelAfterMs = 700;
     QSignalSpy arrived(m_results.get(), &WorkerSignals::preScan);
+    QSignalSpy ended(m_results.get(), &WorkerSignals::ended);
     QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
     QVERIFY(arrived.count() == 1 || arrived.wait(kWaitMs));
     QVERIFY(arrived.at(0).at(0).value<STImage>().isNull());
+    // The outcome follows; it must not reach the next test.
+    QTRY_COMPARE(ended.count(), 1);
+    QCOMPARE(int(ended.at(0).at(0).value<RequestOutcome>().result), int(RequestOutcome::Cancelled));
     QTRY_COMPARE(
         m_watcher->boxTexts(), QStringList { QStringLiteral("Cancel this action of prescan by user.") });
     const Seen box = m_watcher->seen.last();
@@ -540,45 +561,111 @@ void TestMainForm::cancelledPrescanIsToldAfterTheDialog()
     QVERIFY(sameImage(m_form->prescanImage(), before));
 }
 
-void TestMainForm::failuresAreToldAsSuch_data()
+void TestMainForm::outcomesNoDialogWaitsFor_data()
 {
-    QTest::addColumn<int>("failedRequest"); // -1: no failure signal
-    QTest::addColumn<bool>("prescanResult");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("boxes");
     const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
-    QTest::newRow("scan failure") << 1 << false << reason;
-    QTest::newRow("scan cancel") << -1 << false << "Cancel this action of scan by user.";
-    QTest::newRow("prescan failure") << 0 << true << reason;
-    QTest::newRow("prescan cancel") << -1 << true << "Cancel this action of prescan by user.";
-    // A scan's reason is not told for a prescan.
-    QTest::newRow("scan reason, prescan result") << 1 << true << "Cancel this action of prescan by user.";
+    QTest::newRow("scan failure") << 1 << int(RequestOutcome::Failed) << QStringList { reason };
+    QTest::newRow("prescan failure") << 0 << int(RequestOutcome::Failed) << QStringList { reason };
+    // Told when the user cancelled, not again when the handler ends.
+    QTest::newRow("scan cancel") << 1 << int(RequestOutcome::Cancelled) << QStringList();
+    QTest::newRow("prescan cancel") << 0 << int(RequestOutcome::Cancelled) << QStringList();
 }
 
-void TestMainForm::failuresAreToldAsSuch()
+// The outcome of a request no dialog waits for: a failure is told, a cancel is not,
+// and neither changes the prescan or the last file.
+void TestMainForm::outcomesNoDialogWaitsFor()
 {
-    QFETCH(int, failedRequest);
-    QFETCH(bool, prescanResult);
-    QFETCH(QString, expected);
-    const QString reason = QStringLiteral("The file could not be written: the folder is read-only.");
+    QFETCH(int, kind);
+    QFETCH(int, result);
+    QFETCH(QStringList, boxes);
     const QString lastFile = m_form->savedFile();
     const QString width = labelText("label_Width");
-    if (failedRequest >= 0)
-        emit worker()->scannerRequestFailed_s(failedRequest, reason);
-    if (prescanResult)
+    const bool hadPrescan = m_form->hasPrescan();
+    if (kind == ScannerSDK::RequestPrescan)
         emit worker()->scannerPreScan_s(STImage());
     else
         emit worker()->scannerScanImage_s(QString());
-    QTRY_COMPARE(m_watcher->boxTexts(), QStringList { expected });
-    QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
+    RequestOutcome outcome;
+    outcome.serial = 1000000;
+    outcome.kind = kind;
+    outcome.result = RequestOutcome::Result(result);
+    if (outcome.result == RequestOutcome::Failed)
+        outcome.message = QStringLiteral("The file could not be written: the folder is read-only.");
+    emit worker()->scannerRequestEnded_s(outcome);
+    QCOMPARE(m_watcher->boxTexts(), boxes);
+    if (!boxes.isEmpty())
+        QCOMPARE(m_watcher->seen.first().title, QStringLiteral("Korvane"));
     QCOMPARE(m_form->savedFile(), lastFile);
     QCOMPARE(labelText("label_Width"), width);
+    QCOMPARE(m_form->hasPrescan(), hadPrescan);
+}
 
-    if (failedRequest == 1 && prescanResult) {
-        // The reason waits for its own result.
-        emit worker()->scannerScanImage_s(QString());
-        QTRY_COMPARE(m_watcher->boxTexts().size(), 2);
-        QCOMPARE(m_watcher->boxTexts().last(), reason);
-    }
+// Scan, cancel once its handler is busy, and prescan before that handler has ended:
+// the cancelled scan's late result neither ends nor explains the prescan's dialog, the
+// preview then shows the prescan, and no file of the scan appears.
+void TestMainForm::lateResultOfACancelledScan()
+{
+    manager* data = manager::instance();
+    const ScanProfile original = data->profile(0);
+    QTemporaryDir output;
+    QVERIFY(output.isValid());
+    QVERIFY(data->setProfile(0, withSlideFolder(original, output.path())));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+
+    // The scan's handler is held in its processing, on the worker thread, long enough
+    // for the user to cancel and prescan.
+    std::atomic<bool> processing { false };
+    data->processing()->setProgress([&processing](const QString&) {
+        if (!processing.exchange(true))
+            QThread::msleep(1500);
+    });
+    m_watcher->onWait = [&processing](NotifyDialog* wait) {
+        if (wait->windowTitle() != QLatin1String("Scan"))
+            return;
+        auto* poll = new QTimer(wait);
+        connect(poll, &QTimer::timeout, wait, [&processing, wait] {
+            if (processing.load())
+                wait->on_pushButton_cancel_clicked();
+        });
+        poll->start(5);
+    };
+    QList<RequestOutcome> outcomes;
+    QStringList dialogAtOutcome;
+    QObject listening; // ends the connection with the test, also when it fails
+    connect(m_results.get(), &WorkerSignals::ended, &listening, [&](const RequestOutcome& o) {
+        outcomes << o;
+        const auto* open = qobject_cast<NotifyDialog*>(QApplication::activeModalWidget());
+        dialogAtOutcome << (open ? open->windowTitle() : QString());
+    });
+    QSignalSpy prescanned(m_results.get(), &WorkerSignals::preScan);
+
+    QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+    QVERIFY(processing.load());
+    QVERIFY2(outcomes.isEmpty(), "the scan's handler ended before the prescan was asked for");
+    QTest::mouseClick(child<QPushButton>("preScan"), Qt::LeftButton);
+    data->processing()->setProgress({});
+
+    // The form's copy of the last outcome may come just before the relay's.
+    QTRY_COMPARE(outcomes.size(), 2);
+    QCOMPARE(outcomes.at(0).kind, int(ScannerSDK::RequestScan));
+    QCOMPARE(int(outcomes.at(0).result), int(RequestOutcome::Cancelled));
+    QCOMPARE(outcomes.at(1).kind, int(ScannerSDK::RequestPrescan));
+    QCOMPARE(int(outcomes.at(1).result), int(RequestOutcome::Done));
+    // The scan's outcome came while the prescan's dialog was up, and left it there.
+    QCOMPARE(dialogAtOutcome.at(0), QStringLiteral("Prescan"));
+    QCOMPARE(m_watcher->waitTitles(), (QStringList { QStringLiteral("Scan"), QStringLiteral("Prescan") }));
+    QCOMPARE(m_watcher->boxTexts(), QStringList { QStringLiteral("Cancel this action of scan by user.") });
+    QVERIFY(!m_form->isWaiting());
+    QCOMPARE(prescanned.size(), 1);
+    const STImage image = prescanned.at(0).at(0).value<STImage>();
+    QVERIFY(!image.isNull());
+    QVERIFY(sameImage(m_form->prescanImage(), image));
+    QVERIFY(view()->hasImage());
+    QVERIFY(QDir(output.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(data->setProfile(0, original));
 }
 
 // A scan key pressed while a prescan runs starts nothing on top of it.
@@ -642,7 +729,7 @@ void TestMainForm::resultFromTheFileHeader()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.resize(2000000));
     }
-    emit worker()->scannerScanImage_s(path);
+    deliverScan(path);
     QCOMPARE(m_form->savedFile(), path);
     QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 100 pixels"));
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 50 pixels"));
@@ -653,7 +740,7 @@ void TestMainForm::resultFromTheFileHeader()
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.write("no picture");
     notes.close();
-    emit worker()->scannerScanImage_s(text);
+    deliverScan(text);
     QCOMPARE(labelText("label_Width"), QStringLiteral("Width: 0 pixels"));
     QCOMPARE(labelText("label_Height"), QStringLiteral("Height: 0 pixels"));
     QCOMPARE(labelText("label_Size"), QStringLiteral("Size: 0.00 MB"));
