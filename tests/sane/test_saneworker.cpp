@@ -11,6 +11,7 @@
 #include <stimage.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -79,17 +80,34 @@ private:
         return arrived.at(0).at(0).value<STImage>();
     }
 
-    QString scan(const ScanProfile& profile, QString* failure)
+    QString scan(const ScanProfile& profile, QString* failure,
+        const ScannerSDK::ScanArea& area = { 0.2, 0.1, 0.3, 0.2 })
     {
         ScannerSDK* sdk = manager::instance()->scanner();
         QSignalSpy done(m_results.get(), &WorkerSignals::scanImage);
-        QSignalSpy failed(m_results.get(), &WorkerSignals::requestFailed);
+        QSignalSpy ended(m_results.get(), &WorkerSignals::ended);
         sdk->settings = profile;
-        sdk->setScanArea({ 0.2, 0.1, 0.3, 0.2 });
-        if (!sdk->requestScan() || !done.wait(kWaitMs))
+        sdk->setScanArea(area);
+        // The outcome comes after the result and carries the reason of a failure; an earlier
+        // prescan's outcome may still be on its way.
+        if (!sdk->requestScan())
+            return QStringLiteral("<refused>");
+        auto scanOutcome = [&]() -> const QList<QVariant>* {
+            for (const QList<QVariant>& arguments : ended) {
+                if (arguments.at(0).value<RequestOutcome>().kind == ScannerSDK::RequestScan)
+                    return &arguments;
+            }
+            return nullptr;
+        };
+        QElapsedTimer waited;
+        waited.start();
+        while (!scanOutcome() && waited.elapsed() < kWaitMs)
+            ended.wait(kWaitMs - int(waited.elapsed()));
+        if (!scanOutcome() || done.isEmpty())
             return QStringLiteral("<no result>");
-        if (!failed.isEmpty())
-            *failure = failed.at(0).at(1).toString();
+        const RequestOutcome outcome = scanOutcome()->at(0).value<RequestOutcome>();
+        if (outcome.result == RequestOutcome::Failed)
+            *failure = outcome.message;
         return done.at(0).at(0).toString();
     }
 
@@ -166,13 +184,14 @@ private slots:
         data->scanner()->device().setScannerName(QStringLiteral("test:7"));
         m_results = std::make_unique<WorkerSignals>(data->scanner());
         QSignalSpy failed(m_results.get(), &WorkerSignals::linkFailure);
-        QSignalSpy reason(m_results.get(), &WorkerSignals::requestFailed);
+        QSignalSpy ended(m_results.get(), &WorkerSignals::ended);
         data->scanner()->startLink();
         QVERIFY(failed.wait(kWaitMs));
-        QCOMPARE(reason.count(), 1);
-        QCOMPARE(reason.at(0).at(0).toInt(), int(ScannerSDK::RequestLink));
-        QVERIFY2(reason.at(0).at(1).toString().contains(QStringLiteral("test:7")),
-            qPrintable(reason.at(0).at(1).toString()));
+        QVERIFY(ended.count() == 1 || ended.wait(kWaitMs));
+        const RequestOutcome outcome = ended.at(0).at(0).value<RequestOutcome>();
+        QCOMPARE(outcome.kind, int(ScannerSDK::RequestLink));
+        QCOMPARE(outcome.result, RequestOutcome::Failed);
+        QVERIFY2(outcome.message.contains(QStringLiteral("test:7")), qPrintable(outcome.message));
     }
 
     void faultLeavesNoFile_data()
@@ -192,7 +211,9 @@ private slots:
         QFETCH(QString, message);
         QVERIFY(link({ QStringLiteral("read-status-code \"%1\"").arg(status) }));
         QString failure;
-        QCOMPARE(scan(profile(kPositiveSlot), &failure), QString());
+        // A small area: the test backend's reader has finished writing it before the cancel
+        // that follows the fault (a cancel while its reader thread still writes crashes it).
+        QCOMPARE(scan(profile(kPositiveSlot), &failure, { 0.2, 0.1, 0.02, 0.02 }), QString());
         QVERIFY2(failure.contains(message), qPrintable(failure));
         QCOMPARE(QDir(m_output.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
         QVERIFY(manager::instance()->scanner()->isLinked());
