@@ -44,6 +44,8 @@ MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
     // A tool window, so the preview it changes stays in sight beside it.
     m_levelsWindow = new QWidget(this, Qt::Tool);
     m_levelsWindow->setObjectName(QStringLiteral("levelsWindow"));
+    // The form's font reaches it as it reaches the dialogs.
+    m_levelsWindow->setAttribute(Qt::WA_WindowPropagation);
     m_levelsPanel = new LevelsPanel(m_levelsWindow);
     auto* levelsLayout = new QVBoxLayout(m_levelsWindow);
     levelsLayout->addWidget(m_levelsPanel);
