@@ -1077,8 +1077,8 @@ void TestMainForm::scanSavesWhatThePreviewShows()
     };
     for (int channel = 0; channel < 3; ++channel) {
         const double shown = mean(preview, channel);
-        qInfo("channel %d: preview %.2f, scan %.2f, neutral scan %.2f", channel, shown, mean(reduced, channel),
-            mean(unlevelled, channel));
+        qInfo("channel %d: preview %.2f, scan %.2f, neutral scan %.2f", channel, shown,
+            mean(reduced, channel), mean(unlevelled, channel));
         QVERIFY(std::abs(mean(reduced, channel) - shown) <= 1.0);
         QVERIFY(std::abs(mean(unlevelled, channel) - shown) > 5.0);
     }

@@ -291,7 +291,8 @@ void Session::levels(MainForm* form)
     }
     check(!form->state().levels().isNeutral(), "the white point did not reach the levels");
     settle();
-    check(m_watcher.saveBeside(form->window(), tool, QStringLiteral("main-levels")), "a picture could not be written");
+    check(m_watcher.saveBeside(form->window(), tool, QStringLiteral("main-levels")),
+        "a picture could not be written");
     for (QPushButton* button : tool->findChildren<QPushButton*>()) {
         if (button->text() == LevelsPanel::tr("Reset"))
             button->click();

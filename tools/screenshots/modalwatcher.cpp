@@ -61,8 +61,8 @@ bool ModalWatcher::saveBeside(QWidget* window, QWidget* tool, const QString& nam
     const QPixmap left = window->grab();
     const QPixmap right = tool->grab();
     constexpr int kGap = 8;
-    QImage both(left.width() + kGap + right.width(), std::max(left.height(), right.height()),
-        QImage::Format_RGB32);
+    QImage both(
+        left.width() + kGap + right.width(), std::max(left.height(), right.height()), QImage::Format_RGB32);
     both.fill(Qt::white);
     QPainter painter(&both);
     painter.drawPixmap(0, 0, left);
