@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QToolTip>
+#include <QScreen>
 #include <QVBoxLayout>
 
 MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
@@ -416,8 +417,19 @@ void MainForm::transformChanged()
 
 void MainForm::on_button_levels_clicked()
 {
-    if (m_levelsWindow->isHidden())
+    if (!m_levelsPlaced) {
+        // Beside the main window, where it hides none of the preview it changes; then
+        // wherever the user last put it.
         m_levelsWindow->adjustSize();
+        QRect place(window()->frameGeometry().topRight() + QPoint(8, 0), m_levelsWindow->sizeHint());
+        if (const QScreen* screen = window()->screen()) {
+            const QRect room = screen->availableGeometry();
+            place.moveRight(std::min(place.right(), room.right()));
+            place.moveTop(std::max(place.top(), room.top()));
+        }
+        m_levelsWindow->move(place.topLeft());
+        m_levelsPlaced = true;
+    }
     m_levelsWindow->show();
     m_levelsWindow->raise();
     m_levelsWindow->activateWindow();

@@ -145,6 +145,7 @@ private:
     QButtonGroup* m_modes = nullptr;
     QWidget* m_levelsWindow = nullptr;
     LevelsPanel* m_levelsPanel = nullptr;
+    bool m_levelsPlaced = false;
     LevelsPreview::Clipping m_clipping = LevelsPreview::NoClipping;
     QPointer<NotifyDialog> m_waitDialog;
     // The request the open wait dialog belongs to; 0 when none.

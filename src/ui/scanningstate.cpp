@@ -9,6 +9,7 @@
 ScanningState::ScanningState(manager& data, QObject* parent)
     : QObject(parent)
     , m_data(data)
+    , m_levels(data.profile(0).levels())
     , m_deviceRecord(DeviceRecord::infoSize(), '\0')
 {
 }
