@@ -22,9 +22,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
-#include <QScreen>
 #include <QVBoxLayout>
 
 MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
