@@ -865,6 +865,18 @@ belichtung</translation>
         <source>Image Resolution: %1 dpi</source>
         <translation>Bildauflösung: %1 dpi</translation>
     </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Histogram and Levels&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Histogramm und Tonwerte&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Histogram and Levels</source>
+        <translation>Histogramm und Tonwerte</translation>
+    </message>
+    <message>
+        <source>The levels could not be kept with the mode; they still apply to this scan.</source>
+        <translation>Die Tonwerte konnten nicht mit dem Modus gespeichert werden; für diesen Scan gelten sie dennoch.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -3,6 +3,7 @@
 #include "desktop.h"
 #include "imagefilesize.h"
 #include "informationpanel.h"
+#include "levelspanel.h"
 #include "notifydialog.h"
 #include "prescanprocessing.h"
 #include "previewgeometry.h"
@@ -21,8 +22,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
+#include <QVBoxLayout>
 
 MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
     : QWidget(parent)
@@ -38,6 +41,23 @@ MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
     connect(m_state, &ScanningState::transformChanged, this, &MainForm::transformChanged);
     connect(m_state, &ScanningState::lastFileChanged, this, &MainForm::showSavedFile);
     connect(m_state, &ScanningState::modeChanged, this, &MainForm::updateInformationPanel);
+
+    // A tool window, so the preview it changes stays in sight beside it.
+    m_levelsWindow = new QWidget(this, Qt::Tool);
+    m_levelsWindow->setObjectName(QStringLiteral("levelsWindow"));
+    // The form's font reaches it as it reaches the dialogs.
+    m_levelsWindow->setAttribute(Qt::WA_WindowPropagation);
+    m_levelsPanel = new LevelsPanel(m_levelsWindow);
+    auto* levelsLayout = new QVBoxLayout(m_levelsWindow);
+    levelsLayout->addWidget(m_levelsPanel);
+    m_levelsPanel->setLevels(m_state->levels());
+    connect(m_state, &ScanningState::levelsChanged, this, &MainForm::showLevels);
+    connect(m_levelsPanel, &LevelsPanel::levelsChanged, m_state, &ScanningState::setLevels);
+    connect(m_levelsPanel, &LevelsPanel::levelsSettled, this, &MainForm::keepLevels);
+    connect(m_levelsPanel, &LevelsPanel::clippingChanged, this, [this](LevelsPreview::Clipping clipping) {
+        m_clipping = clipping;
+        drawPreview();
+    });
 
     m_worker = data->scanner();
     connect(m_worker, &ScannerSDK::scanKey_s, this, &MainForm::scanerScanKey);
@@ -74,6 +94,7 @@ MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
         { m_ui->button_flipHorizontal, ":/Image/Flip_Horizontal.png" },
         { m_ui->button_flipVertical, ":/Image/Flip_Vertical.png" },
         { m_ui->button_clearObject, ":/Image/exclamation.png" },
+        { m_ui->button_levels, ":/Image/Levels.png" },
     };
     // A missing picture would leave an empty button; its "..." text is better.
     for (const auto& icon : icons) {
@@ -87,6 +108,7 @@ MainForm::MainForm(QWidget* parent, EditorPrompts* prompts)
     // The two cut texts follow their labels' widths, known only once laid out.
     m_ui->label_Directory->installEventFilter(this);
     m_ui->label_suggested->installEventFilter(this);
+    retranslateLevelsWindow();
     updateInformationPanel();
     updateCustomCaptions();
 }
@@ -390,7 +412,47 @@ void MainForm::on_button_flipVertical_clicked()
 void MainForm::transformChanged()
 {
     m_ui->scannerView->setRulerScale(transformState().rulerScale());
-    showPreview();
+    drawPreview();
+}
+
+void MainForm::on_button_levels_clicked()
+{
+    if (!m_levelsPlaced) {
+        // Beside the main window, where it hides none of the preview it changes; then
+        // wherever the user last put it.
+        m_levelsWindow->adjustSize();
+        QRect place(window()->frameGeometry().topRight() + QPoint(8, 0), m_levelsWindow->sizeHint());
+        if (const QScreen* screen = window()->screen()) {
+            const QRect room = screen->availableGeometry();
+            place.moveRight(std::min(place.right(), room.right()));
+            place.moveTop(std::max(place.top(), room.top()));
+        }
+        m_levelsWindow->move(place.topLeft());
+        m_levelsPlaced = true;
+    }
+    m_levelsWindow->show();
+    m_levelsWindow->raise();
+    m_levelsWindow->activateWindow();
+}
+
+void MainForm::showLevels(const LevelsSettings& levels)
+{
+    // The panel's own changes come back here already shown.
+    if (m_levelsPanel->levels() != levels)
+        m_levelsPanel->setLevels(levels);
+    drawPreview();
+}
+
+void MainForm::keepLevels(const LevelsSettings& levels)
+{
+    m_state->setLevels(levels);
+    if (!m_state->keepLevels())
+        warn(tr("The levels could not be kept with the mode; they still apply to this scan."));
+}
+
+void MainForm::retranslateLevelsWindow()
+{
+    m_levelsWindow->setWindowTitle(tr("Histogram and Levels"));
 }
 
 void MainForm::on_button_clearObject_clicked()
@@ -552,6 +614,7 @@ void MainForm::retranslate()
     m_ui->label_Brightness->setText(tr("Brightness : %1").arg(brightness));
     updatePanelTexts();
     updateCustomCaptions();
+    retranslateLevelsWindow();
 }
 
 void MainForm::updateCustomCaptions()
@@ -576,6 +639,26 @@ void MainForm::updateCustomCaptions()
 
 void MainForm::showPreview()
 {
-    m_ui->scannerView->setImage(ScanningState::render(processedImage(),
-        m_ui->horizontalSlider_brightness->value(), transformState(), *manager::instance()->processing()));
+    const STImage& working = processedImage();
+    m_levelsPanel->setImage(working.width() == 0 || working.height() == 0
+            ? STImage()
+            : PrescanProcessing::withBrightness(
+                working, m_ui->horizontalSlider_brightness->value(), *manager::instance()->processing()));
+    drawPreview();
+}
+
+void MainForm::drawPreview()
+{
+    const LevelsPreview& levels = m_levelsPanel->preview();
+    // A copy only while the clipping is shown; the preview redraws on every step of a drag.
+    const STImage clipping
+        = m_clipping == LevelsPreview::NoClipping ? STImage() : levels.clippingImage(m_clipping);
+    const STImage& shown = m_clipping == LevelsPreview::NoClipping ? levels.shown() : clipping;
+    if (shown.width() == 0 || shown.height() == 0) {
+        m_ui->scannerView->setImage(QImage());
+        return;
+    }
+    const PreviewTransform& view = transformState();
+    m_ui->scannerView->setImage(PreviewGeometry::previewImage(
+        shown, view.zoomFactor, view.rotationAngle, view.mirrorHorizontal, view.mirrorVertical));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "levelspreview.h"
 #include "previewtransform.h"
 
 #include <scanrequest.h>
@@ -12,6 +13,7 @@
 
 #include <memory>
 
+class LevelsPanel;
 class NotifyDialog;
 class QButtonGroup;
 class EditorPrompts;
@@ -56,6 +58,9 @@ public:
     // True while a prescan or scan wait dialog is open.
     bool isWaiting() const { return !m_waitDialog.isNull(); }
     void setPrompts(EditorPrompts* prompts) { m_prompts = prompts; }
+    // The histogram and levels, in the tool window button_levels opens.
+    LevelsPanel* levelsPanel() const { return m_levelsPanel; }
+    QWidget* levelsWindow() const { return m_levelsWindow; }
 
 public slots:
     void setUIdefaultValue();
@@ -91,6 +96,7 @@ public slots:
     void scanerScanKey();
     void scanerInquiry(QByteArray dataArray);
     void on_button_clearObject_clicked();
+    void on_button_levels_clicked();
     // How a prescan or scan ended; its result came just before.
     void scannerRequestEnded(RequestOutcome outcome);
 
@@ -114,8 +120,14 @@ private:
     // The directory and suggested texts, cut to the labels' present widths.
     void updateElidedTexts();
     void updateCustomCaptions();
-    // The working image with the slider's brightness, through the view transform.
+    // The working image with the slider's brightness goes to the levels panel, and what
+    // the panel shows under the levels to the preview.
     void showPreview();
+    // The panel's picture (or its clipping) through the view transform.
+    void drawPreview();
+    void showLevels(const LevelsSettings& levels);
+    void keepLevels(const LevelsSettings& levels);
+    void retranslateLevelsWindow();
     void transformChanged();
     void showSavedFile(const QString& path);
     void prescanArrived(const STImage& image);
@@ -131,6 +143,10 @@ private:
     ScannerSDK* m_worker = nullptr;
     EditorPrompts* m_prompts = nullptr;
     QButtonGroup* m_modes = nullptr;
+    QWidget* m_levelsWindow = nullptr;
+    LevelsPanel* m_levelsPanel = nullptr;
+    bool m_levelsPlaced = false;
+    LevelsPreview::Clipping m_clipping = LevelsPreview::NoClipping;
     QPointer<NotifyDialog> m_waitDialog;
     // The request the open wait dialog belongs to; 0 when none.
     quint64 m_waitSerial = 0;

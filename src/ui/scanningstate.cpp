@@ -9,6 +9,7 @@
 ScanningState::ScanningState(manager& data, QObject* parent)
     : QObject(parent)
     , m_data(data)
+    , m_levels(data.profile(0).levels())
     , m_deviceRecord(DeviceRecord::infoSize(), '\0')
 {
 }
@@ -41,6 +42,7 @@ void ScanningState::setPrescan(const STImage& raw)
 
 void ScanningState::reprocess()
 {
+    setLevels(m_data.profile(m_mode).levels());
     if (m_rawPrescan.isNull())
         return;
     process();
@@ -56,6 +58,23 @@ void ScanningState::process()
     }
     m_workingImage = PrescanProcessing::reprocess(
         m_rawPrescan, m_data.profile(m_mode), modelCode(), *m_data.processing(), hooks);
+}
+
+void ScanningState::setLevels(const LevelsSettings& levels)
+{
+    if (levels == m_levels)
+        return;
+    m_levels = levels;
+    emit levelsChanged(levels);
+}
+
+bool ScanningState::keepLevels()
+{
+    ScanProfile profile = m_data.profile(m_mode);
+    if (profile.levels() == m_levels)
+        return true;
+    profile.setLevels(m_levels);
+    return m_data.setProfile(m_mode, profile);
 }
 
 bool ScanningState::changeTransform(bool changed)
@@ -129,7 +148,7 @@ ScanRequests::Built ScanningState::scanRequest(const QRectF& crop, int brightnes
     const QSize size
         = m_workingImage.isNull() ? QSize() : QSize(int(m_rawPrescan.width()), int(m_rawPrescan.height()));
     return ScanRequests::scan(
-        m_data.profile(m_mode), size, crop, m_transform, brightness, m_data.processing());
+        m_data.profile(m_mode), size, crop, m_transform, brightness, m_levels, m_data.processing());
 }
 
 QImage ScanningState::render(

@@ -3,6 +3,7 @@
 #include "previewtransform.h"
 #include "scanrequests.h"
 
+#include <levelssettings.h>
 #include <stimage.h>
 
 #include <QByteArray>
@@ -37,13 +38,19 @@ public:
     QByteArray deviceRecord() const { return m_deviceRecord; }
     int modelCode() const;
     bool hasPrescan() const;
+    // The levels the preview shows and the scan applies; the mode's profile's at first.
+    const LevelsSettings& levels() const { return m_levels; }
 
     // Reprocesses the prescan for the mode.
     void setMode(int mode);
     // A new prescan starts from the plain view.
     void setPrescan(const STImage& raw);
-    // After the mode's profile was edited.
+    // After the mode's profile was edited: its levels too.
     void reprocess();
+    // The user's levels, shown at once; keepLevels() stores them with the mode.
+    void setLevels(const LevelsSettings& levels);
+    // False when the profile could not be stored; the levels stay in use for the scan.
+    bool keepLevels();
     // The tools act only on a processed image; false when refused.
     bool zoomIn();
     bool zoomOut();
@@ -64,6 +71,7 @@ public:
 
 signals:
     void modeChanged(int mode);
+    void levelsChanged(const LevelsSettings& levels);
     // The raw prescan or the processed image changed.
     void imageChanged();
     void transformChanged();
@@ -78,6 +86,7 @@ private:
 
     manager& m_data;
     int m_mode = 0;
+    LevelsSettings m_levels;
     STImage m_rawPrescan;
     STImage m_workingImage;
     PreviewTransform m_transform;

@@ -19,7 +19,8 @@ Built prescan(const ScanProfile& profile)
 }
 
 Built scan(const ScanProfile& profile, const QSize& prescanSize, const QRectF& crop,
-    const PreviewTransform& view, int brightness, const ProcessingSteps* processing)
+    const PreviewTransform& view, int brightness, const LevelsSettings& levels,
+    const ProcessingSteps* processing)
 {
     Built built;
     // The multipass balance comes from the prescan's exposure.
@@ -31,6 +32,7 @@ Built scan(const ScanProfile& profile, const QSize& prescanSize, const QRectF& c
     ScanRequest& request = built.request;
     request.profile = profile;
     request.profile.setBrightness(brightness);
+    request.profile.setLevels(levels);
     const QRectF area = PreviewGeometry::scanArea(
         crop, prescanSize, view.zoomFactor, view.rotationAngle, view.mirrorHorizontal, view.mirrorVertical);
     request.area = { area.left(), area.top(), area.width(), area.height() };

@@ -26,9 +26,10 @@ Built prescan(const ScanProfile& profile);
 
 // prescanSize: the raw prescan's, empty without one; crop in the preview's scene units
 // under view; brightness: the slider's value, which the scan takes instead of the
-// profile's; processing: the object whose tables the scan starts from (forked here;
-// null for an unprocessed scan).
+// profile's; levels: the preview's, which the scan takes instead of the profile's; processing: the object
+// whose tables the scan starts from (forked here; null for an unprocessed scan).
 Built scan(const ScanProfile& profile, const QSize& prescanSize, const QRectF& crop,
-    const PreviewTransform& view, int brightness, const ProcessingSteps* processing);
+    const PreviewTransform& view, int brightness, const LevelsSettings& levels,
+    const ProcessingSteps* processing);
 
 } // namespace ScanRequests

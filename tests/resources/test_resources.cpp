@@ -10,7 +10,7 @@ namespace
 
 const QStringList kButtonPictures { QStringLiteral("ImageZoom_in"), QStringLiteral("ImageZoom_out"),
     QStringLiteral("Rotate_Left"), QStringLiteral("Rotate_Right"), QStringLiteral("Flip_Horizontal"),
-    QStringLiteral("Flip_Vertical"), QStringLiteral("exclamation") };
+    QStringLiteral("Flip_Vertical"), QStringLiteral("exclamation"), QStringLiteral("Levels") };
 const QString kApplicationIcon = QStringLiteral(":/Image/Korvane.ico");
 
 QString buttonPath(const QString& name, const QString& variant = QString())

@@ -1,17 +1,21 @@
 // The main form against the simulated scanner: modes, prescan, the processed preview,
-// brightness, the preview tools, scan, failures, the scan key and the device record.
+// brightness, the preview tools, the levels, scan, failures, the scan key and the device record.
 // The watcher answers every box for the user and notes the boxes and wait dialogs.
+#include "../image/imagetesthelpers.h"
 #include "informationpanel.h"
+#include "levelspanel.h"
 #include "mainform.h"
 #include "notifydialog.h"
 #include "prescanprocessing.h"
 #include "previewgeometry.h"
 #include "ruleritem.h"
 #include "scannerview.h"
+#include "scanningstate.h"
 
 #include <devicerecord.h>
 #include <editorprompts.h>
 #include <imagefilesize.h>
+#include <levelstables.h>
 #include <manager.h>
 #include <nvascanner.h>
 #include <processingsteps.h>
@@ -31,6 +35,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolButton>
@@ -212,6 +217,11 @@ private slots:
     void deviceRecord();
     void openFileLocation();
 
+    void levelsButtonOpensThePanel();
+    void levelsReachThePreview();
+    void modeKeepsItsLevels();
+    void scanSavesWhatThePreviewShows();
+
 private:
     ScannerView* view() const { return m_form->findChild<ScannerView*>(QStringLiteral("scannerView")); }
     template <typename T> T* child(const char* name) const
@@ -222,6 +232,14 @@ private:
         return widget;
     }
     QString labelText(const char* name) const { return child<QLabel>(name)->text(); }
+    QSpinBox* levelsSpinBox(const QString& name) const
+    {
+        for (QSpinBox* box : m_form->levelsPanel()->findChildren<QSpinBox*>())
+            if (box->accessibleName() == name)
+                return box;
+        qFatal("no spin box %s", qPrintable(name));
+        return nullptr;
+    }
     // Clicks Prescan; false when no image came.
     bool prescan();
     // The worker's saved file and its outcome, of a request no dialog waits for.
@@ -266,6 +284,16 @@ void TestMainForm::cleanup()
     m_watcher->onWait = nullptr;
     m_watcher->maxProgress = -1;
     manager::instance()->processing()->setProgress({});
+    // Later tests compare the preview with the pipeline's picture alone.
+    manager* data = manager::instance();
+    for (int mode = 0; mode < MainForm::kModeCount; ++mode) {
+        ScanProfile profile = data->profile(mode);
+        if (!profile.levels().isNeutral()) {
+            profile.setLevels(LevelsSettings());
+            data->setProfile(mode, profile);
+        }
+    }
+    m_form->state().setLevels(LevelsSettings());
 }
 
 bool TestMainForm::prescan()
@@ -333,7 +361,7 @@ void TestMainForm::toolsWaitForAPrescan()
 void TestMainForm::keyboardAndScreenReaders()
 {
     const QList<QToolButton*> tools = child<QGroupBox>("groupBox_2")->findChildren<QToolButton*>();
-    QCOMPARE(tools.size(), 7);
+    QCOMPARE(tools.size(), 8);
     for (QToolButton* tool : tools) {
         QVERIFY2(!tool->accessibleName().isEmpty(), qPrintable(tool->objectName()));
         QCOMPARE(tool->accessibleName(), plainText(tool->toolTip()));
@@ -892,6 +920,168 @@ void TestMainForm::openFileLocation()
 
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QVERIFY(data->setProfile(m_form->mode(), original));
+}
+
+void TestMainForm::levelsButtonOpensThePanel()
+{
+    QWidget* window = m_form->levelsWindow();
+    QVERIFY(window->isHidden());
+    auto* button = child<QToolButton>("button_levels");
+    QVERIFY(!button->icon().isNull());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(window->isVisible());
+    QVERIFY(window->isWindow());
+    QVERIFY(!window->isModal());
+    QVERIFY(window->isAncestorOf(m_form->levelsPanel()));
+    // The form stays usable beside it.
+    QVERIFY(!QApplication::activeModalWidget());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(m_form->findChildren<LevelsPanel*>().size(), 1);
+    window->hide();
+}
+
+// Typing a white point maps the preview at once and the histogram follows; with
+// "show clipping" a drag's clipping picture takes the preview's place.
+void TestMainForm::levelsReachThePreview()
+{
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QVERIFY(prescan());
+    auto* slider = child<QSlider>("horizontalSlider_brightness");
+    slider->setValue(10);
+    const QImage plain = shownImage(view());
+    const STImage lit
+        = PrescanProcessing::withBrightness(m_form->processedImage(), 10, *manager::instance()->processing());
+    QCOMPARE(plain, expectedPreview(lit));
+
+    levelsSpinBox(QStringLiteral("White point"))->setValue(180);
+    LevelsSettings levels;
+    levels[LevelsSettings::All].white = 180;
+    QCOMPARE(m_form->state().levels(), levels);
+    LevelsPreview reference;
+    reference.setSource(lit);
+    reference.setLevels(levels);
+    const QImage mapped = shownImage(view());
+    QVERIFY(mapped != plain);
+    QCOMPARE(mapped, expectedPreview(reference.shown()));
+    QCOMPARE(m_form->levelsPanel()->preview().histogram().counts(ToneHistogram::Red),
+        reference.histogram().counts(ToneHistogram::Red));
+
+    // A brightness change goes under the levels, not instead of them.
+    slider->setValue(0);
+    reference.setSource(m_form->processedImage());
+    QCOMPARE(shownImage(view()), expectedPreview(reference.shown()));
+
+    // The zoom draws the same levels.
+    QVERIFY(m_form->state().zoomIn());
+    QCOMPARE(shownImage(view()), expectedPreview(reference.shown(), m_form->transformState().zoomFactor));
+    QVERIFY(m_form->state().zoomOut());
+
+    emit m_form->levelsPanel()->clippingChanged(LevelsPreview::WhiteClipping);
+    QCOMPARE(shownImage(view()), expectedPreview(reference.clippingImage(LevelsPreview::WhiteClipping)));
+    emit m_form->levelsPanel()->clippingChanged(LevelsPreview::NoClipping);
+    QCOMPARE(shownImage(view()), expectedPreview(reference.shown()));
+}
+
+void TestMainForm::modeKeepsItsLevels()
+{
+    manager* data = manager::instance();
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    if (!m_form->hasPrescan())
+        QVERIFY(prescan());
+    levelsSpinBox(QStringLiteral("Black point"))->setValue(12);
+    LevelsSettings tissue;
+    tissue[LevelsSettings::All].black = 12;
+    QCOMPARE(data->profile(0).levels(), tissue);
+
+    LevelsSettings film;
+    film[LevelsSettings::Green] = LevelsChannel { 5, 240, 1.2 };
+    ScanProfile positive = data->profile(3);
+    positive.setLevels(film);
+    QVERIFY(data->setProfile(3, positive));
+
+    QTest::mouseClick(child<QRadioButton>("radioButton_Positive"), Qt::LeftButton);
+    QCOMPARE(m_form->levelsPanel()->levels(), film);
+    QCOMPARE(m_form->state().levels(), film);
+    QTest::mouseClick(child<QRadioButton>("radioButton_Common"), Qt::LeftButton);
+    QVERIFY(m_form->levelsPanel()->levels().isNeutral());
+    QCOMPARE(levelsSpinBox(QStringLiteral("Black point"))->value(), 0);
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QCOMPARE(m_form->levelsPanel()->levels(), tissue);
+    QCOMPARE(levelsSpinBox(QStringLiteral("Black point"))->value(), 12);
+
+    // A new prescan keeps them, and so does the request.
+    QVERIFY(prescan());
+    QCOMPARE(m_form->levelsPanel()->levels(), tissue);
+    const ScanRequests::Built built = m_form->state().scanRequest(QRectF(), 0);
+    QVERIFY(!built.refused());
+    QCOMPARE(built.request.profile.levels(), tissue);
+}
+
+// The user's story: a white point that clips, the scan through the worker and the
+// simulator. The simulator's scan is not the prescan enlarged (its own sampling and
+// grain), so the file is held to the preview on each channel's mean, and the levels to
+// exactly the mapping the preview used: the scan with them is the neutral scan mapped.
+void TestMainForm::scanSavesWhatThePreviewShows()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    manager* data = manager::instance();
+    ScanProfile profile = withSlideFolder(data->profile(0), folder.path());
+    SlideSettings slide = profile.slideSettings();
+    slide.resolution = int(ScanProfile::Resolution::Normal);
+    slide.colourDepth = int(ScanProfile::ColourDepth::SixteenBit);
+    slide.fileFormat = int(ScanProfile::FileFormat::Tiff);
+    slide.multipass.enable = false;
+    profile.setSlideSettings(slide);
+    QVERIFY(data->setProfile(0, profile));
+    QTest::mouseClick(child<QRadioButton>("radioButton_Common"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("radioButton_Tissue"), Qt::LeftButton);
+    QVERIFY(prescan());
+    child<QSlider>("horizontalSlider_brightness")->setValue(0);
+    const LevelsPanel* panel = m_form->levelsPanel();
+    const auto scan = [this] {
+        QSignalSpy saved(m_results.get(), &WorkerSignals::scanImage);
+        QTest::mouseClick(child<QPushButton>("Scan"), Qt::LeftButton);
+        if (saved.count() != 1 && !saved.wait(kWaitMs))
+            return STImage();
+        const ImageTest::TiffContents file = ImageTest::readTiff(saved.at(0).at(0).toString());
+        if (!file.ok || file.bitsPerSample != 16 || file.samplesPerPixel != 3)
+            return STImage();
+        STImage image = STImage::zeroed(file.width, file.height, 16, 3);
+        std::memcpy(image.data(), file.pixels.constData(), image.byteCount());
+        return image;
+    };
+    const STImage neutral = scan();
+    QVERIFY(!neutral.isNull());
+
+    const double clippedBefore = panel->preview().histogram().clippedWhite(ToneHistogram::Red);
+    levelsSpinBox(QStringLiteral("White point"))->setValue(190);
+    QVERIFY(panel->preview().histogram().clippedWhite(ToneHistogram::Red) > clippedBefore);
+    const STImage preview = panel->preview().shown().to8Bit();
+    const STImage levelled = scan();
+    QVERIFY(!levelled.isNull());
+    QVERIFY(m_watcher->boxTexts().isEmpty());
+
+    STImage mapped = neutral;
+    LevelsTables(panel->levels(), 16).apply(mapped);
+    QVERIFY(sameImage(levelled, mapped));
+
+    const STImage reduced = levelled.to8Bit().scaled(preview.width(), preview.height());
+    const STImage unlevelled = neutral.to8Bit().scaled(preview.width(), preview.height());
+    const auto mean = [](const STImage& image, int channel) {
+        double sum = 0;
+        for (std::uint32_t y = 0; y < image.height(); ++y)
+            for (std::uint32_t x = 0; x < image.width(); ++x)
+                sum += channel == 0 ? image.red(x, y) : channel == 1 ? image.green(x, y) : image.blue(x, y);
+        return sum / (double(image.width()) * image.height());
+    };
+    for (int channel = 0; channel < 3; ++channel) {
+        const double shown = mean(preview, channel);
+        qInfo("channel %d: preview %.2f, scan %.2f, neutral scan %.2f", channel, shown,
+            mean(reduced, channel), mean(unlevelled, channel));
+        QVERIFY(std::abs(mean(reduced, channel) - shown) <= 1.0);
+        QVERIFY(std::abs(mean(unlevelled, channel) - shown) > 5.0);
+    }
 }
 
 QTEST_MAIN(TestMainForm)

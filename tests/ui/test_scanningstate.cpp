@@ -1,5 +1,6 @@
 // The main form's scanning state without any widget: what a prescan resets, what the
-// tools refuse and the request values it builds.
+// tools refuse, the levels each mode keeps and the request values it builds.
+#include "levelspanel.h"
 #include "previewgeometry.h"
 #include "scanningstate.h"
 
@@ -44,9 +45,18 @@ private slots:
     {
         QDir::setCurrent(QCoreApplication::applicationDirPath());
         manager::instance()->initProfiles();
+        qRegisterMetaType<LevelsSettings>();
         m_original = manager::instance()->profile(0);
     }
-    void cleanup() { QVERIFY(manager::instance()->setProfile(0, m_original)); }
+    void cleanup()
+    {
+        QVERIFY(manager::instance()->setProfile(0, m_original));
+        for (int mode = 1; mode < manager::kFirstCustomSlot; ++mode) {
+            ScanProfile profile = manager::instance()->profile(mode);
+            profile.setLevels(LevelsSettings());
+            QVERIFY(manager::instance()->setProfile(mode, profile));
+        }
+    }
     void cleanupTestCase() { manager::release(); }
 
     void toolsNeedAnImage()
@@ -134,6 +144,77 @@ private slots:
         QVERIFY(request.processing.get() != data->processing());
         // A second request gets another object again.
         QVERIFY(state.scanRequest(QRectF(), 0).request.processing != request.processing);
+    }
+
+    // Each mode brings its profile's levels; keeping stores them with the current mode
+    // only, and the scan request carries what the state holds, stored or not.
+    void levelsFollowTheMode()
+    {
+        manager* data = manager::instance();
+        LevelsSettings tissue;
+        tissue[LevelsSettings::All] = LevelsChannel { 10, 240, 1.0 };
+        LevelsSettings film;
+        film[LevelsSettings::Red] = LevelsChannel { 0, 200, 0.8 };
+        ScanProfile first = data->profile(0);
+        first.setLevels(tissue);
+        QVERIFY(data->setProfile(0, first));
+        ScanProfile positive = data->profile(3);
+        positive.setLevels(film);
+        QVERIFY(data->setProfile(3, positive));
+
+        ScanningState state(*data);
+        QCOMPARE(state.levels(), tissue);
+        QSignalSpy changed(&state, &ScanningState::levelsChanged);
+        state.setMode(3);
+        QCOMPARE(state.levels(), film);
+        QCOMPARE(changed.count(), 1);
+        state.setMode(1);
+        QVERIFY(state.levels().isNeutral());
+        // A prescan keeps them.
+        state.setMode(3);
+        state.setPrescan(prescanImage());
+        QCOMPARE(state.levels(), film);
+
+        LevelsSettings changedFilm = film;
+        changedFilm[LevelsSettings::Blue].white = 180;
+        state.setLevels(changedFilm);
+        state.setLevels(changedFilm);
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(state.scanRequest(QRectF(), 0).request.profile.levels(), changedFilm);
+        // Not kept yet: the mode's profile still has the old ones.
+        QCOMPARE(data->profile(3).levels(), film);
+        QVERIFY(state.keepLevels());
+        QCOMPARE(data->profile(3).levels(), changedFilm);
+        QCOMPARE(data->profile(0).levels(), tissue);
+        QCOMPARE(data->profile(4).levels(), LevelsSettings());
+        state.setMode(0);
+        QCOMPARE(state.scanRequest(QRectF(), 0).request.profile.levels(), tissue);
+        state.setMode(3);
+        QCOMPARE(state.levels(), changedFilm);
+    }
+
+    // The builder puts the levels into the request's profile for its mode, whichever
+    // mode the profile is in, so the final pipeline takes them from there.
+    void requestCarriesTheLevels_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("slides") << int(ScanProfile::SlideMode);
+        QTest::newRow("film") << int(ScanProfile::FilmMode);
+    }
+
+    void requestCarriesTheLevels()
+    {
+        QFETCH(int, mode);
+        ScanProfile profile;
+        profile.setMode(mode);
+        LevelsSettings levels;
+        levels[LevelsSettings::Green] = LevelsChannel { 3, 250, 2.0 };
+        const ScanRequests::Built built
+            = ScanRequests::scan(profile, QSize(431, 287), QRectF(), PreviewTransform(), 5, levels, nullptr);
+        QVERIFY(!built.refused());
+        QCOMPARE(built.request.profile.levels(), levels);
+        QCOMPARE(built.request.profile.brightness(), 5);
+        QVERIFY(profile.levels().isNeutral());
     }
 
     void modeChangeReprocesses()

@@ -158,6 +158,24 @@ void paintClearObject(QPainter& painter, int)
     painter.drawLine(QPointF(26, 20), QPointF(20, 26));
 }
 
+// Histogram bars on a baseline with the black and white point markers under it.
+void paintLevels(QPainter& painter, int)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kPaper);
+    painter.drawRect(QRectF(3, 3, 26, 20));
+    painter.setBrush(kInk);
+    const qreal heights[] = { 3, 6, 11, 16, 13, 8, 12, 17, 9, 4 };
+    for (int bar = 0; bar < 10; ++bar)
+        painter.drawRect(QRectF(5 + bar * 2.2, 22 - heights[bar], 2.0, heights[bar]));
+    painter.setPen(stroke(kInk));
+    painter.drawLine(QPointF(3, 23), QPointF(29, 23));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kAccent);
+    painter.drawPolygon(QPolygonF({ QPointF(5, 25), QPointF(9, 31), QPointF(1, 31) }));
+    painter.drawPolygon(QPolygonF({ QPointF(27, 25), QPointF(31, 31), QPointF(23, 31) }));
+}
+
 // A strip of film with its perforation, one frame of it holding a lens.
 void paintApplication(QPainter& painter, int size)
 {
@@ -203,6 +221,7 @@ const QVector<IconDesign>& iconDesigns()
         { QStringLiteral("Flip_Horizontal"), paintFlipHorizontal },
         { QStringLiteral("Flip_Vertical"), paintFlipVertical },
         { QStringLiteral("exclamation"), paintClearObject },
+        { QStringLiteral("Levels"), paintLevels },
         { QStringLiteral("Korvane"), paintApplication },
     };
     return designs;

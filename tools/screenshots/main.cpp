@@ -24,6 +24,7 @@
 #include <engineerdialog.h>
 #include <fwupdatedialog.h>
 #include <languagedialog.h>
+#include <levelspanel.h>
 #include <mainform.h>
 #include <mainwindow.h>
 #include <manager.h>
@@ -35,6 +36,7 @@
 #include <scannerlist.h>
 #include <scannersdk.h>
 #include <scannerview.h>
+#include <scanningstate.h>
 #include <startup.h>
 
 #include <QApplication>
@@ -48,6 +50,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStyleFactory>
 #include <QToolButton>
 
@@ -203,6 +206,8 @@ public:
 
     void startUp(manager* data);
     void mainWindow(MainWindow& window);
+    // The histogram and levels beside the window, a white point pulled in; reset after.
+    void levels(MainForm* form);
     void editors(manager* data);
     void serviceWindows(MainWindow& window, manager* data);
     void messages(MainWindow& window);
@@ -255,6 +260,8 @@ void Session::mainWindow(MainWindow& window)
     check(form->hasPrescan(), "the prescan brought no picture");
     auto* view = child<ScannerView>(form, "scannerView");
     save(&window, QStringLiteral("main-prescan"), true);
+    if (!m_german)
+        levels(form);
 
     check(drawCropFrame(view), "no crop frame could be drawn");
     save(&window, QStringLiteral("main-frame"));
@@ -271,6 +278,27 @@ void Session::mainWindow(MainWindow& window)
     child<QToolButton>(form, "button_zoomIn")->click();
     save(view, QStringLiteral("preview-ruler"));
     child<QToolButton>(form, "button_zoomOut")->click();
+}
+
+void Session::levels(MainForm* form)
+{
+    child<QToolButton>(form, "button_levels")->click();
+    QWidget* tool = form->levelsWindow();
+    check(tool->isVisible(), "the levels window did not open");
+    for (QSpinBox* box : tool->findChildren<QSpinBox*>()) {
+        if (box->accessibleName() == LevelsPanel::tr("White point"))
+            box->setValue(215);
+    }
+    check(!form->state().levels().isNeutral(), "the white point did not reach the levels");
+    settle();
+    check(m_watcher.saveBeside(form->window(), tool, QStringLiteral("main-levels")),
+        "a picture could not be written");
+    for (QPushButton* button : tool->findChildren<QPushButton*>()) {
+        if (button->text() == LevelsPanel::tr("Reset"))
+            button->click();
+    }
+    check(form->state().levels().isNeutral(), "Reset left levels");
+    tool->hide();
 }
 
 void Session::editors(manager* data)

@@ -5,8 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -49,6 +51,25 @@ bool ModalWatcher::save(QWidget* window, const QDir& folder, const QString& name
 {
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     const bool saved = window->grab().save(path);
+    if (!saved)
+        std::fprintf(stderr, "korvane_screenshots: cannot write %s\n", qPrintable(path));
+    return saved;
+}
+
+bool ModalWatcher::saveBeside(QWidget* window, QWidget* tool, const QString& name)
+{
+    const QPixmap left = window->grab();
+    const QPixmap right = tool->grab();
+    constexpr int kGap = 8;
+    QImage both(
+        left.width() + kGap + right.width(), std::max(left.height(), right.height()), QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + kGap, 0, right);
+    painter.end();
+    const QString path = m_folder.filePath(name + QStringLiteral(".png"));
+    const bool saved = both.save(path);
     if (!saved)
         std::fprintf(stderr, "korvane_screenshots: cannot write %s\n", qPrintable(path));
     return saved;

@@ -29,6 +29,8 @@ public:
     // Draws window into the folder as name.png; false when it could not be written.
     static bool save(QWidget* window, const QDir& folder, const QString& name);
     bool save(QWidget* window, const QString& name) { return save(window, m_folder, name); }
+    // window with tool drawn at its right, top edges level, as a user sees them side by side.
+    bool saveBeside(QWidget* window, QWidget* tool, const QString& name);
 
 private:
     void poll();
