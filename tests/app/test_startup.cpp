@@ -38,6 +38,25 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
+class WaitDialogReporter : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* wait = qobject_cast<NotifyDialog*>(watched);
+            if (wait && !m_told.contains(wait)) {
+                m_told.insert(wait);
+                say(QStringLiteral("wait:%1").arg(wait->windowTitle()));
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QSet<QObject*> m_told;
+};
+
 // answer: "close" closes the main window once shown; "cancel" presses Cancel in the
 // wait dialog; "wait" leaves the wait dialog alone; "scan" presses Scan once the main
 // window shows. The scanner choice is accepted as it opens, unless
@@ -46,8 +65,12 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer,
 {
     SingleApplication app(argc, argv, key);
     QSet<QObject*> reported;
+    QSet<QObject*> answered;
+    // A wait dialog is told as it shows: a quick link closes it again before the next poll.
+    WaitDialogReporter waits;
+    app.installEventFilter(&waits);
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&reported, answer] {
+    QObject::connect(&watcher, &QTimer::timeout, [&reported, &answered, answer] {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             say(QStringLiteral("box:%1|%2")
@@ -64,9 +87,8 @@ int runStartup(int argc, char** argv, const QString& key, const QString& answer,
             say(QStringLiteral("language"));
             languages->accept();
         } else if (auto* wait = qobject_cast<NotifyDialog*>(modal)) {
-            if (!reported.contains(wait)) {
-                reported.insert(wait);
-                say(QStringLiteral("wait:%1").arg(wait->windowTitle()));
+            if (!answered.contains(wait)) {
+                answered.insert(wait);
                 if (answer == QLatin1String("cancel"))
                     wait->findChild<QPushButton*>(QStringLiteral("pushButton_cancel"))->click();
             }
