@@ -35,6 +35,8 @@ copy editor-slides.png editor-slides.png
 copy editor-film.png editor-film.png
 copy preferences.png preferences.png
 copy about.png about.png
+copy main-levels.png main-levels.png
+copy scanner-choice.png scanner-choice.png
 copy de-main-scanned.png main-negative-de.png
 copy de-editor-film.png editor-film-de.png
 
