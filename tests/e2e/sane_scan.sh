@@ -12,6 +12,7 @@ here=$(dirname "$0")
 config=$(mktemp -d "${TMPDIR:-/tmp}/korvane-e2e-sane.XXXXXX") || exit 1
 trap 'rm -rf "$config"' EXIT INT TERM
 echo test > "$config/dll.conf"
-: > "$config/test.conf"
+# The backend's default picture is solid black; its colour pattern shows the preview works.
+echo 'test-picture "Color pattern"' > "$config/test.conf"
 "$here/run-in-session.sh" /usr/bin/python3 "$here/first_scan.py" --app "$app" --scanner test:0 \
   --sane-config "$config" "$@"
